@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <QTextStream>
+
+class TDataModule1;
+
+// What every command gets: the parsed common options and the output streams.
+struct CliContext
+{
+    QString iniPath;     // empty: Workers.ini beside the executable
+    QString user;        // --user
+    QStringList args;    // the command's own arguments
+    QTextStream &out;
+    QTextStream &err;
+    // Connected data module with the user's roles opened (null for commands that need none).
+    TDataModule1 *dm = nullptr;
+
+    // Value of "--name VALUE" among args, or def.
+    QString option(const QString &name, const QString &def = {}) const;
+    bool hasFlag(const QString &name) const;
+};
+
+struct CliCommand
+{
+    QString name;
+    QString usage;       // one line for --help
+    QStringList roles;   // roles required besides Login_Tallimar; empty list and needsLogin false: none
+    bool needsLogin = true;
+    int (*run)(CliContext &ctx) = nullptr;
+};
+
+// Commands register themselves from their own file.
+struct CliRegistrar
+{
+    explicit CliRegistrar(const CliCommand &command);
+};
+const QList<CliCommand> &cliCommands();

@@ -1,0 +1,51 @@
+#include "CliCommand.h"
+#include "Connection.h"
+#include "DataModule1.h"
+#include "DbError.h"
+#include "DemoData.h"
+
+namespace {
+
+int runDemoDb(CliContext &ctx)
+{
+    DemoOptions o;
+    bool ok = true;
+    auto intOption = [&](const QString &name, int def) {
+        const QString v = ctx.option(name);
+        if (v.isEmpty())
+            return def;
+        bool good = false;
+        const int n = v.toInt(&good);
+        if (!good) {
+            ctx.err << name << " needs a whole number\n";
+            ok = false;
+        }
+        return n;
+    };
+    o.workers = intOption(QStringLiteral("--workers"), o.workers);
+    o.projects = intOption(QStringLiteral("--projects"), o.projects);
+    o.months = intOption(QStringLiteral("--months"), o.months);
+    o.seed = quint32(intOption(QStringLiteral("--seed"), int(o.seed)));
+    if (!ok)
+        return 2;
+    TDataModule1 dm(ctx.iniPath);
+    // The demo generator may create the SQLite file; the program itself never does.
+    dm.ADOConnection1.beforeConnect = [&dm] {
+        ConnectionParams p = dm.ADOConnection1BeforeConnect();
+        p.createIfMissing = true;
+        return p;
+    };
+    dm.ADOConnection1.afterConnect = nullptr;
+    dm.ADOConnection1.open();
+    const DemoSummary s = generateDemoData(dm.ADOConnection1, o, [&](const QString &step) {
+        ctx.err << step << "\n";
+        ctx.err.flush();
+    });
+    ctx.out << "workers: " << s.workers << "\ntimesheet rows: " << s.timesheetRows << "\nclient rows: " << s.clientRows << "\n";
+    return 0;
+}
+
+const CliRegistrar reg({QStringLiteral("demo-db"),
+                        QStringLiteral("demo-db [--workers N] [--projects P] [--months M] [--seed S]   create and fill a demo database"),
+                        {}, false, &runDemoDb});
+} // namespace

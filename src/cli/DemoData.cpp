@@ -1,0 +1,275 @@
+#include "DemoData.h"
+#include "Connection.h"
+#include "DbError.h"
+#include "Query.h"
+#include "Schema.h"
+#include "Transaction.h"
+
+#include <QRandomGenerator>
+
+namespace {
+
+const char *const kJobs[] = {"Carpenter", "Mason", "Electrician", "Plumber", "Welder", "Steel Fixer",
+                             "Helper", "Foreman", "Scaffolder", "Painter"};
+const char *const kLatinFirst[] = {"JOHN", "RAJESH", "MOHAMMED", "AHMED", "RAVI", "JOSE", "SURESH", "ALI",
+                                   "PETER", "SAMUEL", "ANIL", "OMAR", "KUMAR", "HASSAN", "DAVID", "ISMAIL"};
+const char *const kLatinLast[] = {"THOMAS", "KUMAR", "KHAN", "SINGH", "SANTOS", "REYES", "NAIR", "HUSSAIN",
+                                  "PILLAI", "CRUZ", "MENON", "RAHMAN", "GARCIA", "JOSEPH", "ABRAHAM", "SHAIKH"};
+const char16_t *const kArabicFirst[] = {u"محمد", u"أحمد", u"علي", u"خالد", u"يوسف", u"عمر", u"حسن", u"سعيد"};
+const char16_t *const kArabicLast[] = {u"العلي", u"الحسن", u"الخطيب", u"المصري", u"الشامي", u"النجار", u"الحداد", u"السيد"};
+const char *const kNationalities[] = {"Indian", "Filipino", "Pakistani", "Egyptian", "Nepalese", "Bangladeshi", "Syrian", "Jordanian"};
+
+struct Project
+{
+    QString name;
+    bool active, billable, isProtected;
+    qint64 clientId;
+};
+
+template <typename T, size_t N>
+constexpr int countOf(T (&)[N]) { return int(N); }
+
+} // namespace
+
+DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::function<void(const QString &)> &progress)
+{
+    auto say = [&](const QString &s) { if (progress) progress(s); };
+    if (o.workers < 1 || o.projects < 1 || o.months < 1 || o.months > 120)
+        throw DbError(QStringLiteral("demo-db needs at least one worker, one project and 1 to 120 months"));
+
+    conn.ensureOpen();
+    const QStringList missing = Schema::missingTables(conn);
+    if (missing.size() == Schema::tableNames().size()) {
+        say(QStringLiteral("Creating tables"));
+        Schema::create(conn);
+    } else if (!missing.isEmpty()) {
+        throw DbError(QStringLiteral("The database has only some of the program's tables; missing: %1").arg(missing.join(QStringLiteral(", "))));
+    }
+    for (const QString &t : Schema::tableNames()) {
+        Query q(conn, QStringLiteral("Select Count(*) As N From %1").arg(t));
+        q.open();
+        if (q.asInt64(QStringLiteral("N")) > 0)
+            throw DbError(QStringLiteral("The database already holds data (table %1 is not empty); nothing was changed").arg(t));
+    }
+
+    QRandomGenerator rng(o.seed);
+    DemoSummary summary;
+    Transaction tx(conn);
+
+    // Clients.
+    Query insClient(conn, QStringLiteral(
+        "Insert Into Clients (Client_Name, Client_Kind, Client_Size, Payment_Terms, Web_Site, HO_Address, isActive, "
+        "Manager_Name, Manager_Title, Manager_Email, Manager_Mobile) "
+        "Values (:Client_Name, :Client_Kind, :Client_Size, :Payment_Terms, :Web_Site, :HO_Address, :isActive, "
+        ":Manager_Name, :Manager_Title, :Manager_Email, :Manager_Mobile)"));
+    const QStringList clientNames = {QStringLiteral("Gulf Construction Co."), QStringLiteral("Al Noor Contracting"),
+                                     QStringLiteral("Delta Facilities Management"), QStringLiteral("Orion Petrochemicals"),
+                                     QStringLiteral("شركة الخليج للمقاولات")};
+    const QStringList terms = {QStringLiteral("Due On Receipt"), QStringLiteral("Net 15 Days"), QStringLiteral("Net 30 Days"),
+                               QStringLiteral("Net 45 Days"), QStringLiteral("Net 60 Days"), QStringLiteral("Net 90 Days"),
+                               QStringLiteral("Net 120 Days")};
+    for (int i = 0; i < clientNames.size(); ++i) {
+        insClient.setParam(0, clientNames[i]);
+        insClient.setParam(1, i % 2 ? QStringLiteral("Private") : QStringLiteral("Government"));
+        insClient.setParam(2, i % 3 ? QStringLiteral("Large") : QStringLiteral("Medium"));
+        insClient.setParam(3, terms[(i * 2) % terms.size()]);
+        insClient.setParam(4, QStringLiteral("www.client%1.example").arg(i + 1));
+        insClient.setParam(5, QStringLiteral("P.O. Box %1").arg(1000 + i * 37));
+        insClient.setParam(6, i == clientNames.size() - 1 ? 0 : 1);
+        insClient.setParam(7, QStringLiteral("Manager %1").arg(i + 1));
+        insClient.setParam(8, QStringLiteral("Project Director"));
+        insClient.setParam(9, QStringLiteral("manager%1@client%1.example").arg(i + 1));
+        insClient.setParam(10, QStringLiteral("+974 5550 %1").arg(1000 + i, 4, 10, QLatin1Char('0')));
+        insClient.exec();
+    }
+    Query clientIds(conn, QStringLiteral("Select Rec_ID From Clients Order By Rec_ID"));
+    clientIds.open();
+    QList<qint64> clients;
+    for (clientIds.first(); !clientIds.eof(); clientIds.next())
+        clients << clientIds.asInt64(QStringLiteral("Rec_ID"));
+
+    // Projects: the billable ones that get workers, then one inactive, one not billable, one protected.
+    static const char *const kSites[] = {"MARINA TOWER", "AIRPORT EXPANSION", "METRO LINE 3", "HARBOUR WALK",
+                                         "DESERT ROSE MALL", "NORTH REFINERY", "CITY HOSPITAL", "RING ROAD"};
+    QList<Project> projects;
+    for (int i = 0; i < o.projects; ++i) {
+        QString name = QString::fromLatin1(kSites[i % countOf(kSites)]);
+        if (i >= countOf(kSites))
+            name += QStringLiteral(" %1").arg(i / countOf(kSites) + 1);
+        projects << Project{name, true, true, false, clients[i % (clients.size() - 1)]};
+    }
+    projects << Project{QStringLiteral("OLD STADIUM"), false, true, false, clients[0]}
+             << Project{QStringLiteral("HEAD OFFICE SUPPORT"), true, false, false, clients[1 % clients.size()]}
+             << Project{QStringLiteral("PALACE MAINTENANCE"), true, true, true, clients[2 % clients.size()]};
+    Query insProject(conn, QStringLiteral(
+        "Insert Into Assignments (Assignment, isActive, isProtected, Billable, Night_Shift, Trans_To, Trans_From, WH, OT, HT, "
+        "Client_ID, Project_Description, Site_Location, Remarks, Project_Manager_Name, Project_Manager_Mobile, "
+        "Project_Manager_Email, Timekeeper_Name, Payment_Terms, ERP_Account_No) "
+        "Values (:Assignment, :isActive, :isProtected, :Billable, :Night_Shift, :Trans_To, :Trans_From, :WH, :OT, :HT, "
+        ":Client_ID, :Project_Description, :Site_Location, :Remarks, :Project_Manager_Name, :Project_Manager_Mobile, "
+        ":Project_Manager_Email, :Timekeeper_Name, :Payment_Terms, :ERP_Account_No)"));
+    Query insRate(conn, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                                       "Values (:Assignment, :Site_Job, :WH_Rate, :OT_Rate, :HT_Rate)"));
+    for (int i = 0; i < projects.size(); ++i) {
+        const Project &p = projects[i];
+        const QVariantList v = {p.name, p.active ? 1 : 0, p.isProtected ? 1 : 0, p.billable ? 1 : 0, i % 3 == 2 ? 1 : 0, 1, 1,
+                                8, 2, 8, p.clientId, QStringLiteral("Manpower supply for %1").arg(p.name),
+                                QStringLiteral("Site %1").arg(i + 1), QString(), QStringLiteral("PM %1").arg(i + 1),
+                                QStringLiteral("+974 6660 %1").arg(2000 + i), QStringLiteral("pm%1@example.com").arg(i + 1),
+                                QStringLiteral("TK %1").arg(i + 1), terms[i % terms.size()],
+                                QStringLiteral("ERP-%1").arg(4100 + i)};
+        for (int k = 0; k < v.size(); ++k)
+            insProject.setParam(k, v[k]);
+        insProject.exec();
+        for (int j = 0; j < countOf(kJobs); ++j) {
+            const double wh = 10.0 + ((i * 7 + j * 3) % 20) * 0.5;
+            insRate.setParam(0, p.name);
+            insRate.setParam(1, QString::fromLatin1(kJobs[j]));
+            insRate.setParam(2, wh);
+            insRate.setParam(3, wh * 1.25);
+            insRate.setParam(4, wh * 1.5);
+            insRate.exec();
+        }
+    }
+    Query insJob(conn, QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (:Rec_ID, :Job_Site)"));
+    for (int j = 0; j < countOf(kJobs); ++j) {
+        insJob.setParam(0, j + 1);
+        insJob.setParam(1, QString::fromLatin1(kJobs[j]));
+        insJob.exec();
+    }
+    insJob.setParam(0, countOf(kJobs) + 1);
+    insJob.setParam(1, QStringLiteral("Rigger"));
+    insJob.exec();
+
+    // Users and roles.
+    Query insRole(conn, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:UserName, :RoleName)"));
+    const QStringList allRoles = {QStringLiteral("Login_Tallimar"), QStringLiteral("ClientsMgt"), QStringLiteral("ProjectMgt"),
+                                  QStringLiteral("ProjectRate"), QStringLiteral("ClientAttCreater"), QStringLiteral("ClientAttChecker"),
+                                  QStringLiteral("DisputeMgt"), QStringLiteral("InvoiceDetails"), QStringLiteral("ProjectAddNew"),
+                                  QStringLiteral("ProjectModify"), QStringLiteral("ProjectListExport"), QStringLiteral("ClientsAddNew"),
+                                  QStringLiteral("ClientsModify")};
+    auto grant = [&](const QString &user, const QStringList &roles) {
+        for (const QString &r : roles) {
+            insRole.setParam(0, user);
+            insRole.setParam(1, r);
+            insRole.exec();
+        }
+    };
+    grant(QStringLiteral("demo"), allRoles);
+    grant(QStringLiteral("clerk"), {QStringLiteral("Login_Tallimar"), QStringLiteral("ClientAttCreater")});
+    grant(QStringLiteral("viewer"), {QStringLiteral("Login_Tallimar")});
+
+    // Active cycle: the month before today.
+    const QDate active = o.today.addMonths(-1);
+    Query insCycle(conn, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
+    insCycle.setParam(0, active.year());
+    insCycle.setParam(1, active.month());
+    insCycle.exec();
+
+    // Workers.
+    say(QStringLiteral("Workers"));
+    struct Worker { qint64 id; QString no, name, ourJob, siteJob, project; bool holidayWorker; };
+    QList<Worker> workers;
+    workers.reserve(o.workers);
+    Query insWorker(conn, QStringLiteral(
+        "Insert Into Workers (Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, SiteJob, Assignment, Arrival_Date) "
+        "Values (:Rec_ID, :Employee_No, :FirstName, :SecondName, :LastName, :Nationality, :OurJob, :SiteJob, :Assignment, :Arrival_Date)"));
+    for (int i = 0; i < o.workers; ++i) {
+        Worker w;
+        w.id = i + 1;
+        w.no = QStringLiteral("E%1").arg(10000 + i + 1);
+        QString first, last;
+        if (rng.bounded(5) == 0) {
+            first = QString::fromUtf16(kArabicFirst[rng.bounded(countOf(kArabicFirst))]);
+            last = QString::fromUtf16(kArabicLast[rng.bounded(countOf(kArabicLast))]);
+        } else {
+            first = QString::fromLatin1(kLatinFirst[rng.bounded(countOf(kLatinFirst))]);
+            last = QString::fromLatin1(kLatinLast[rng.bounded(countOf(kLatinLast))]);
+        }
+        w.name = first + QLatin1Char(' ') + last;
+        w.siteJob = QString::fromLatin1(kJobs[rng.bounded(countOf(kJobs))]);
+        w.ourJob = rng.bounded(4) == 0 ? QString::fromLatin1(kJobs[rng.bounded(countOf(kJobs))]) : w.siteJob;
+        w.project = projects[i % o.projects].name;
+        w.holidayWorker = rng.bounded(10) < 3;
+        const QVariantList v = {w.id, w.no, first, QString(), last, QString::fromLatin1(kNationalities[rng.bounded(countOf(kNationalities))]),
+                                w.ourJob, w.siteJob, w.project, QDate(2015 + int(rng.bounded(10)), 1 + int(rng.bounded(12)), 1 + int(rng.bounded(28)))};
+        for (int k = 0; k < v.size(); ++k)
+            insWorker.setParam(k, v[k]);
+        insWorker.exec();
+        workers << w;
+    }
+
+    // Own timesheets, and the client's rows for the months before the active cycle.
+    Query insOwn(conn, QStringLiteral(
+        "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
+        "OurJob, SiteJob, OurAtt_Code, OurAtt_Desc, Our_WH, Our_OT, Our_HT, Entered_By, Entered_Date, Checked) "
+        "Values (:Rec_ID, :Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
+        ":OurJob, :SiteJob, :OurAtt_Code, :OurAtt_Desc, :Our_WH, :Our_OT, :Our_HT, :Entered_By, :Entered_Date, 0)"));
+    Query insClientRow(conn, QStringLiteral(
+        "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
+        "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date, Dispute) "
+        "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
+        ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date, :Dispute)"));
+    qint64 ownId = 0;
+    const QDate firstMonth = QDate(active.year(), active.month(), 1).addMonths(-(o.months - 1));
+    for (int m = 0; m < o.months; ++m) {
+        const QDate month = firstMonth.addMonths(m);
+        const bool withClient = month < QDate(active.year(), active.month(), 1);
+        say(QStringLiteral("Timesheets %1").arg(month.toString(QStringLiteral("MM/yyyy"))));
+        for (const Worker &w : std::as_const(workers)) {
+            for (int d = 1; d <= month.daysInMonth(); ++d) {
+                const QDate date(month.year(), month.month(), d);
+                QString code, desc;
+                int wh = 0, ot = 0, ht = 0;
+                const quint32 roll = rng.bounded(1000);
+                if (date.dayOfWeek() == Qt::Friday) {
+                    code = QStringLiteral("H");
+                    desc = QStringLiteral("Holiday");
+                    ht = w.holidayWorker ? 8 : 0;
+                } else if (roll < 30) {
+                    code = QStringLiteral("A");
+                    desc = QStringLiteral("Absent");
+                } else if (roll < 42) {
+                    code = QStringLiteral("S");
+                    desc = QStringLiteral("Sick Leave");
+                } else if (roll < 50) {
+                    code = QStringLiteral("V");
+                    desc = QStringLiteral("Vacation");
+                } else {
+                    code = QStringLiteral("P");
+                    desc = QStringLiteral("Present");
+                    wh = 8;
+                    ot = roll < 300 ? int(roll % 4) : 0;
+                }
+                const QVariantList v = {++ownId, date, date.year(), date.month(), d, w.id, w.no, w.name, w.project, w.ourJob,
+                                        w.siteJob, code, desc, wh, ot, ht, QStringLiteral("hr"), date};
+                for (int k = 0; k < v.size(); ++k)
+                    insOwn.setParam(k, v[k]);
+                insOwn.exec();
+                ++summary.timesheetRows;
+                if (!withClient)
+                    continue;
+                QString ccode = code, cdesc = desc;
+                if (code != QLatin1String("P") && code != QLatin1String("H") && code != QLatin1String("A")) {
+                    ccode = QStringLiteral("A");
+                    cdesc = QStringLiteral("Absent");
+                }
+                int cot = ot;
+                const quint32 diff = rng.bounded(1000);
+                if (diff < 8 && ccode == QLatin1String("P"))
+                    cot = qMax(0, ot + (diff % 2 ? 1 : -1));
+                const int dispute = diff >= 995 ? 1 : 0;
+                const QVariantList c = {date, date.year(), date.month(), d, w.id, w.no, w.name, w.project, w.siteJob,
+                                        ccode, cdesc, wh, cot, ht, QStringLiteral("demo"), date, dispute};
+                for (int k = 0; k < c.size(); ++k)
+                    insClientRow.setParam(k, c[k]);
+                insClientRow.exec();
+                ++summary.clientRows;
+            }
+        }
+    }
+    summary.workers = workers.size();
+    say(QStringLiteral("Committing"));
+    tx.commit();
+    return summary;
+}

@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QDate>
+#include <QString>
+#include <functional>
+
+class Connection;
+
+struct DemoOptions
+{
+    int workers = 200;
+    int projects = 4;  // active, billable projects that get workers
+    int months = 3;    // months of own timesheets, the last one being the active cycle
+    quint32 seed = 1;
+    QDate today = QDate::currentDate();
+};
+
+struct DemoSummary
+{
+    qint64 workers = 0;
+    qint64 timesheetRows = 0;
+    qint64 clientRows = 0;
+};
+
+// Creates the tables when the database has none and fills them with a deterministic demo set.
+// Throws DbError, leaving the database as it was, when the tables already hold rows or only
+// some of them exist.
+DemoSummary generateDemoData(Connection &connection, const DemoOptions &options,
+                             const std::function<void(const QString &)> &progress = {});

@@ -1,0 +1,116 @@
+#include "CliCommand.h"
+#include "DataModule1.h"
+#include "DbError.h"
+#include "Roles.h"
+
+#include <QCoreApplication>
+
+namespace {
+QList<CliCommand> &registry()
+{
+    static QList<CliCommand> commands;
+    return commands;
+}
+
+void printHelp(QTextStream &out)
+{
+    out << "Usage: tallimar-cli [--ini PATH] [--user NAME] COMMAND [options]\n\n"
+        << "  --ini PATH   configuration file (default: Workers.ini beside the executable)\n"
+        << "  --user NAME  the user the command runs as; needs Login_Tallimar and the command's role\n\n"
+        << "Commands:\n";
+    for (const CliCommand &c : registry())
+        out << "  " << c.usage << "\n";
+}
+} // namespace
+
+CliRegistrar::CliRegistrar(const CliCommand &command)
+{
+    registry() << command;
+}
+
+const QList<CliCommand> &cliCommands()
+{
+    return registry();
+}
+
+QString CliContext::option(const QString &name, const QString &def) const
+{
+    const int i = args.indexOf(name);
+    return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : def;
+}
+
+bool CliContext::hasFlag(const QString &name) const
+{
+    return args.contains(name);
+}
+
+int main(int argc, char *argv[])
+{
+    QCoreApplication app(argc, argv);
+    QTextStream out(stdout);
+    QTextStream err(stderr);
+    QStringList args = app.arguments().mid(1);
+    QString iniPath;
+    QString user;
+    QString commandName;
+    while (!args.isEmpty()) {
+        const QString a = args.takeFirst();
+        if (a == QLatin1String("--help") || a == QLatin1String("-h")) {
+            printHelp(out);
+            return 0;
+        }
+        if (a == QLatin1String("--ini") || a == QLatin1String("--user")) {
+            if (args.isEmpty()) {
+                err << a << " needs a value\n";
+                return 2;
+            }
+            (a == QLatin1String("--ini") ? iniPath : user) = args.takeFirst();
+            continue;
+        }
+        commandName = a;
+        break;
+    }
+    const CliCommand *command = nullptr;
+    for (const CliCommand &c : registry())
+        if (c.name == commandName)
+            command = &c;
+    if (!command) {
+        if (commandName.isEmpty())
+            err << "No command given.\n";
+        else
+            err << "Unknown command '" << commandName << "'.\n";
+        printHelp(err);
+        return 2;
+    }
+    CliContext ctx{iniPath, user, args, out, err};
+    std::unique_ptr<TDataModule1> dm;
+    try {
+        if (command->needsLogin) {
+            if (user.isEmpty()) {
+                err << "--user is required for " << command->name << "\n";
+                return 2;
+            }
+            dm = std::make_unique<TDataModule1>(iniPath);
+            dm->DataModuleCreate();
+            dm->Current_UserID = user;
+            dm->openRoles(user);
+            if (!dm->hasRole(Roles::Login)) {
+                err << Roles::RefusalMessage << "\n";
+                return 3;
+            }
+            for (const QString &role : command->roles)
+                if (!dm->hasRole(role)) {
+                    err << "You Do Not Have Authority To run " << command->name << " (role " << role << ")\n";
+                    return 3;
+                }
+            ctx.dm = dm.get();
+        }
+        const int rc = command->run(ctx);
+        out.flush();
+        return rc;
+    } catch (const DbError &e) {
+        out.flush();
+        err << e.message() << "\n";
+        return 1;
+    }
+}

@@ -1,0 +1,78 @@
+#pragma once
+
+#include "Engine.h"
+
+#include <QDate>
+#include <QDateTime>
+#include <QSqlDatabase>
+#include <QString>
+#include <QVariant>
+#include <functional>
+
+// How to reach one database, whatever the engine.
+struct ConnectionParams
+{
+    Engine engine = Engine::SQLServer;
+    QString host;          // SQL Server: the Source as written; PostgreSQL: host name or address
+    int port = 0;          // PostgreSQL only; 0 = default
+    QString database;      // catalog, or the SQLite file
+    QString user;
+    QString password;
+    QString workstationId; // identifies program, version and computer to the server
+    QString odbcDriver;    // SQL Server only
+    bool createIfMissing = false; // SQLite only: the demo generator may create the file
+};
+
+// ODBC connection string for SQL Server, each value quoted so that ';', '{' or '}' cannot leak
+// into another keyword.
+QString odbcConnectionString(const ConnectionParams &p);
+QString odbcQuote(const QString &value);
+
+// One named database connection (never Qt's default one), with the open hooks and transaction
+// state the screens rely on. Opening again after a failure runs the before-connect hook again.
+class Connection
+{
+public:
+    explicit Connection(const QString &name = {});
+    ~Connection();
+    Connection(const Connection &) = delete;
+    Connection &operator=(const Connection &) = delete;
+
+    // Called before every attempt to open: fills the parameters (may throw DbError).
+    std::function<ConnectionParams()> beforeConnect;
+    // Called after every successful open (may throw DbError).
+    std::function<void()> afterConnect;
+
+    void open(const ConnectionParams &params); // throws DbError
+    void open();                               // uses beforeConnect
+    void ensureOpen();                         // opens when closed
+    void close();
+    bool isOpen() const;
+
+    Engine engine() const { return m_engine; }
+    QSqlDatabase database() const;
+    QString name() const { return m_name; }
+    // Changes at every open, so that prepared statements of an earlier session are not reused.
+    int generation() const { return m_generation; }
+
+    void beginTrans();
+    void commitTrans();
+    void rollbackTrans();
+    bool inTransaction() const { return m_inTransaction; }
+
+    // The one place that turns dates into bound values, so that every writer stores the same form.
+    QVariant bindValue(const QVariant &value) const;
+    static QVariant bindDateTime(Engine engine, const QDateTime &dt);
+
+    // Runs a statement without parameters (session settings, schema).
+    void execDirect(const QString &sql);
+
+private:
+    QString m_name;
+    Engine m_engine = Engine::SQLServer;
+    bool m_inTransaction = false;
+    int m_generation = 0;
+};
+
+// Parses a date-time as stored by any engine (native value or text).
+QDateTime toDateTime(const QVariant &value);

@@ -1,0 +1,25 @@
+#pragma once
+
+#include <QString>
+#include <functional>
+
+class QWidget;
+
+// The one seam through which every message box and confirmation of the program passes
+// (caption "Tallimar"). Tests install a recorder that captures the text and answers.
+namespace Messages {
+
+enum class Kind { Information, Warning, Error, Confirm };
+
+// Plain message box with OK.
+void show(const QString &text, QWidget *parent = nullptr);
+void warning(const QString &text, QWidget *parent = nullptr);
+void error(const QString &text, QWidget *parent = nullptr);
+// OK/Cancel question; true for OK.
+bool confirm(const QString &text, QWidget *parent = nullptr);
+
+// A recorder sees (kind, text) instead of a real box; its result answers a confirmation.
+using Recorder = std::function<bool(Kind kind, const QString &text)>;
+void setRecorder(Recorder recorder); // empty: real boxes again
+
+} // namespace Messages

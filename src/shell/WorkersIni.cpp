@@ -1,0 +1,111 @@
+#include "WorkersIni.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QStringList>
+
+namespace {
+
+QStringList readLines(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly))
+        return {};
+    const QByteArray bytes = f.readAll();
+    QString text = QString::fromUtf8(bytes);
+    if (text.startsWith(QChar(0xFEFF)))
+        text.remove(0, 1);
+    text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
+    text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+    return text.split(QLatin1Char('\n'));
+}
+
+// Returns the section name of a "[name]" line, or a null string.
+QString sectionName(const QString &line)
+{
+    const QString t = line.trimmed();
+    if (!t.startsWith(QLatin1Char('[')))
+        return {};
+    const int close = t.indexOf(QLatin1Char(']'));
+    if (close < 0)
+        return {};
+    return t.mid(1, close - 1).trimmed();
+}
+
+} // namespace
+
+IniWriteError::IniWriteError(const QString &fileName)
+    : m_message(QStringLiteral("Unable to write to %1").arg(fileName)), m_utf8(m_message.toUtf8())
+{
+}
+
+WorkersIni::WorkersIni(QString fileName) : m_fileName(std::move(fileName)) {}
+
+bool WorkersIni::exists() const
+{
+    return QFileInfo(m_fileName).isFile();
+}
+
+bool WorkersIni::sectionExists(const QString &section) const
+{
+    for (const QString &line : readLines(m_fileName)) {
+        const QString name = sectionName(line);
+        if (!name.isNull() && name.compare(section, Qt::CaseInsensitive) == 0)
+            return true;
+    }
+    return false;
+}
+
+QString WorkersIni::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    bool inSection = false;
+    for (const QString &line : readLines(m_fileName)) {
+        const QString name = sectionName(line);
+        if (!name.isNull()) {
+            inSection = name.compare(section, Qt::CaseInsensitive) == 0;
+            continue;
+        }
+        if (!inSection)
+            continue;
+        const QString t = line.trimmed();
+        if (t.isEmpty() || t.startsWith(QLatin1Char(';')))
+            continue;
+        const int eq = t.indexOf(QLatin1Char('='));
+        if (eq <= 0 || t.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
+            continue;
+        QString value = t.mid(eq + 1).trimmed();
+        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))
+            && value.back() == value.front())
+            value = value.mid(1, value.size() - 2);
+        return value.left(MaxValueLength);
+    }
+    return defaultValue;
+}
+
+int WorkersIni::readInteger(const QString &section, const QString &key, int defaultValue) const
+{
+    bool ok = false;
+    const int v = readString(section, key).toInt(&ok);
+    return ok ? v : defaultValue;
+}
+
+void WorkersIni::appendSection(const QString &section, const QString &key, const QString &value)
+{
+    const QString full = QFileInfo(m_fileName).absoluteFilePath();
+    QFile f(m_fileName);
+    QByteArray existing;
+    if (f.exists()) {
+        if (!f.open(QIODevice::ReadOnly))
+            throw IniWriteError(full);
+        existing = f.readAll();
+        f.close();
+    }
+    const QByteArray eol = existing.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
+    QByteArray add;
+    if (!existing.isEmpty() && !existing.endsWith('\n') && !existing.endsWith('\r'))
+        add += eol;
+    add += '[' + section.toUtf8() + ']' + eol + key.toUtf8() + '=' + value.toUtf8() + eol;
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(add) != add.size() || !f.flush())
+        throw IniWriteError(full);
+    f.close();
+}

@@ -1,0 +1,296 @@
+// The database layer on every engine the run has.
+#include "DataModule1.h"
+#include "DbError.h"
+#include "DemoData.h"
+#include "Query.h"
+#include "Schema.h"
+#include "TestDb.h"
+#include "Transaction.h"
+
+#include <QFile>
+#include <QTest>
+
+class TestData : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void parameters_data()
+    {
+        QTest::addColumn<QString>("sql");
+        QTest::addColumn<QString>("positional");
+        QTest::addColumn<QStringList>("names");
+        QTest::newRow("a name used twice is two parameters")
+            << "Select * From T Where A = :Y Or B = :Y And C = :M" << "Select * From T Where A = ? Or B = ? And C = ?"
+            << QStringList{"Y", "Y", "M"};
+        QTest::newRow("colons inside literals and identifiers stay")
+            << "Select ':x', \"a:b\" From T Where D = :D And E = 'it''s :e'" << "Select ':x', \"a:b\" From T Where D = ? And E = 'it''s :e'"
+            << QStringList{"D"};
+        QTest::newRow("PostgreSQL casts are not parameters") << "Select x::text From T Where y = :Y_1" << "Select x::text From T Where y = ?"
+                                                              << QStringList{"Y_1"};
+        QTest::newRow("comments are copied") << "Select 1 -- :not\nFrom T Where a = :A" << "Select 1 -- :not\nFrom T Where a = ?" << QStringList{"A"};
+    }
+    void parameters()
+    {
+        QFETCH(QString, sql);
+        QFETCH(QString, positional);
+        QFETCH(QStringList, names);
+        const ParsedSql p = parseParameters(sql);
+        QCOMPARE(p.positionalSql, positional);
+        QCOMPARE(p.names, names);
+    }
+
+    void roundTripOfEveryColumnType_data() { TESTDB_ENGINE_ROWS(); }
+    void roundTripOfEveryColumnType()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        const QDateTime entered(QDate(2026, 2, 28), QTime(23, 59, 58));
+        const QString arabic = QStringLiteral("محمد العلي");
+        const qint64 bigRef = Q_INT64_C(9007199254740993);
+        Query ins(c, QStringLiteral(
+            "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
+            "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
+            "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
+            ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)"));
+        const QVariantList values = {QDate(2026, 2, 28), 2026, 2, 28, bigRef, QStringLiteral("E10001"), arabic, QStringLiteral("MARINA"),
+                                     QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 8, QVariant(), 0,
+                                     QStringLiteral("demo"), entered};
+        for (int i = 0; i < values.size(); ++i)
+            ins.setParam(i, values[i]);
+        QCOMPARE(ins.exec(), 1);
+
+        Query q(c, QStringLiteral("Select * From ClientTimeSheets"));
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        QVERIFY(q.asInt64(QStringLiteral("Rec_ID")) > 0);
+        QCOMPARE(q.asInt64(QStringLiteral("Ref_No")), bigRef);
+        QCOMPARE(q.asString(QStringLiteral("Employee_Name")), arabic);
+        QCOMPARE(q.asDateTime(QStringLiteral("Col_Date")), QDate(2026, 2, 28).startOfDay());
+        QCOMPARE(q.asDateTime(QStringLiteral("Entered_Date")), entered);
+        QVERIFY(q.isNull(QStringLiteral("Client_OT")));
+        QCOMPARE(q.asInt(QStringLiteral("Client_OT")), 0);
+        // New rows are unchecked and undisputed without naming the flags.
+        QCOMPARE(q.asInt(QStringLiteral("Checked")), 0);
+        QCOMPARE(q.asInt(QStringLiteral("Dispute")), 0);
+        QVERIFY(q.isNull(QStringLiteral("Checked_By")));
+        QCOMPARE(q.fields().at(q.fieldIndex(QStringLiteral("Col_Date"))).kind, FieldKind::DateTime);
+
+        // Flags bound as booleans, doubles kept exactly.
+        TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable, WH) Values (:A, :Act, :B, :WH)"),
+                     {QStringLiteral("P1"), true, false, 8});
+        TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:A, :J, :W, :O, :H)"),
+                     {QStringLiteral("P1"), QStringLiteral("Mason"), 12.5, 0.1, 1e-9});
+        Query a(c, QStringLiteral("Select A.isActive, A.Billable, R.WH_Rate, R.OT_Rate, R.HT_Rate From Assignments A "
+                                  "Join AssignmentsRates R On R.Assignment = A.Assignment"));
+        a.open();
+        QCOMPARE(a.asBool(QStringLiteral("isActive")), true);
+        QCOMPARE(a.asBool(QStringLiteral("Billable")), false);
+        QCOMPARE(a.asDouble(QStringLiteral("WH_Rate")), 12.5);
+        QCOMPARE(a.asDouble(QStringLiteral("OT_Rate")), 0.1);
+        QCOMPARE(a.asDouble(QStringLiteral("HT_Rate")), 1e-9);
+    }
+
+    void datesCompareEqualWhoeverWroteThem_data() { TESTDB_ENGINE_ROWS(); }
+    void datesCompareEqualWhoeverWroteThem()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        // The generator writes QDate, a screen may write a midnight QDateTime.
+        DemoOptions o;
+        o.workers = 2;
+        o.projects = 1;
+        o.months = 1;
+        o.today = QDate(2026, 4, 10);
+        generateDemoData(c, o);
+        TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Ref_No) Values (:D, 1)"), {QDate(2026, 3, 5).startOfDay()});
+        const QVariant n = TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets T Join ClientTimeSheets C "
+                                                            "On C.Col_Date = T.Col_Date And C.Ref_No = T.Ref_No"));
+        QCOMPARE(n.toInt(), 1);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date = :D"), {QDate(2026, 3, 5)}).toInt(), 2);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date >= :A And Col_Date < :B"),
+                                {QDate(2026, 3, 1), QDate(2026, 4, 1)}).toInt(), 62);
+        const QString day = Dialect::dayOfMonth(c.engine(), QStringLiteral("Col_Date"));
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Max(%1) From TimeSheets").arg(day)).toInt(), 31);
+    }
+
+    void invoiceKeyIsUnique_data() { TESTDB_ENGINE_ROWS(); }
+    void invoiceKeyIsUnique()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        const QString sql = QStringLiteral("Insert Into Invoices (Assignment, Ref_No, Col_Year, Col_Month) Values (:A, :R, :Y, :M)");
+        TestDb::exec(db.connection(), sql, {QStringLiteral("P1"), 7, 2026, 11});
+        TestDb::exec(db.connection(), sql, {QStringLiteral("P2"), 7, 2026, 11});
+        QVERIFY_THROWS_EXCEPTION(DbError, TestDb::exec(db.connection(), sql, {QStringLiteral("P1"), 7, 2026, 11}));
+    }
+
+    void failedWriteInsideTheGuardLeavesNothing_data() { TESTDB_ENGINE_ROWS(); }
+    void failedWriteInsideTheGuardLeavesNothing()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        try {
+            Transaction tx(c);
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"), {QStringLiteral("a"), QStringLiteral("x")});
+            TestDb::exec(c, QStringLiteral("Insert Into NoSuchTable (X) Values (1)"));
+            tx.commit();
+            QFAIL("the second statement should fail");
+        } catch (const DbError &e) {
+            QVERIFY(!e.message().isEmpty());
+        }
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From UsersRoles")).toInt(), 0);
+        // The connection goes on working, and a committed guard keeps its rows.
+        {
+            Transaction tx(c);
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"), {QStringLiteral("a"), QStringLiteral("x")});
+            tx.commit();
+        }
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From UsersRoles")).toInt(), 1);
+    }
+
+    void snapshotWalkAndLocate_data() { TESTDB_ENGINE_ROWS(); }
+    void snapshotWalkAndLocate()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        for (const char *role : {"ClientsMgt", "ClientsMgtX", "Login_Tallimar"})
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('u', :R)"), {QString::fromLatin1(role)});
+        Query q(c, QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName"));
+        q.setParam(QStringLiteral("UserName"), QStringLiteral("u"));
+        q.open();
+        QStringList seen;
+        for (q.first(); !q.eof(); q.next())
+            seen << q.asString(QStringLiteral("rolename"));
+        QCOMPARE(seen, (QStringList{"ClientsMgt", "ClientsMgtX", "Login_Tallimar"}));
+        QVERIFY(q.locate(QStringLiteral("RoleName"), QStringLiteral("ClientsMgtX")));
+        QCOMPARE(q.row(), 1);
+        QVERIFY(!q.locate(QStringLiteral("RoleName"), QStringLiteral("Clients")));
+        QCOMPARE(q.row(), 1);
+        QVERIFY_THROWS_EXCEPTION(DbError, q.asString(QStringLiteral("NoSuchField")));
+        q.setParam(0, QStringLiteral("nobody"));
+        q.open();
+        QVERIFY(q.isEmpty());
+        QVERIFY(q.eof());
+    }
+
+    void dataModuleConnectsRolesAndActiveCycle_data() { TESTDB_ENGINE_ROWS(); }
+    void dataModuleConnectsRolesAndActiveCycle()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        DemoOptions o;
+        o.workers = 3;
+        o.projects = 1;
+        o.months = 2;
+        o.today = QDate(2027, 1, 15);
+        generateDemoData(db.connection(), o);
+        TDataModule1 &dm = db.dataModule();
+        QVERIFY(dm.ADOConnection1.isOpen());
+        QVERIFY(dm.AllClientsQ.isActive());
+        QVERIFY(!dm.AllClientsQ.isEmpty());
+        dm.openRoles(QStringLiteral("clerk"));
+        QVERIFY(dm.hasRole(QStringLiteral("Login_Tallimar")));
+        QVERIFY(dm.hasRole(QStringLiteral("ClientAttCreater")));
+        QVERIFY(!dm.hasRole(QStringLiteral("ClientAttChecker")));
+        QVERIFY(!dm.hasRole(QStringLiteral("Login")));
+        const CycleMonth cycle = dm.activeCycle();
+        QCOMPARE(cycle.year, 2026);
+        QCOMPARE(cycle.month, 12);
+        // The active cycle has own rows and no client rows; the month before has both.
+        Connection &c = db.connection();
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 12")).toInt(), 0);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Year = 2026 And Col_Month = 12")).toInt(), 3 * 31);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 11")).toInt(), 3 * 30);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where ClientAtt_Code Not In ('A', 'P', 'H')")).toInt(), 0);
+    }
+
+    void activeCycleFailures_data()
+    {
+        QTest::addColumn<QString>("insert");
+        QTest::newRow("empty table") << QString();
+        QTest::newRow("month 13") << "Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 13)";
+    }
+    void activeCycleFailures()
+    {
+        QFETCH(QString, insert);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        if (!insert.isEmpty())
+            TestDb::exec(db.connection(), insert);
+        try {
+            db.dataModule().activeCycle();
+            QFAIL("an impossible cycle was accepted");
+        } catch (const DbError &e) {
+            QCOMPARE(e.message(), QStringLiteral("Invalid argument to date encode"));
+        }
+    }
+
+    void demoDataRefusesFilledDatabase_data() { TESTDB_ENGINE_ROWS(); }
+    void demoDataRefusesFilledDatabase()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason')"));
+        DemoOptions o;
+        o.workers = 2;
+        QVERIFY_THROWS_EXCEPTION(DbError, generateDemoData(db.connection(), o));
+        QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From Workers")).toInt(), 0);
+        QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From SiteJobs")).toInt(), 1);
+    }
+
+    // A refused connection is an error, never a crash, and the next attempt rebuilds from the file.
+    void refusedConnectionThenCorrectedFile()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        const QString ini = db.iniPath();
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Database]\nEngine=SQLite\nCatalog=wrong.db\n[ChoosenStyle]\nStyle=Lavender Classico\n");
+        f.close();
+        TDataModule1 dm(ini);
+        QVERIFY_THROWS_EXCEPTION(DbError, dm.DataModuleCreate());
+        QVERIFY_THROWS_EXCEPTION(DbError, dm.openRoles(QStringLiteral("demo")));
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Database]\nEngine=SQLite\nCatalog=test.db\n[ChoosenStyle]\nStyle=Lavender Classico\n");
+        f.close();
+        dm.openRoles(QStringLiteral("demo")); // reconnects on first use
+        QVERIFY(dm.ADOConnection1.isOpen());
+        QVERIFY(dm.AllClientsQ.isActive());
+    }
+
+    void postgresRefusalIsAnError()
+    {
+        if (!TestDb::postgresAvailable())
+            QSKIP("no PostgreSQL server in this run");
+        ConnectionParams p;
+        p.engine = Engine::PostgreSQL;
+        p.host = QStringLiteral("127.0.0.1");
+        p.port = qEnvironmentVariableIntValue("TALLIMAR_TEST_PG_PORT");
+        p.user = QStringLiteral("postgres");
+        p.database = QStringLiteral("no_such_database");
+        Connection c;
+        try {
+            c.open(p);
+            QFAIL("connected to a database that does not exist");
+        } catch (const DbError &e) {
+            QVERIFY2(e.message().contains(QLatin1String("no_such_database")), qPrintable(e.message()));
+        }
+        QVERIFY(!c.isOpen());
+    }
+
+    void schemaMissingTablesAreNamed()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        QVERIFY(Schema::missingTables(db.connection()).isEmpty());
+        db.connection().execDirect(QStringLiteral("Drop Table Invoices"));
+        QCOMPARE(Schema::missingTables(db.connection()), QStringList{QStringLiteral("Invoices")});
+    }
+};
+
+QTEST_GUILESS_MAIN(TestData)
+#include "test_data.moc"
