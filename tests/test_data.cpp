@@ -283,12 +283,22 @@ private slots:
         QVERIFY(!c.isOpen());
     }
 
-    void schemaMissingTablesAreNamed()
+    void databaseWithoutTablesIsNamed_data() { TESTDB_ENGINE_ROWS(); }
+    void databaseWithoutTablesIsNamed()
     {
-        TestDb::Fresh db(QStringLiteral("SQLite"));
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
         QVERIFY(Schema::missingTables(db.connection()).isEmpty());
         db.connection().execDirect(QStringLiteral("Drop Table Invoices"));
         QCOMPARE(Schema::missingTables(db.connection()), QStringList{QStringLiteral("Invoices")});
+        TDataModule1 dm(db.iniPath());
+        try {
+            dm.DataModuleCreate();
+            QFAIL("connected to a database without its tables");
+        } catch (const DbError &e) {
+            QCOMPARE(e.message(), QStringLiteral("The database does not hold the program's tables (missing: Invoices)"));
+        }
+        QVERIFY(!dm.ADOConnection1.isOpen());
     }
 };
 

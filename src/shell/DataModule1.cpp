@@ -1,5 +1,6 @@
 #include "DataModule1.h"
 #include "DbError.h"
+#include "Schema.h"
 #include "WorkersIni.h"
 
 #include <QCoreApplication>
@@ -144,6 +145,12 @@ ConnectionParams TDataModule1::ADOConnection1BeforeConnect()
 
 void TDataModule1::ADOConnection1AfterConnect()
 {
+    // A database of another program, or an empty one, is named as such rather than by the first
+    // statement that trips over it.
+    const QStringList missing = Schema::missingTables(ADOConnection1);
+    if (!missing.isEmpty())
+        throw DbError(QStringLiteral("The database does not hold the program's tables (missing: %1)")
+                          .arg(missing.join(QStringLiteral(", "))));
     AllClientsQ.open();
 }
 
