@@ -9,11 +9,10 @@ inline double peakMemoryMb()
     QFile f(QStringLiteral("/proc/self/status"));
     if (!f.open(QIODevice::ReadOnly))
         return -1;
-    while (!f.atEnd()) {
-        const QByteArray line = f.readLine();
+    // /proc files report size 0, so read them whole rather than testing atEnd().
+    for (const QByteArray &line : f.readAll().split('\n'))
         if (line.startsWith("VmHWM:"))
             return line.mid(6).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    }
     return -1;
 }
 

@@ -1,6 +1,7 @@
 #include "CliCommand.h"
 #include "DataModule1.h"
 #include "DbError.h"
+#include "LocalTime.h"
 #include "Roles.h"
 
 #include <QCoreApplication>
@@ -46,6 +47,7 @@ bool CliContext::hasFlag(const QString &name) const
 
 int main(int argc, char *argv[])
 {
+    pinLocalTimeZone();
     QCoreApplication app(argc, argv);
     QTextStream out(stdout);
     QTextStream err(stderr);

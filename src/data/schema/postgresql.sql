@@ -260,6 +260,12 @@ CREATE INDEX IX_ClientTimeSheets_RefMonth ON ClientTimeSheets (Ref_No, Col_Year,
 CREATE INDEX IX_ClientTimeSheets_Dispute ON ClientTimeSheets (Dispute)
 ;
 
+CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_Year, Col_Month)
+;
+
+CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, Assignment, Col_Year, Col_Month)
+;
+
 CREATE UNIQUE INDEX UX_Invoices_Line ON Invoices (Assignment, Ref_No, Col_Year, Col_Month)
 ;
 
