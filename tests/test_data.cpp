@@ -40,6 +40,26 @@ private slots:
         QCOMPARE(p.names, names);
     }
 
+    void storedDateTexts_data()
+    {
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QDateTime>("expected");
+        const QDateTime t(QDate(2026, 2, 28), QTime(13, 5, 9));
+        QTest::newRow("as we write it") << "2026-02-28 13:05:09" << t;
+        QTest::newRow("ISO with T and milliseconds") << "2026-02-28T13:05:09.250" << t.addMSecs(250);
+        QTest::newRow("microseconds are cut to milliseconds") << "2026-02-28 13:05:09.123456" << t.addMSecs(123);
+        QTest::newRow("date only is midnight") << "2026-02-28" << QDate(2026, 2, 28).startOfDay();
+        QTest::newRow("no seconds") << "2026-02-28 13:05" << QDateTime(QDate(2026, 2, 28), QTime(13, 5));
+        QTest::newRow("impossible day") << "2026-02-30 00:00:00" << QDateTime();
+        QTest::newRow("not a date") << "28/02/2026" << QDateTime();
+    }
+    void storedDateTexts()
+    {
+        QFETCH(QString, text);
+        QFETCH(QDateTime, expected);
+        QCOMPARE(toDateTime(text), expected);
+    }
+
     void roundTripOfEveryColumnType_data() { TESTDB_ENGINE_ROWS(); }
     void roundTripOfEveryColumnType()
     {

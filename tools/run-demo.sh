@@ -3,7 +3,7 @@
 # when it does not exist, and starts the program as the demo user.
 set -euo pipefail
 build=${1:-build}
-bin="$build/src/shell"
+bin="$build/src"
 ini="$bin/Workers.ini"
 if [ ! -f "$ini" ]; then
   printf '[Database]\nEngine=SQLite\nCatalog=demo.db\n\n[ChoosenStyle]\nStyle=Lavender Classico\n' > "$ini"

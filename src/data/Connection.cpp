@@ -223,6 +223,53 @@ QVariant Connection::bindValue(const QVariant &value) const
     }
 }
 
+namespace {
+// "yyyy-MM-dd[ T]HH:mm:ss[.zzz]" or "yyyy-MM-dd", the forms the engines hand back as text;
+// parsed by hand because grids and exports read many thousands of them.
+QDateTime parseStoredDateTime(QStringView s)
+{
+    auto digits = [&](int from, int count, int &out) {
+        if (from + count > s.size())
+            return false;
+        int v = 0;
+        for (int i = from; i < from + count; ++i) {
+            const char16_t c = s[i].unicode();
+            if (c < u'0' || c > u'9')
+                return false;
+            v = v * 10 + (c - u'0');
+        }
+        out = v;
+        return true;
+    };
+    int y, mo, d, h = 0, mi = 0, sec = 0, ms = 0;
+    if (!digits(0, 4, y) || s.size() < 10 || s[4] != u'-' || !digits(5, 2, mo) || s[7] != u'-' || !digits(8, 2, d))
+        return {};
+    if (s.size() > 10) {
+        if ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, h) || s.size() < 16 || s[13] != u':' || !digits(14, 2, mi))
+            return {};
+        if (s.size() > 16 && (s[16] != u':' || !digits(17, 2, sec)))
+            return {};
+        if (s.size() > 19) {
+            if (s[19] != u'.')
+                return {};
+            int n = 0, frac = 0;
+            for (int i = 20; i < s.size() && n < 9 && s[i].isDigit(); ++i, ++n)
+                frac = frac * 10 + (s[i].unicode() - u'0');
+            if (n == 0 || 20 + n != s.size())
+                return {};
+            while (n < 3) { frac *= 10; ++n; }
+            while (n > 3) { frac /= 10; --n; }
+            ms = frac;
+        }
+    }
+    const QDate date(y, mo, d);
+    const QTime time(h, mi, sec, ms);
+    if (!date.isValid() || !time.isValid())
+        return {};
+    return QDateTime(date, time);
+}
+} // namespace
+
 QDateTime toDateTime(const QVariant &value)
 {
     if (value.isNull() || !value.isValid())
@@ -232,17 +279,12 @@ QDateTime toDateTime(const QVariant &value)
     case QMetaType::QDate: return value.toDate().startOfDay();
     default: break;
     }
-    QString s = value.toString().trimmed();
+    const QString s = value.toString().trimmed();
     if (s.isEmpty())
         return {};
-    s.replace(QLatin1Char('T'), QLatin1Char(' '));
-    static const char *const formats[] = {"yyyy-MM-dd HH:mm:ss.zzz", "yyyy-MM-dd HH:mm:ss", "yyyy-MM-dd HH:mm", "yyyy-MM-dd"};
-    for (const char *f : formats) {
-        QDateTime dt = QDateTime::fromString(s, QLatin1String(f));
-        if (dt.isValid())
-            return dt;
-    }
-    // Fractions of other lengths, or a zone suffix.
-    QDateTime dt = QDateTime::fromString(value.toString(), Qt::ISODateWithMs);
-    return dt;
+    const QDateTime dt = parseStoredDateTime(s);
+    if (dt.isValid())
+        return dt;
+    // A zone suffix or another ISO variant.
+    return QDateTime::fromString(s, Qt::ISODateWithMs);
 }

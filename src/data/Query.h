@@ -47,6 +47,10 @@ public:
     Query(const Query &) = delete;
     Query &operator=(const Query &) = delete;
 
+    // The component name (e.g. "InvoiceQ"); an export names its sheet after it.
+    void setName(const QString &name) { m_name = name; }
+    const QString &name() const { return m_name; }
+
     // Clear, add the new text and re-parse its parameters; the values are reset to null.
     void setSql(const QString &sql);
     const QString &sql() const { return m_sql; }
@@ -108,6 +112,7 @@ private:
     int requireField(const QString &name) const;
 
     Connection &m_conn;
+    QString m_name;
     std::unique_ptr<class QSqlQuery> m_stmt; // prepared once, reused while the connection lasts
     int m_stmtGeneration = -1;
     QString m_sql;

@@ -266,6 +266,13 @@ CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_
 CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, Assignment, Col_Year, Col_Month)
 ;
 
+-- Covering indexes for the dashboard's month sums per day.
+CREATE INDEX IX_TimeSheets_Dashboard ON TimeSheets (Col_Year, Col_Month, Col_Date, OurAtt_Code, Our_WH, Our_OT, Our_HT)
+;
+
+CREATE INDEX IX_ClientTimeSheets_Dashboard ON ClientTimeSheets (Col_Year, Col_Month, Col_Date, ClientAtt_Code, Client_WH, Client_OT, Client_HT)
+;
+
 CREATE UNIQUE INDEX UX_Invoices_Line ON Invoices (Assignment, Ref_No, Col_Year, Col_Month)
 ;
 

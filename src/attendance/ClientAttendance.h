@@ -1,0 +1,157 @@
+#pragma once
+
+#include "AttendanceTotals.h"
+#include "Query.h"
+
+#include <QDate>
+#include <QString>
+#include <QStringList>
+#include <functional>
+
+class Connection;
+class DbError;
+
+// "Today" as the attendance operations see it; tests pass a fixed date.
+using TodayFn = std::function<QDate()>;
+
+// One day of the entry row, as "Post" writes it.
+struct AttendanceEntry
+{
+    QDate date;
+    QString clientJob; // empty when no site job is selected
+    QString code;
+    QString desc;
+    int wh = 0;
+    int ot = 0;
+    int ht = 0;
+};
+
+// What the entry row shows when the attendance date is left.
+struct DayProposal
+{
+    qint64 recId = 0;           // the loaded client row of that day, 0 = none
+    int row = -1;               // its row in ClientAttHistory
+    QString code;               // the row's code, or "H" on a Friday and "P" otherwise
+    int wh = 0, ot = 0, ht = 0; // the row's hours; without a row the code decides (entryHours)
+};
+
+enum class NormalBase { Eight, Ten };
+
+// Hour fields of the entry row for a code: values and which fields are open.
+struct EntryHours
+{
+    int wh = 0, ot = 0, ht = 0;
+    bool whEnabled = false, otEnabled = false, htEnabled = false;
+};
+EntryHours entryHours(const QString &code);
+QString attDescForCode(const QString &code); // "Absent", "Present", "Holiday", empty otherwise
+QString weekdayName(const QDate &date);      // "Monday" .. "Sunday"
+
+// The client attendance of one project in the active cycle, one employee at a time: the queries
+// of the window and every write it makes, without widgets. Writes throw DbError after rolling
+// their own transaction back; callers re-read what is stored.
+class ClientAttendance
+{
+public:
+    explicit ClientAttendance(Connection &connection, TodayFn today = {});
+
+    Connection &connection() const { return m_conn; }
+
+    QString userId; // written into Entered_By
+    int cycleYear = 0;
+    int cycleMonth = 0;
+
+    Query AssignmentQ;
+    Query WorkersInOurAttQ;
+    Query ClientJobsQ;
+    Query WorkerQ;
+    Query OurAttHistory;
+    Query ClientAttHistory;
+
+    QDate today() const;
+
+    // Active, billable projects in name order.
+    QStringList projectNames();
+
+    // Opens the project's employee list and site jobs and closes any loaded employee.
+    void openProject(const QString &project);
+    const QString &project() const { return m_project; }
+    bool projectOpen() const { return WorkersInOurAttQ.isActive(); }
+    QStringList clientJobs() const;
+
+    // Loads the employee when the project's list holds the number (exact, case-sensitive);
+    // otherwise closes the employee queries and returns false. Nothing happens without a project.
+    bool findEmployee(QString employeeNo);
+    void closeEmployee();
+    bool employeeLoaded() const { return ClientAttHistory.isActive(); }
+    const QString &employeeNo() const { return m_employeeNo; }
+    void reloadClientRows(); // re-reads ClientAttHistory, keeping the current row where it can
+    AttendanceTotals ourTotals() const { return AttendanceTotals::ofOwnRows(OurAttHistory); }
+    AttendanceTotals clientTotals() const { return AttendanceTotals::ofClientRows(ClientAttHistory); }
+
+    // Copies the loaded employee's own rows into client rows in one transaction. Returns false
+    // (and writes nothing) when the employee has no own rows or already has client rows here.
+    bool moveEmployee();
+
+    struct MoveAllLine
+    {
+        enum Outcome { Moved, Skipped, Failed };
+        QString employeeNo;
+        Outcome outcome = Skipped;
+        QString message; // the database's message when failed
+    };
+    // Walks the project's employee list, loading and moving each in a transaction of its own;
+    // a failed employee is rolled back alone and the walk goes on. The callback sees each line
+    // as it is decided. The last employee stays loaded.
+    QList<MoveAllLine> moveAll(const std::function<void(const MoveAllLine &)> &eachDone = {});
+
+    // The loaded client row of a day, 0 when there is none.
+    qint64 clientRowIdForDate(const QDate &date) const;
+    int clientRowForDate(const QDate &date) const;
+    DayProposal proposeForDate(const QDate &date) const;
+
+    // Writes one day for the loaded employee: overwrites this employee's loaded row of that day
+    // (Checked reset, dispute kept) or inserts one. Re-reads the client rows in any case and
+    // returns the day's Rec_ID afterwards (0 when none).
+    qint64 post(const AttendanceEntry &entry);
+
+    // Shifts hours between normal and overtime on every loaded client row; each row's shift is
+    // decided on its stored values when it is updated. Returns the rows stamped.
+    int calculateBase(NormalBase base);
+    // Gives every loaded client row the job; returns the rows changed.
+    int changeJob(const QString &job);
+    void setDispute(qint64 recId, bool disputed);
+    void deleteRow(qint64 recId);
+
+    QList<qint64> loadedClientRowIds() const;
+
+private:
+    struct OwnColumns;
+    void batchMove(const Query &own, int row, const OwnColumns &cols); // one own row: update, else insert
+    // Moves the rows (of one employee, in date order) in one transaction; false when the
+    // employee already has client rows in the project and cycle.
+    bool moveRows(Query &own, const QList<int> &rows);
+    void stamp(Query &q);
+
+    Connection &m_conn;
+    TodayFn m_today;
+    QString m_project;
+    QString m_employeeNo;
+
+    Query ComMoveUpdate;
+    Query ComMoveInsert;
+    Query ComClientRowsCount;
+    Query ProjectOwnRowsQ;
+    Query ComPostUpdate;
+    Query ComPostInsert;
+    Query ComUpdateBase8;
+    Query ComUpdateBase10;
+    Query ComUpdateJob;
+    Query ComDelete;
+    Query ComUpdateDispute;
+};
+
+// "Something went wrong!, DbError: message", the text every failed correction and post shows.
+QString failureText(const DbError &e);
+// "Something went wrong!, \n\rmessage", the text of a failed move.
+QString moveFailureText(const DbError &e);

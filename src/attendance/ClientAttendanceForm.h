@@ -1,0 +1,129 @@
+#pragma once
+
+#include "ClientAttendance.h"
+// ScreenServices.h needs the busy window complete for its QPointer.
+#include "FetchingDataForm.h"
+#include "ScreenServices.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QLineEdit;
+class QMenu;
+class QAction;
+class QPushButton;
+class QSpinBox;
+class QTableView;
+class TBaseCalcForm;
+class TDataModule1;
+class AttendanceGridModel;
+
+// "Client Attendance Form": the client's attendance of one project in the active cycle, one
+// employee at a time. The operations live in ClientAttendance; this window gathers the
+// controls' values, calls them and shows what is stored.
+class TClientAttendanceForm : public QDialog
+{
+    Q_OBJECT
+public:
+    // dm null: the run's data module; today empty: the system date.
+    explicit TClientAttendanceForm(QWidget *parent = nullptr, TDataModule1 *dm = nullptr, TodayFn today = {});
+    ~TClientAttendanceForm() override;
+
+    ClientAttendance &attendance() { return m_att; }
+    TBaseCalcForm *baseCalcForm() const { return m_baseCalc; }
+
+    // Operations of the window.
+    void FormActivate();
+    void FillComboBoxes();
+    void SetAttDates();
+    void FindEmployee();
+    void CalcOurAttendance();
+    void CalcClientAttendance();
+    void CompareHours();
+    void ChangeAttStatus();
+    void ShowSandGlass();
+    void HideSandGlass();
+
+    // Event handlers.
+    void cb_ProjectChange();
+    void cb_AttCodeChange();
+    void dbg_WorkersDblClick();
+    void dtp_AttDateExit();
+    void btn_PostClick();
+    void btn_MoveClick();
+    void btn_Move_AllClick();
+    void btn_CalcBaseClick();
+    void btn_ChangeJobClick();
+    void MarkDespute1Click();
+    void UnMarkDispute1Click();
+    void AuditForm1Click();
+    void Delete1Click();
+
+    qint64 currentClientRowId() const { return m_currentRecId; }
+
+    QDateEdit *dtp_Cycle;
+    QComboBox *cb_Project;
+    QPushButton *btn_Move;
+    QPushButton *btn_ChangeJob;
+    QPushButton *btn_CalcBase;
+    QPushButton *btn_Close;
+    QLineEdit *edt_SearchEmpNo;
+    QPushButton *btn_SearchEmpNo;
+    QTableView *dbg_Workers;
+    QPushButton *btn_Move_All;
+    QTableView *dbg_ClientAttendance;
+    QMenu *pm_dpg_ClientAttendance;
+    QAction *MarkDespute1;
+    QAction *UnMarkDispute1;
+    QAction *AuditForm1;
+    QAction *Delete1;
+    QDateEdit *dtp_AttDate;
+    QLabel *lbl_Day;
+    QComboBox *cb_AttCode;
+    QComboBox *cb_AttDesc;
+    QComboBox *cb_ClientJob;
+    QSpinBox *edt_WH;
+    QSpinBox *edt_OT;
+    QSpinBox *edt_HT;
+    QPushButton *btn_Post;
+    QLabel *lbl_TotalOurPresentDays;
+    QLabel *lbl_TotalOurNormalHours;
+    QLabel *lbl_TotalOurOvertimeHours;
+    QLabel *lbl_TotalOurHolidayHours;
+    QLabel *lbl_TotalOurHours;
+    QLabel *lbl_TotalClientPresentDays;
+    QLabel *lbl_TotalClientNormalHours;
+    QLabel *lbl_TotalClientOverTimeHours;
+    QLabel *lbl_TotalClientHolidayHours;
+    QLabel *lbl_TotalClientHours;
+
+protected:
+    bool event(QEvent *e) override;
+    bool eventFilter(QObject *watched, QEvent *e) override;
+
+private:
+    void buildUi();
+    void zeroTotals();
+    void setEmployeeButtons(bool enabled);
+    void showClientRows();               // after the client rows were re-read: grid, totals, comparison
+    void showEmployee(bool sayNotFound); // the window's side of an employee search
+    int currentGridRow() const;
+    qint64 currentGridRecId() const;
+    void selectClientRow(int row);
+
+    TDataModule1 *m_dm;
+    ClientAttendance m_att;
+    SandGlass m_sandGlass;
+    TBaseCalcForm *m_baseCalc = nullptr;
+    AttendanceGridModel *m_workersModel;
+    AttendanceGridModel *m_clientModel;
+    bool m_activating = false;
+    bool m_cycleKnown = false;
+    bool m_cycleTried = false;
+    bool m_filled = false;
+    QDate m_cycle;
+    int m_attYear = 0, m_attMonth = 0, m_attDay = 0;
+    qint64 m_currentRecId = 0;
+};

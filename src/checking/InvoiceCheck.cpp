@@ -1,0 +1,316 @@
+#include "InvoiceCheck.h"
+
+#include "DbError.h"
+#include "Transaction.h"
+
+#include <QDate>
+#include <QCoreApplication>
+#include <QThread>
+
+namespace {
+
+QString dayName(int d, const char *suffix)
+{
+    return QStringLiteral("D%1_%2").arg(d, 2, 10, QLatin1Char('0')).arg(QLatin1String(suffix));
+}
+
+// Columns the update sets, in the order of the statement.
+QStringList updatedColumns()
+{
+    QStringList c = {QStringLiteral("Client_Job"),      QStringLiteral("Days_Calander"),    QStringLiteral("Days_Present"),
+                     QStringLiteral("Earned_WH_Hours"), QStringLiteral("Earned_WH_Rate"),   QStringLiteral("Earned_WH_Amount"),
+                     QStringLiteral("Earned_OT_Hours"), QStringLiteral("Earned_OT_Rate"),   QStringLiteral("Earned_OT_Amount"),
+                     QStringLiteral("Earned_HT_Hours"), QStringLiteral("Earned_HT_Rate"),   QStringLiteral("Earned_HT_Amount"),
+                     QStringLiteral("Earned_Total")};
+    for (int d = 1; d <= 31; ++d)
+        c << dayName(d, "Code") << dayName(d, "Hour");
+    return c;
+}
+
+QString updateSql()
+{
+    QStringList sets;
+    for (const QString &c : updatedColumns())
+        sets << c + QStringLiteral(" = :") + c;
+    return QStringLiteral("Update Invoices Set ") + sets.join(QStringLiteral(", ")) +
+           QStringLiteral(" Where Assignment = :Assignment AND Ref_No = :Ref_No AND Col_Year = :Col_Year AND Col_Month = :Col_Month");
+}
+
+QStringList insertedColumns()
+{
+    return QStringList{QStringLiteral("Col_Year"),    QStringLiteral("Col_Month"),     QStringLiteral("Assignment"),
+                       QStringLiteral("Ref_No"),      QStringLiteral("Employee_No"),   QStringLiteral("Employee_Name"),
+                       QStringLiteral("Our_Job")} +
+           updatedColumns();
+}
+
+QString insertSql()
+{
+    const QStringList cols = insertedColumns();
+    QStringList params;
+    for (const QString &c : cols)
+        params << QStringLiteral(":") + c;
+    return QStringLiteral("Insert Into Invoices (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") Values (") +
+           params.join(QStringLiteral(", ")) + QStringLiteral(")");
+}
+
+// The stored text of one day's hours: "8,2,0", a null hour giving an empty piece.
+QString hoursText(const QVariant &wh, const QVariant &ot, const QVariant &ht)
+{
+    auto piece = [](const QVariant &v) { return v.isNull() ? QString() : QString::number(v.toLongLong()); };
+    return piece(wh) + QLatin1Char(',') + piece(ot) + QLatin1Char(',') + piece(ht);
+}
+
+void setLineParams(Query &q, const CheckTarget &t, const InvoiceLine &l)
+{
+    auto set = [&q](const QString &name, const QVariant &v) {
+        if (q.paramNames().contains(name))
+            q.setParamAll(name, v);
+    };
+    set(QStringLiteral("Col_Year"), t.year);
+    set(QStringLiteral("Col_Month"), t.month);
+    set(QStringLiteral("Assignment"), t.project);
+    set(QStringLiteral("Ref_No"), l.refNo);
+    set(QStringLiteral("Employee_No"), l.employeeNo);
+    set(QStringLiteral("Employee_Name"), l.employeeName);
+    set(QStringLiteral("Our_Job"), l.ourJob);
+    set(QStringLiteral("Client_Job"), l.clientJob);
+    set(QStringLiteral("Days_Calander"), l.daysCalander);
+    set(QStringLiteral("Days_Present"), l.daysPresent);
+    set(QStringLiteral("Earned_WH_Hours"), l.whHours);
+    set(QStringLiteral("Earned_WH_Rate"), l.whRate);
+    set(QStringLiteral("Earned_WH_Amount"), l.whAmount());
+    set(QStringLiteral("Earned_OT_Hours"), l.otHours);
+    set(QStringLiteral("Earned_OT_Rate"), l.otRate);
+    set(QStringLiteral("Earned_OT_Amount"), l.otAmount());
+    set(QStringLiteral("Earned_HT_Hours"), l.htHours);
+    set(QStringLiteral("Earned_HT_Rate"), l.htRate);
+    set(QStringLiteral("Earned_HT_Amount"), l.htAmount());
+    set(QStringLiteral("Earned_Total"), l.total());
+    for (int d = 1; d <= 31; ++d) {
+        set(dayName(d, "Code"), l.dayCode[d - 1]);
+        set(dayName(d, "Hour"), l.dayHour[d - 1]);
+    }
+}
+
+} // namespace
+
+void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month)
+{
+    line.daysCalander = QDate(year, month, 1).daysInMonth();
+    line.daysPresent = line.whHours = line.otHours = line.htHours = 0;
+    line.clientJob.clear();
+    line.dayCode.fill(QStringLiteral("NA"));
+    line.dayHour.fill(QStringLiteral("NA"));
+    std::array<bool, 31> seen{};
+    const int cDate = rows.fieldIndex(QStringLiteral("Col_Date"));
+    const int cJob = rows.fieldIndex(QStringLiteral("ClientJob"));
+    const int cCode = rows.fieldIndex(QStringLiteral("ClientAtt_Code"));
+    const int cWh = rows.fieldIndex(QStringLiteral("Client_WH"));
+    const int cOt = rows.fieldIndex(QStringLiteral("Client_OT"));
+    const int cHt = rows.fieldIndex(QStringLiteral("Client_HT"));
+    if (cDate < 0 || cJob < 0 || cCode < 0 || cWh < 0 || cOt < 0 || cHt < 0)
+        throw DbError(QStringLiteral("The client attendance rows lack a column the invoice line needs"));
+    for (int r = 0; r < rows.recordCount(); ++r) {
+        const QString code = rows.valueAt(r, cCode).toString();
+        const QVariant wh = rows.valueAt(r, cWh), ot = rows.valueAt(r, cOt), ht = rows.valueAt(r, cHt);
+        line.whHours += wh.toInt();
+        line.otHours += ot.toInt();
+        line.htHours += ht.toInt();
+        if (code == QLatin1String("P") || code == QLatin1String("H"))
+            ++line.daysPresent;
+        // Rows come ordered by date: the month's last row names the job that prices it.
+        line.clientJob = rows.valueAt(r, cJob).toString();
+        const QDate date = toDateTime(rows.valueAt(r, cDate)).date();
+        if (!date.isValid() || date.day() > line.daysCalander)
+            continue;
+        const int i = date.day() - 1;
+        const QString hours = hoursText(wh, ot, ht);
+        // Several rows on one day: the greatest text wins, as in the month grid.
+        if (!seen[i] || code > line.dayCode[i])
+            line.dayCode[i] = code;
+        if (!seen[i] || hours > line.dayHour[i])
+            line.dayHour[i] = hours;
+        seen[i] = true;
+    }
+}
+
+QString checkFailureText(const QString &errorType, const QString &message)
+{
+    return QStringLiteral("Something went wrong!, ") + errorType + QStringLiteral(": ") + message;
+}
+
+QString CheckOutcome::summary() const
+{
+    switch (status) {
+    case Status::Checked:
+        if (conflicts > 0)
+            return QStringLiteral("checked (after %1 concurrent-update failure(s), retried: %2)")
+                .arg(conflicts)
+                .arg(lastConflict.section(QLatin1Char('\n'), 0, 0));
+        return QStringLiteral("checked");
+    case Status::Disputed: return QStringLiteral("skipped: disputed attendance");
+    case Status::NoWorker: return QStringLiteral("skipped: no worker record");
+    case Status::Failed: return QStringLiteral("failed: ") + message;
+    }
+    return {};
+}
+
+InvoiceCheck::InvoiceCheck(Connection &c)
+    : m_conn(c),
+      WorkerQ(c, QStringLiteral("Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No "
+                                "Order By Rec_ID")),
+      ComUpdate_TimeSheet(c, QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = "
+                                            "CURRENT_TIMESTAMP Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
+                                            ":Col_Year And Col_Month = :Col_Month")),
+      ClientRowsQ(c, QStringLiteral("Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute "
+                                    "From ClientTimeSheets Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
+                                    ":Col_Year And Col_Month = :Col_Month Order By Col_Date, Rec_ID")),
+      ClientJobsQ(c, QStringLiteral("Select WH_Rate, OT_Rate, HT_Rate From AssignmentsRates Where Assignment = :Assignment And "
+                                    "Site_Job = :Our_Job Order By Rec_ID")),
+      ComUpdate_Invoice(c, updateSql()),
+      ComInsert_Invoice(c, insertSql())
+{
+}
+
+bool isConcurrencyConflict(const QString &m)
+{
+    // The driver hands over texts only; these are the servers' words for a lost race.
+    static const char *const marks[] = {"could not serialize access", "deadlock detected", "deadlock victim", "database is locked",
+                                        "ux_invoices_line", "lock request time out"};
+    for (const char *mark : marks)
+        if (m.contains(QLatin1String(mark), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString &employeeNo, const QString &user)
+{
+    const int attempts = 5;
+    int conflicts = 0;
+    QString lastConflict;
+    for (int attempt = 1;; ++attempt) {
+        try {
+            CheckOutcome o = run(target, employeeNo, user);
+            o.conflicts = conflicts;
+            o.lastConflict = lastConflict;
+            return o;
+        } catch (const DbError &e) {
+            if (isConcurrencyConflict(e.message()) && attempt < attempts) {
+                ++conflicts;
+                lastConflict = e.message();
+                // Let the other transaction finish before trying again.
+                QThread::msleep(ulong(10 * attempt + QCoreApplication::applicationPid() % 7));
+                continue;
+            }
+            CheckOutcome o;
+            o.status = CheckOutcome::Status::Failed;
+            o.message = checkFailureText(QStringLiteral("DbError"), e.message());
+            o.conflicts = conflicts;
+            return o;
+        } catch (const std::exception &e) {
+        CheckOutcome o;
+        o.status = CheckOutcome::Status::Failed;
+        o.message = checkFailureText(QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
+        return o;
+    }
+    }
+}
+
+CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, const QString &user)
+{
+    CheckOutcome o;
+    o.line.employeeNo = employeeNo;
+    // The master row is read before the transaction: the check never writes it, and a write as
+    // the transaction's first statement keeps SQLite from failing on a stale read snapshot.
+    WorkerQ.close();
+    WorkerQ.setParam(0, employeeNo);
+    WorkerQ.open();
+    if (WorkerQ.isEmpty()) {
+        // Without a reference number the line would be filed under 0 and mark nobody's rows.
+        o.status = CheckOutcome::Status::NoWorker;
+        return o;
+    }
+    o.line.refNo = WorkerQ.asInt64(QStringLiteral("Rec_ID"));
+    o.line.employeeName = WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
+    o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
+
+    Transaction tr(m_conn);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), user);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Ref_No"), o.line.refNo);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Assignment"), t.project);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Col_Year"), t.year);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Col_Month"), t.month);
+    o.rowsMarked = ComUpdate_TimeSheet.exec();
+
+    // The line is built from the rows just marked, read inside the same transaction.
+    ClientRowsQ.close();
+    ClientRowsQ.setParam(QStringLiteral("Ref_No"), o.line.refNo);
+    ClientRowsQ.setParam(QStringLiteral("Assignment"), t.project);
+    ClientRowsQ.setParam(QStringLiteral("Col_Year"), t.year);
+    ClientRowsQ.setParam(QStringLiteral("Col_Month"), t.month);
+    ClientRowsQ.open();
+    const int cDispute = ClientRowsQ.fieldIndex(QStringLiteral("Dispute"));
+    for (int r = 0; r < ClientRowsQ.recordCount(); ++r)
+        if (ClientRowsQ.valueAt(r, cDispute).toInt() != 0) {
+            o.status = CheckOutcome::Status::Disputed;
+            o.rowsMarked = 0;
+            return o; // the guard rolls the marking back
+        }
+    fillLineFromRows(o.line, ClientRowsQ, t.year, t.month);
+
+    ClientJobsQ.close();
+    ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
+    ClientJobsQ.setParam(QStringLiteral("Our_Job"), o.line.clientJob);
+    ClientJobsQ.open();
+    if (!ClientJobsQ.isEmpty()) {
+        ClientJobsQ.first();
+        o.line.whRate = ClientJobsQ.asDouble(QStringLiteral("WH_Rate"));
+        o.line.otRate = ClientJobsQ.asDouble(QStringLiteral("OT_Rate"));
+        o.line.htRate = ClientJobsQ.asDouble(QStringLiteral("HT_Rate"));
+    }
+
+    setLineParams(ComUpdate_Invoice, t, o.line);
+    if (ComUpdate_Invoice.exec() == 0) {
+        setLineParams(ComInsert_Invoice, t, o.line);
+        ComInsert_Invoice.exec();
+    }
+    tr.commit();
+    o.status = CheckOutcome::Status::Checked;
+    return o;
+}
+
+CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, const QStringList &employees, const QString &user,
+                               const std::function<void(const QString &)> &before,
+                               const std::function<void(const QString &, const CheckOutcome &)> &after)
+{
+    CheckAllSummary s;
+    for (const QString &emp : employees) {
+        if (before)
+            before(emp);
+        const CheckOutcome o = check.checkWorker(target, emp, user);
+        switch (o.status) {
+        case CheckOutcome::Status::Checked: ++s.checked; break;
+        case CheckOutcome::Status::Disputed: ++s.skipped; s.disputed << emp; break;
+        case CheckOutcome::Status::NoWorker: ++s.skipped; s.noWorker << emp; break;
+        case CheckOutcome::Status::Failed: ++s.failed; break;
+        }
+        if (after)
+            after(emp, o);
+    }
+    return s;
+}
+
+QStringList workersOfProject(Connection &c, const CheckTarget &t)
+{
+    Query q(c, QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = "
+                              ":Col_Year And Col_Month = :Col_Month Order By Employee_No"));
+    q.setParam(0, t.project);
+    q.setParam(1, t.year);
+    q.setParam(2, t.month);
+    q.open();
+    QStringList out;
+    for (int r = 0; r < q.recordCount(); ++r)
+        out << q.valueAt(r, 0).toString();
+    return out;
+}

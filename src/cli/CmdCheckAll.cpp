@@ -1,0 +1,54 @@
+#include "CliCommand.h"
+#include "DataModule1.h"
+#include "InvoiceCheck.h"
+#include "Query.h"
+#include "Roles.h"
+
+namespace {
+
+int runCheckAll(CliContext &ctx)
+{
+    const QString project = ctx.option(QStringLiteral("--project"));
+    if (project.isEmpty()) {
+        ctx.err << "check-all needs --project NAME\n";
+        return 2;
+    }
+    TDataModule1 &dm = *ctx.dm;
+    const CycleMonth cycle = dm.activeCycle();
+    const CheckTarget target{project, cycle.year, cycle.month};
+
+    Query known(dm.ADOConnection1, QStringLiteral("Select Assignment From Assignments Where Assignment = :Assignment"));
+    known.setParam(0, project);
+    known.open();
+    if (known.isEmpty()) {
+        ctx.err << "Project not found: " << project << "\n";
+        return 2;
+    }
+    QStringList employees = workersOfProject(dm.ADOConnection1, target);
+    const QString from = ctx.option(QStringLiteral("--from"));
+    if (!from.isEmpty()) {
+        const qsizetype i = employees.indexOf(from);
+        if (i < 0) {
+            ctx.err << "Worker Not Found: " << from << "\n";
+            return 2;
+        }
+        employees = employees.mid(i);
+    }
+    if (employees.isEmpty())
+        ctx.err << "There are no workers in this project!\n";
+
+    InvoiceCheck check(dm.ADOConnection1);
+    const CheckAllSummary s = checkEmployees(check, target, employees, dm.Current_UserID, {},
+                                             [&ctx](const QString &emp, const CheckOutcome &o) {
+                                                 ctx.out << emp << ": " << o.summary() << "\n";
+                                                 ctx.out.flush();
+                                             });
+    ctx.out << "checked: " << s.checked << ", skipped: " << s.skipped << ", failed: " << s.failed << "\n";
+    return s.failed == 0 ? 0 : 1;
+}
+
+const CliRegistrar reg({QStringLiteral("check-all"),
+                        QStringLiteral("check-all --project NAME [--from EMPLOYEE_NO]   check the project's workers of the active "
+                                       "cycle and write their invoice lines"),
+                        {Roles::ClientAttChecker}, true, &runCheckAll});
+} // namespace

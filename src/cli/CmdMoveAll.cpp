@@ -1,0 +1,59 @@
+#include "CliCommand.h"
+#include "ClientAttendance.h"
+#include "DataModule1.h"
+#include "Roles.h"
+
+namespace {
+
+// The window's "Move All Employees" for one project in the active cycle, without the window.
+int runMoveAll(CliContext &ctx)
+{
+    const QString project = ctx.option(QStringLiteral("--project"));
+    if (project.isEmpty()) {
+        ctx.err << "move-all needs --project NAME\n";
+        return 2;
+    }
+    TDataModule1 &dm = *ctx.dm;
+    const CycleMonth cycle = dm.activeCycle();
+    ClientAttendance att(dm.ADOConnection1);
+    att.userId = dm.Current_UserID;
+    att.cycleYear = cycle.year;
+    att.cycleMonth = cycle.month;
+    att.openProject(project);
+    if (att.WorkersInOurAttQ.isEmpty()) {
+        ctx.err << "No Employees In This Project!\n";
+        return 1;
+    }
+    int moved = 0, skipped = 0, failed = 0;
+    att.moveAll([&](const ClientAttendance::MoveAllLine &l) {
+        ctx.out << l.employeeNo << ": ";
+        switch (l.outcome) {
+        case ClientAttendance::MoveAllLine::Moved:
+            ctx.out << "moved";
+            ++moved;
+            break;
+        case ClientAttendance::MoveAllLine::Skipped:
+            ctx.out << "skipped";
+            ++skipped;
+            break;
+        case ClientAttendance::MoveAllLine::Failed:
+            // One line per employee even when the server's message has several.
+            ctx.out << "failed: "
+                    << QString(l.message).replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+            ++failed;
+            break;
+        }
+        ctx.out << "\n";
+    });
+    ctx.out << "moved: " << moved << ", skipped: " << skipped << ", failed: " << failed << "\n";
+    return failed == 0 ? 0 : 1;
+}
+
+const CliRegistrar reg(
+    {QStringLiteral("move-all"),
+     QStringLiteral(
+         "move-all --project NAME   move every employee's own timesheets of the active cycle into client attendance"),
+     {Roles::ClientAttCreater},
+     true,
+     &runMoveAll});
+} // namespace

@@ -1,0 +1,28 @@
+#pragma once
+
+#include <QString>
+
+class QWidget;
+
+// The save-file dialog behind a small wrapper, so that tests answer it in advance instead of a
+// person (KeePassXC's FileDialog::setNextFileName does the same).
+class FileDialog
+{
+public:
+    struct Request
+    {
+        QString caption;
+        QString fileName;      // proposed name
+        QString filter;        // Qt notation: "Excel Files (*.xls)"
+        QString defaultSuffix; // added to a name chosen without an extension
+        bool confirmOverwrite = true;
+    };
+
+    // The chosen file, or empty when the user cancels.
+    static QString getSaveFileName(QWidget *parent, const Request &request);
+
+    // The next call returns this name without showing a dialog; an empty name answers Cancel.
+    static void setNextFileName(const QString &fileName);
+    // What the last call asked for.
+    static Request lastRequest();
+};

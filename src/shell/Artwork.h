@@ -1,0 +1,11 @@
+#pragma once
+
+#include <QColor>
+#include <QPixmap>
+
+// The program's pictures, drawn in code so that they scale and follow no file on disk.
+namespace Artwork {
+QPixmap programIcon(int size);
+QPixmap logo(int height, const QColor &textColour);
+QPixmap hourglass(int size);
+} // namespace Artwork

@@ -1,0 +1,54 @@
+#pragma once
+
+#include "Query.h"
+
+#include <QDate>
+#include <QList>
+#include <QLocale>
+#include <QString>
+
+// Hours of one day of the dashboard.
+struct DashboardDay
+{
+    QDate date;
+    qint64 hours = 0;
+};
+
+// One chart's worth: a bar per day that has "P"/"H" rows, in date order, and their sum.
+struct DashboardSeries
+{
+    QList<DashboardDay> days;
+    qint64 total = 0;
+};
+
+struct DashboardData
+{
+    DashboardSeries deployed;
+    DashboardSeries billed;
+    bool totalsAgree() const { return deployed.total == billed.total; }
+};
+
+// Hours deployed (own timesheets) against hours billed (client attendance) per day of a cycle.
+// A null hour counts as 0, as everywhere else in the program.
+class CycleDashboard
+{
+public:
+    explicit CycleDashboard(Connection &connection);
+
+    Query HoursDeployedQ;
+    Query HoursBilledQ;
+
+    // Each runs its query for the cycle and walks the rows. Throw DbError.
+    DashboardSeries deployed(int year, int month);
+    DashboardSeries billed(int year, int month);
+    DashboardData refresh(int year, int month);
+
+    // "#,##0": whole number with the locale's thousands separator.
+    static QString formatTotal(qint64 total, const QLocale &locale = QLocale());
+
+    static const QString HoursDeployedSql;
+    static const QString HoursBilledSql;
+
+private:
+    static DashboardSeries run(Query &q, int year, int month);
+};

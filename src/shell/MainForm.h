@@ -1,0 +1,156 @@
+#pragma once
+
+#include <QDate>
+#include <QHash>
+#include <QList>
+#include <QMainWindow>
+#include <QPointer>
+#include <QStringList>
+#include <functional>
+#include <memory>
+
+class QAction;
+class QBarCategoryAxis;
+class QBarSeries;
+class QChartView;
+class QDateEdit;
+class QLabel;
+class QMenu;
+class QPushButton;
+class QRandomGenerator;
+class QValueAxis;
+class CycleDashboard;
+class TCategoryPanel;
+class TCategoryPanelGroup;
+class TDataModule1;
+struct DashboardSeries;
+
+// "Velconi, a module of Orvessa System": the function panel, the menus and the dashboard.
+class TMainForm : public QMainWindow
+{
+    Q_OBJECT
+public:
+    // Creates a module window owned by the given parent; it is shown modally and released.
+    using ModuleFactory = std::function<QWidget *(QWidget *parent)>;
+
+    // loginArgs: the program's arguments 1 (user) and 2 (password), taken before Qt saw them.
+    explicit TMainForm(const QStringList &loginArgs = {}, QWidget *parent = nullptr);
+    ~TMainForm() override;
+
+    // The data module; unset: the run's one instance.
+    void setDataModule(TDataModule1 *dm) { m_dm = dm; }
+    // "Today" for the cycle picker's default.
+    void setToday(std::function<QDate()> today) { m_today = std::move(today); }
+    // Source of the bar colours (tests seed one).
+    void setRandomGenerator(QRandomGenerator *random) { m_random = random; }
+
+    // Wires a function button to its module window. The button is enabled only when the user
+    // holds its role and a window is registered for it.
+    void registerModule(QPushButton *button, ModuleFactory factory);
+
+    void FormActivate();
+    void Login();
+    // false: refused (the window closes) or the roles could not be read (shown).
+    bool CheckAuthorities();
+    // Redraws both charts and totals for the dashboard cycle. Throws DbError.
+    void UpdateCharts();
+    void dtp_CycleChange();
+    void CategoryPanel1Expand(TCategoryPanel *sender);
+    void Exit1Click();
+    void About1Click();
+    void Menu_HowToClick();
+    void Menu_SupportClick();
+
+    static QString helpDeskUrl(const QString &path);
+    // The colour a random draw stands for: the low 24 bits as blue-green-red, 25 % transparent.
+    static QColor barColour(quint32 draw);
+
+    const QString &userName() const { return m_userName; }
+    bool isAdmitted() const { return m_admitted; }
+    int cycleYear() const { return m_cycleYear; }
+    int cycleMonth() const { return m_cycleMonth; }
+    // The module window open right now (null when none).
+    QWidget *moduleWindow() const { return m_moduleWindow; }
+
+    // Controls, named as the rest of the suite names them.
+    TCategoryPanelGroup *pnl_Functions;
+    TCategoryPanel *CategoryPanel5; // "Projects"
+    TCategoryPanel *CategoryPanel1; // "Attendance"
+    TCategoryPanel *CategoryPanel4; // "Invoices"
+    QPushButton *btn_Func_ClientsManagement;
+    QPushButton *btn_Func_ProjectsManagement;
+    QPushButton *btn_Func_ProjectsRates;
+    QPushButton *btn_Func_ClientAttendance;
+    QPushButton *btn_Func_DisputeManagement;
+    QPushButton *btn_Func_ClientAttendanceChecker;
+    QPushButton *btn_Func_InvoiceDetails;
+
+    QWidget *pnl_Body;
+    QWidget *Panel2;
+    QLabel *lbl_PayrollRecordsLastYear_Title;
+    QLabel *Label18;
+    QDateEdit *dtp_Cycle;
+    QWidget *pnl_Charts;
+    QWidget *Panel3;
+    QWidget *Panel4;
+    QLabel *lbl_AttendenceToday_Title;
+    QLabel *lbl_DeployedHours_Value;
+    QChartView *chart_HoursDeployed;
+    QBarSeries *Series_HoursDeployed;
+    QLabel *Label3;
+    QLabel *lbl_BilledHours_Value;
+    QChartView *chart_HoursBilled;
+    QBarSeries *Series_HoursBilled;
+    QLabel *img_Logo = nullptr;
+
+    QMenu *File1;
+    QAction *Exit1;
+    QMenu *Help1;
+    QAction *Menu_HowTo;
+    QAction *Menu_Support;
+    QAction *N1;
+    QAction *About1;
+
+signals:
+    // After the first activation's login, whatever its outcome.
+    void loginFinished(bool admitted);
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+
+private:
+    struct FunctionButton
+    {
+        QPushButton *button;
+        QString role;
+    };
+
+    void buildFunctionPanel();
+    void buildBody();
+    void buildMenus();
+    QWidget *buildChartPanel(const QString &panelName, QLabel *&title, const QString &titleName, const QString &caption,
+                             QLabel *&value, const QString &valueName, QChartView *&view, const QString &viewName,
+                             QBarSeries *&series, const QString &seriesName);
+    void fillChart(QChartView *view, QBarSeries *series, const DashboardSeries &data);
+    void updateButtons();
+    void openWindow(const ModuleFactory &factory, bool centreOnForm = true);
+    TDataModule1 *dataModule() const;
+    void setPickerDefault();
+
+    QStringList m_loginArgs;
+    TDataModule1 *m_dm = nullptr;
+    std::unique_ptr<CycleDashboard> m_dashboard;
+    std::function<QDate()> m_today;
+    QRandomGenerator *m_random;
+    QList<FunctionButton> m_functions;
+    QHash<QPushButton *, ModuleFactory> m_modules;
+    QPointer<QWidget> m_moduleWindow;
+    QString m_userName;
+    bool m_loginTried = false;
+    bool m_admitted = false;
+    bool m_firstShowDone = false;
+    quint16 m_cycleYear = 0;
+    quint16 m_cycleMonth = 0;
+    quint16 m_cycleDay = 0;
+};

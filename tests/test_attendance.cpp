@@ -1,0 +1,539 @@
+// Client attendance operations on every engine the run has: move, post, corrections.
+#include "ClientAttendance.h"
+#include "DbError.h"
+#include "Query.h"
+#include "TestDb.h"
+#include "test_attendance_fixture.h"
+
+#include <QTest>
+
+using namespace AttFixture;
+
+namespace {
+
+std::unique_ptr<ClientAttendance> openOps(Connection &c)
+{
+    auto ops = std::make_unique<ClientAttendance>(c, [] { return Today; });
+    ops->userId = User;
+    ops->cycleYear = Year;
+    ops->cycleMonth = Month;
+    ops->openProject(Project);
+    return ops;
+}
+
+// Every client row of a worker, by day.
+struct ClientRow
+{
+    qint64 recId;
+    QString project, job, code, desc;
+    int wh, ot, ht, day, checked, dispute;
+    QString enteredBy;
+    QDateTime enteredDate;
+};
+
+QList<ClientRow> clientRows(Connection &c, qint64 ref)
+{
+    Query q(c, QStringLiteral("Select * From ClientTimeSheets Where Ref_No = :R Order By Col_Date, Rec_ID"));
+    q.setParam(0, ref);
+    q.open();
+    QList<ClientRow> rows;
+    for (q.first(); !q.eof(); q.next())
+        rows << ClientRow{q.asInt64(QStringLiteral("Rec_ID")),          q.asString(QStringLiteral("Assignment")),
+                          q.asString(QStringLiteral("ClientJob")),      q.asString(QStringLiteral("ClientAtt_Code")),
+                          q.asString(QStringLiteral("ClientAtt_Desc")), q.asInt(QStringLiteral("Client_WH")),
+                          q.asInt(QStringLiteral("Client_OT")),         q.asInt(QStringLiteral("Client_HT")),
+                          q.asInt(QStringLiteral("Col_Day")),           q.asInt(QStringLiteral("Checked")),
+                          q.asInt(QStringLiteral("Dispute")),           q.asString(QStringLiteral("Entered_By")),
+                          q.asDateTime(QStringLiteral("Entered_Date"))};
+    return rows;
+}
+
+void addEngineRows(const std::function<void(const QString &engine)> &rows)
+{
+    for (const QString &e : TestDb::engines())
+        rows(e);
+}
+
+} // namespace
+
+class TestAttendance : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void searchIsExactAndListsOnlyTheProject_data() { TESTDB_ENGINE_ROWS(); }
+    void searchIsExactAndListsOnlyTheProject()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 1, QStringLiteral("E1"));
+        ownRow(c, 1, 1, QStringLiteral("E1"), day(2), QStringLiteral("P"), 8);
+        ownRow(c, 2, 1, QStringLiteral("E1"), day(3), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), Other);
+        ownRow(c, 3, 1, QStringLiteral("E1"), QDate(2026, 2, 3), QStringLiteral("P"), 8);
+        auto ops = openOps(c);
+        QCOMPARE(ops->projectNames(), (QStringList{Project, Other}));
+        QCOMPARE(ops->clientJobs(), (QStringList{QStringLiteral("Helper"), QStringLiteral("Mason")}));
+        QVERIFY(!ops->findEmployee(QStringLiteral("e1")));
+        QVERIFY(!ops->employeeLoaded());
+        QVERIFY(ops->findEmployee(QStringLiteral("E1")));
+        QCOMPARE(ops->OurAttHistory.recordCount(), 1); // other project and other month left out
+        QCOMPARE(ops->ourTotals().normalHours, 8);
+        ops->openProject(Other);
+        QVERIFY(!ops->employeeLoaded());
+    }
+
+    void moveMapping_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QString>("siteJob");
+        QTest::addColumn<int>("wh");
+        QTest::addColumn<QString>("wantCode");
+        QTest::addColumn<QString>("wantDesc");
+        QTest::addColumn<QString>("wantJob");
+        addEngineRows([](const QString &e) {
+            QTest::addRow("%s: present day keeps code, description and site job", qPrintable(e)) << e << "P"
+                                                                                                 << "Mason" << 8 << "P"
+                                                                                                 << "P desc"
+                                                                                                 << "Mason";
+            QTest::addRow("%s: holiday keeps its code", qPrintable(e)) << e << "H"
+                                                                       << "Mason" << 0 << "H"
+                                                                       << "H desc"
+                                                                       << "Mason";
+            QTest::addRow("%s: odd code with 8 hours becomes Absent with its hours", qPrintable(e))
+                << e << "S"
+                << "Mason" << 8 << "A"
+                << "Absent"
+                << "Mason";
+            QTest::addRow("%s: empty site job inserts our job", qPrintable(e)) << e << "P"
+                                                                               << "" << 8 << "P"
+                                                                               << "P desc"
+                                                                               << "Labourer";
+            QTest::addRow("%s: null site job inserts our job", qPrintable(e)) << e << "P" << QString() << 8 << "P"
+                                                                              << "P desc"
+                                                                              << "Labourer";
+        });
+    }
+    void moveMapping()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, code);
+        QFETCH(QString, siteJob);
+        QFETCH(int, wh);
+        QFETCH(QString, wantCode);
+        QFETCH(QString, wantDesc);
+        QFETCH(QString, wantJob);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), code, wh, 2, 3, siteJob);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        QVERIFY(ops->moveEmployee());
+        const auto rows = clientRows(c, 7);
+        QCOMPARE(rows.size(), 1);
+        const ClientRow &r = rows.first();
+        QCOMPARE(r.code, wantCode);
+        QCOMPARE(r.desc, wantDesc);
+        QCOMPARE(r.job, wantJob);
+        QCOMPARE(r.project, Project);
+        QCOMPARE((QList<int>{r.wh, r.ot, r.ht, r.day, r.checked, r.dispute}), (QList<int>{wh, 2, 3, 9, 0, 0}));
+        QCOMPARE(r.enteredBy, User);
+        QCOMPARE(r.enteredDate, Today.startOfDay());
+        // The window sees what was written.
+        QCOMPARE(ops->ClientAttHistory.recordCount(), 1);
+        QCOMPARE(ops->clientTotals().totalHours(), wh + 5);
+    }
+
+    void moveOverwritesTheDayUnderAnotherProject_data() { TESTDB_ENGINE_ROWS(); }
+    void moveOverwritesTheDayUnderAnotherProject()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8, 1, 0, QStringLiteral(""));
+        ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8, 0, 0, QStringLiteral(""));
+        const qint64 old = clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("A"), 0, 0, 0, Other, 1, 1);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        QVERIFY(ops->moveEmployee());
+        const auto rows = clientRows(c, 7);
+        QCOMPARE(rows.size(), 2);
+        // The day keeps its one row: moved to this project, unchecked, still disputed, and with
+        // the empty site job as written on overwrite.
+        QCOMPARE(rows[0].recId, old);
+        QCOMPARE(rows[0].project, Project);
+        QCOMPARE(rows[0].job, QString());
+        QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[0].checked, rows[0].dispute}), (QList<int>{8, 1, 0, 1}));
+        QCOMPARE(rows[1].job, QStringLiteral("Labourer"));
+    }
+
+    void employeeWithClientRowsIsNotMovedAgain_data() { TESTDB_ENGINE_ROWS(); }
+    void employeeWithClientRowsIsNotMovedAgain()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        // Another clerk moves the employee after this one loaded it.
+        clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 5);
+        QVERIFY(!ops->moveEmployee());
+        QCOMPARE(clientRows(c, 7).size(), 1);
+        QCOMPARE(ops->ClientAttHistory.recordCount(), 1);
+        QVERIFY(!ops->moveEmployee());
+        QCOMPARE(clientRows(c, 7).size(), 1);
+    }
+
+    void proposals_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("day");
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QList<int>>("hours");
+        QTest::addColumn<bool>("hasRow");
+        addEngineRows([](const QString &e) {
+            QTest::addRow("%s: Friday without a row proposes H with no hours", qPrintable(e))
+                << e << 6 << "H" << QList<int>{0, 0, 0} << false;
+            QTest::addRow("%s: Thursday without a row proposes P, 8 normal", qPrintable(e))
+                << e << 5 << "P" << QList<int>{8, 0, 0} << false;
+            QTest::addRow("%s: a day with a row shows the row", qPrintable(e))
+                << e << 13 << "A" << QList<int>{3, 2, 1} << true;
+        });
+    }
+    void proposals()
+    {
+        QFETCH(QString, engine);
+        QFETCH(int, day);
+        QFETCH(QString, code);
+        QFETCH(QList<int>, hours);
+        QFETCH(bool, hasRow);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), AttFixture::day(9), QStringLiteral("P"), 8);
+        const qint64 id = clientRow(c, 7, QStringLiteral("E7"), AttFixture::day(13), QStringLiteral("A"), 3, 2, 1);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        const DayProposal p = ops->proposeForDate(AttFixture::day(day));
+        QCOMPARE(p.code, code);
+        QCOMPARE((QList<int>{p.wh, p.ot, p.ht}), hours);
+        QCOMPARE(p.recId, hasRow ? id : 0);
+    }
+
+    void entryHoursFollowTheCode_data()
+    {
+        QTest::addColumn<QString>("code");
+        QTest::addColumn<QList<int>>("values");
+        QTest::addColumn<QList<bool>>("enabled");
+        QTest::newRow("present opens normal and overtime")
+            << "P" << QList<int>{8, 0, 0} << QList<bool>{true, true, false};
+        QTest::newRow("holiday opens only holiday") << "H" << QList<int>{0, 0, 0} << QList<bool>{false, false, true};
+        QTest::newRow("absent opens nothing") << "A" << QList<int>{0, 0, 0} << QList<bool>{false, false, false};
+        QTest::newRow("no code opens nothing") << "" << QList<int>{0, 0, 0} << QList<bool>{false, false, false};
+    }
+    void entryHoursFollowTheCode()
+    {
+        QFETCH(QString, code);
+        QFETCH(QList<int>, values);
+        QFETCH(QList<bool>, enabled);
+        const EntryHours h = entryHours(code);
+        QCOMPARE((QList<int>{h.wh, h.ot, h.ht}), values);
+        QCOMPARE((QList<bool>{h.whEnabled, h.otEnabled, h.htEnabled}), enabled);
+    }
+
+    void postInsertsAndOverwrites_data() { TESTDB_ENGINE_ROWS(); }
+    void postInsertsAndOverwrites()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        const qint64 old = clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("A"), 0, 0, 0, Project, 1, 1);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+
+        QCOMPARE(ops->post({day(9), QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 9, 1, 0}),
+                 old);
+        QCOMPARE(ops->post({day(17), QString(), QStringLiteral("H"), QStringLiteral("Holiday"), 0, 0, 8}) > old, true);
+        const auto rows = clientRows(c, 7);
+        QCOMPARE(rows.size(), 2);
+        QCOMPARE(rows[0].recId, old);
+        QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[0].checked, rows[0].dispute}), (QList<int>{9, 1, 0, 1}));
+        QCOMPARE(rows[0].job, QStringLiteral("Mason"));
+        QCOMPARE(rows[0].enteredBy, User);
+        QCOMPARE(rows[1].day, 17);
+        QCOMPARE(rows[1].code, QStringLiteral("H"));
+        QCOMPARE(rows[1].job, QString());
+        QCOMPARE(rows[1].checked, 0);
+        QCOMPARE(rows[1].enteredDate, Today.startOfDay());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Employee_Name From ClientTimeSheets Where Col_Day = 17"))
+                     .toString(),
+                 QStringLiteral("FirstE7 LastE7"));
+        QCOMPARE(ops->clientTotals().totalHours(), 18);
+        QCOMPARE(ops->clientTotals().presentDays, 2);
+    }
+
+    void postAfterSwitchingEmployeesWritesTheNewOne_data() { TESTDB_ENGINE_ROWS(); }
+    void postAfterSwitchingEmployeesWritesTheNewOne()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        worker(c, 8, QStringLiteral("E8"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        ownRow(c, 2, 8, QStringLiteral("E8"), day(9), QStringLiteral("P"), 8);
+        clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        QVERIFY(ops->proposeForDate(day(9)).recId > 0); // the clerk left the date on E7's row
+        QVERIFY(ops->findEmployee(QStringLiteral("E8")));
+        ops->post({day(9), QStringLiteral("Mason"), QStringLiteral("A"), QStringLiteral("Absent"), 0, 0, 0});
+        QCOMPARE(clientRows(c, 7).first().code, QStringLiteral("P"));
+        const auto rows8 = clientRows(c, 8);
+        QCOMPARE(rows8.size(), 1);
+        QCOMPARE(rows8.first().code, QStringLiteral("A"));
+    }
+
+    void postFailureLeavesTheRowAndShowsWhatIsStored_data() { TESTDB_ENGINE_ROWS(); }
+    void postFailureLeavesTheRowAndShowsWhatIsStored()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        // Another clerk adds a day; then this clerk's post fails in the server.
+        clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 4);
+        failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Client_WH = 13"));
+        try {
+            ops->post({day(9), QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 13, 0, 0});
+            QFAIL("the post should have failed");
+        } catch (const DbError &e) {
+            QVERIFY2(failureText(e).startsWith(QStringLiteral("Something went wrong!, DbError: ")),
+                     qPrintable(failureText(e)));
+            QVERIFY2(e.message().contains(QStringLiteral("simulated failure")), qPrintable(e.message()));
+        }
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(clientRows(c, 7).first().wh, 8);
+        QCOMPARE(ops->ClientAttHistory.recordCount(), 2);
+        QCOMPARE(ops->clientTotals().normalHours, 12);
+        // The connection stays usable.
+        ops->post({day(11), QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 8, 0, 0});
+        QCOMPARE(ops->ClientAttHistory.recordCount(), 3);
+    }
+
+    void calculateBase_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("asTen");
+        QTest::addColumn<QList<int>>("before"); // normal, overtime
+        QTest::addColumn<QList<int>>("once");   // normal, overtime, stamped
+        QTest::addColumn<QList<int>>("twice");
+        const struct
+        {
+            const char *name;
+            bool ten;
+            QList<int> before, once, twice;
+        } cases[] = {
+            {"as 8: 10/0 becomes 8/2", false, {10, 0}, {8, 2, 1}, {8, 2, 0}},
+            {"as 8: 12/3 becomes 8/7", false, {12, 3}, {8, 7, 1}, {8, 7, 0}},
+            {"as 8: 8/0 unchanged", false, {8, 0}, {8, 0, 0}, {8, 0, 0}},
+            {"as 8: 8/5 unchanged", false, {8, 5}, {8, 5, 0}, {8, 5, 0}},
+            {"as 8: 6/4 unchanged", false, {6, 4}, {6, 4, 0}, {6, 4, 0}},
+            {"as 10: 10/0 unchanged", true, {10, 0}, {10, 0, 0}, {10, 0, 0}},
+            {"as 10: 12/3 unchanged", true, {12, 3}, {12, 3, 0}, {12, 3, 0}},
+            {"as 10: 8/0 stays 8/0 but is stamped, twice", true, {8, 0}, {8, 0, 1}, {8, 0, 1}},
+            {"as 10: 8/1 becomes 9/0", true, {8, 1}, {9, 0, 1}, {9, 0, 0}},
+            {"as 10: 8/2 becomes 10/0", true, {8, 2}, {10, 0, 1}, {10, 0, 0}},
+            {"as 10: 8/5 becomes 10/3", true, {8, 5}, {10, 3, 1}, {10, 3, 0}},
+            {"as 10: 6/4 unchanged", true, {6, 4}, {6, 4, 0}, {6, 4, 0}},
+        };
+        addEngineRows([&](const QString &e) {
+            for (const auto &k : cases)
+                QTest::addRow("%s: %s", qPrintable(e), k.name) << e << k.ten << k.before << k.once << k.twice;
+        });
+    }
+    void calculateBase()
+    {
+        QFETCH(QString, engine);
+        QFETCH(bool, asTen);
+        QFETCH(QList<int>, before);
+        QFETCH(QList<int>, once);
+        QFETCH(QList<int>, twice);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        // An absent row shifts like any other; a checked row loses its check when stamped.
+        const qint64 id =
+            clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("A"), before[0], before[1], 0, Project, 1);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        const auto check = [&](const QList<int> &want) {
+            const ClientRow r = clientRows(c, 7).first();
+            QCOMPARE(r.recId, id);
+            QCOMPARE((QList<int>{r.wh, r.ot}), want.mid(0, 2));
+            QCOMPARE(r.enteredBy, want[2] ? User : QStringLiteral("older"));
+            QCOMPARE(r.checked, want[2] ? 0 : 1);
+        };
+        const NormalBase base = asTen ? NormalBase::Ten : NormalBase::Eight;
+        QCOMPARE(ops->calculateBase(base), once[2]);
+        check(once);
+        QCOMPARE(ops->clientTotals().normalHours, once[0]);
+        // Restore the stamp so that the second run shows whether it stamps again.
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set Entered_By = 'older', Checked = 1"));
+        QCOMPARE(ops->calculateBase(base), twice[2]);
+        check(twice);
+    }
+
+    void calculateBaseDecidesOnStoredValues_data() { TESTDB_ENGINE_ROWS(); }
+    void calculateBaseDecidesOnStoredValues()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        const qint64 a = clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 12, 0);
+        const qint64 b = clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8, 3);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        // Another clerk corrects both days after this window loaded them.
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set Client_WH = 8, Client_OT = 4 Where Rec_ID = :I"),
+                     {a});
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set Client_WH = 11 Where Rec_ID = :I"), {b});
+        ops->calculateBase(NormalBase::Eight);
+        const auto rows = clientRows(c, 7);
+        QCOMPARE((QList<int>{rows[0].wh, rows[0].ot}), (QList<int>{8, 4})); // not 8/8 from the stale 12
+        QCOMPARE((QList<int>{rows[1].wh, rows[1].ot}), (QList<int>{8, 6}));
+        QCOMPARE(ops->clientTotals().totalHours(), 26);
+    }
+
+    void calculateBaseFailureChangesNothing_data() { TESTDB_ENGINE_ROWS(); }
+    void calculateBaseFailureChangesNothing()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 10);
+        clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 12);
+        failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Col_Day = 10"));
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+        QVERIFY_THROWS_EXCEPTION(DbError, ops->calculateBase(NormalBase::Eight));
+        QVERIFY(!c.inTransaction());
+        const auto rows = clientRows(c, 7);
+        QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[1].wh, rows[1].ot}), (QList<int>{10, 0, 12, 0}));
+        QVERIFY(ops->employeeLoaded());
+        QCOMPARE(ops->clientTotals().normalHours, 22);
+    }
+
+    void changeJobDisputeAndDelete_data() { TESTDB_ENGINE_ROWS(); }
+    void changeJobDisputeAndDelete()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        const qint64 a = clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8, 2, 0, Project, 1);
+        const qint64 b = clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("H"), 0, 0, 8, Project, 1);
+        const qint64 other = clientRow(c, 7, QStringLiteral("E7"), day(11), QStringLiteral("P"), 8, 0, 0, Other, 1);
+        auto ops = openOps(c);
+        QVERIFY(ops->findEmployee(QStringLiteral("E7")));
+
+        QCOMPARE(ops->changeJob(QStringLiteral("Mason")), 2);
+        auto rows = clientRows(c, 7);
+        for (int i : {0, 1}) {
+            QCOMPARE(rows[i].job, QStringLiteral("Mason"));
+            QCOMPARE(rows[i].checked, 0);
+            QCOMPARE(rows[i].enteredBy, User);
+        }
+        QCOMPARE(rows[2].recId, other);
+        QCOMPARE(rows[2].job, QStringLiteral("Helper")); // another project's row is not this window's
+        QCOMPARE(rows[2].checked, 1);
+
+        // A dispute mark changes nothing else in the row and keeps the current row.
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set Checked = 1, Entered_By = 'older'"));
+        ops->setDispute(b, true);
+        rows = clientRows(c, 7);
+        QCOMPARE((QList<int>{rows[1].dispute, rows[1].checked}), (QList<int>{1, 1}));
+        QCOMPARE(rows[1].enteredBy, QStringLiteral("older"));
+        QCOMPARE(ops->ClientAttHistory.asInt64(QStringLiteral("Rec_ID")), b);
+        ops->setDispute(b, false);
+        QCOMPARE(clientRows(c, 7)[1].dispute, 0);
+
+        QCOMPARE(ops->clientTotals().totalHours(), 18);
+        ops->deleteRow(a);
+        QCOMPARE(ops->clientTotals().totalHours(), 8);
+        QCOMPARE(ops->clientTotals().presentDays, 1);
+        ops->deleteRow(b);
+        QCOMPARE(ops->clientTotals().totalHours(), 0);
+        QVERIFY(ops->employeeLoaded());
+        QCOMPARE(clientRows(c, 7).size(), 1);
+    }
+
+    void moveAllGoesOnAfterAFailedEmployee_data() { TESTDB_ENGINE_ROWS(); }
+    void moveAllGoesOnAfterAFailedEmployee()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        qint64 ownId = 0;
+        for (int w = 1; w <= 4; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w);
+            worker(c, w, no);
+            for (int d = 1; d <= 5; ++d)
+                ownRow(c, ++ownId, w, no, day(d), QStringLiteral("P"), 8);
+        }
+        clientRow(c, 3, QStringLiteral("E3"), day(1), QStringLiteral("P"), 7);
+        // E2 fails on its third day, after two of its rows were written.
+        failWhen(c, engine, QStringLiteral("INSERT"), QStringLiteral("NEW.Employee_No = 'E2' AND NEW.Col_Day = 3"));
+        auto ops = openOps(c);
+        QStringList seen;
+        const auto lines = ops->moveAll([&](const ClientAttendance::MoveAllLine &l) { seen << l.employeeNo; });
+        QCOMPARE(seen, (QStringList{"E1", "E2", "E3", "E4"}));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0].outcome, ClientAttendance::MoveAllLine::Moved);
+        QCOMPARE(lines[1].outcome, ClientAttendance::MoveAllLine::Failed);
+        QVERIFY2(lines[1].message.contains(QStringLiteral("simulated failure")), qPrintable(lines[1].message));
+        QCOMPARE(lines[2].outcome, ClientAttendance::MoveAllLine::Skipped);
+        QCOMPARE(lines[3].outcome, ClientAttendance::MoveAllLine::Moved);
+        QCOMPARE(clientRows(c, 1).size(), 5);
+        QCOMPARE(clientRows(c, 2).size(), 0);
+        QCOMPARE(clientRows(c, 3).size(), 1);
+        QCOMPARE(clientRows(c, 4).size(), 5);
+        QCOMPARE(ops->employeeNo(), QStringLiteral("E4"));
+        QCOMPARE(ops->ClientAttHistory.recordCount(), 5);
+        QVERIFY(!c.inTransaction());
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAttendance)
+#include "test_attendance.moc"

@@ -1,0 +1,77 @@
+// tallimar-cli move-all, run as the real program on a real database.
+#include "TestDb.h"
+#include "test_attendance_fixture.h"
+
+#include <QProcess>
+#include <QTest>
+
+using namespace AttFixture;
+
+class TestAttendanceCli : public QObject
+{
+    Q_OBJECT
+
+    static int run(const QString &ini, const QStringList &args, QString *out, QString *err = nullptr)
+    {
+        QProcess p;
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH), QStringList{QStringLiteral("--ini"), ini} + args);
+        if (!p.waitForFinished(120000))
+            return -1;
+        *out = QString::fromUtf8(p.readAllStandardOutput());
+        if (err)
+            *err = QString::fromUtf8(p.readAllStandardError());
+        return p.exitCode();
+    }
+
+private slots:
+    void moveAll_data() { TESTDB_ENGINE_ROWS(); }
+    void moveAll()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        qint64 id = 0;
+        for (int w = 1; w <= 3; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w);
+            worker(c, w, no);
+            for (int d = 1; d <= 4; ++d)
+                ownRow(c, ++id, w, no, day(d), QStringLiteral("P"), 8);
+        }
+        clientRow(c, 3, QStringLiteral("E3"), day(1), QStringLiteral("P"), 8);
+        TestDb::exec(c,
+                     QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('viewer', 'Login_Tallimar')"));
+        QString out, err;
+
+        QCOMPARE(run(db.iniPath(), {"--user", "viewer", "move-all", "--project", Project}, &out, &err), 3);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), 1);
+        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", "NOWHERE"}, &out, &err), 1);
+        QVERIFY2(err.contains(QStringLiteral("No Employees In This Project!")), qPrintable(err));
+
+        failWhen(c, engine, QStringLiteral("INSERT"), QStringLiteral("NEW.Employee_No = 'E2' AND NEW.Col_Day = 2"));
+        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Project}, &out, &err), 1);
+        const QStringList lines = out.trimmed().split(QLatin1Char('\n'));
+        QCOMPARE(lines.size(), 4);
+        QCOMPARE(lines[0], QStringLiteral("E1: moved"));
+        QVERIFY2(lines[1].startsWith(QStringLiteral("E2: failed: ")) &&
+                     lines[1].contains(QStringLiteral("simulated failure")),
+                 qPrintable(lines[1]));
+        QCOMPARE(lines[2], QStringLiteral("E3: skipped"));
+        QCOMPARE(lines[3], QStringLiteral("moved: 1, skipped: 1, failed: 1"));
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Ref_No = 2")).toInt(),
+                 0);
+        QCOMPARE(
+            TestDb::scalar(
+                c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Ref_No = 1 And Entered_By = :U"), {User})
+                .toInt(),
+            4);
+
+        c.execDirect(QStringLiteral("DROP TRIGGER fail_att") +
+                     (engine == QLatin1String("PostgreSQL") ? QStringLiteral(" ON ClientTimeSheets") : QString()));
+        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Project}, &out, &err), 0);
+        QVERIFY2(out.endsWith(QStringLiteral("moved: 1, skipped: 2, failed: 0\n")), qPrintable(out));
+    }
+};
+
+QTEST_GUILESS_MAIN(TestAttendanceCli)
+#include "test_attendance_cli.moc"

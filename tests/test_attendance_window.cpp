@@ -1,0 +1,330 @@
+// The client attendance window under offscreen Qt on a real database.
+#include "AuditForm.h"
+#include "BaseCalcForm.h"
+#include "ClientAttendanceForm.h"
+#include "DataModule1.h"
+#include "Messages.h"
+#include "TestDb.h"
+#include "test_attendance_fixture.h"
+
+#include <QAbstractItemModel>
+#include <QApplication>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QSpinBox>
+#include <QTableView>
+#include <QTest>
+#include <QTimer>
+
+using namespace AttFixture;
+
+namespace {
+
+// Two workers of MARINA: E1 with own 8+2 on the 2nd and a client row of 10 on the 2nd (a
+// disputed one), E2 with own rows only. A third number lives in another project.
+void seedWindow(Connection &c)
+{
+    seedBase(c);
+    worker(c, 1, QStringLiteral("E1"));
+    worker(c, 2, QStringLiteral("E2"), QStringLiteral("Helper"));
+    worker(c, 3, QStringLiteral("E3"));
+    ownRow(c, 1, 1, QStringLiteral("E1"), day(2), QStringLiteral("P"), 8, 2);
+    ownRow(c, 2, 1, QStringLiteral("E1"), day(6), QStringLiteral("H"), 0);
+    ownRow(c, 3, 2, QStringLiteral("E2"), day(2), QStringLiteral("P"), 8);
+    ownRow(c, 4, 2, QStringLiteral("E2"), day(3), QStringLiteral("S"), 8);
+    ownRow(c, 5, 3, QStringLiteral("E3"), day(2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), Other);
+    clientRow(c, 1, QStringLiteral("E1"), day(2), QStringLiteral("P"), 10, 0, 0, Project, 0, 1);
+}
+
+struct Recorded
+{
+    QStringList texts;
+    Recorded()
+    {
+        Messages::setRecorder([this](Messages::Kind, const QString &t) {
+            texts << t;
+            return true;
+        });
+    }
+    ~Recorded() { Messages::setRecorder({}); }
+};
+
+struct Window
+{
+    TestDb::Fresh db;
+    std::unique_ptr<TClientAttendanceForm> form;
+    explicit Window(const QString &engine) : db(engine)
+    {
+        seedWindow(db.connection());
+        TDataModule1 &dm = db.dataModule();
+        dm.Current_UserID = User;
+        form = std::make_unique<TClientAttendanceForm>(nullptr, &dm, [] { return Today; });
+        form->show();
+        QVERIFY(QTest::qWaitForWindowExposed(form.get()));
+    }
+    void chooseProject(const QString &name) { form->cb_Project->setCurrentIndex(form->cb_Project->findText(name)); }
+    void search(const QString &typed)
+    {
+        form->edt_SearchEmpNo->clear();
+        QTest::keyClicks(form->edt_SearchEmpNo, typed);
+        QTest::keyClick(form->edt_SearchEmpNo, Qt::Key_Return);
+    }
+    QStringList clientTotals() const
+    {
+        return {form->lbl_TotalClientPresentDays->text(), form->lbl_TotalClientNormalHours->text(),
+                form->lbl_TotalClientOverTimeHours->text(), form->lbl_TotalClientHolidayHours->text(),
+                form->lbl_TotalClientHours->text()};
+    }
+    QColor clientTotalColour() const
+    {
+        form->lbl_TotalClientHours->ensurePolished();
+        return form->lbl_TotalClientHours->palette().color(QPalette::WindowText);
+    }
+    QList<bool> employeeButtons() const
+    {
+        return {form->btn_Post->isEnabled(), form->btn_Move->isEnabled(), form->btn_ChangeJob->isEnabled(),
+                form->btn_CalcBase->isEnabled(), form->btn_Move_All->isEnabled()};
+    }
+};
+
+} // namespace
+
+class TestAttendanceWindow : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void openingAndSearch_data() { TESTDB_ENGINE_ROWS(); }
+    void openingAndSearch()
+    {
+        QFETCH(QString, engine);
+        Recorded rec;
+        Window w(engine);
+        TClientAttendanceForm &f = *w.form;
+        QCOMPARE(f.windowTitle(), QStringLiteral("Client Attendance Form"));
+        QCOMPARE(f.dtp_Cycle->date(), day(1));
+        QCOMPARE(f.cb_Project->count(), 2);
+        QCOMPARE(f.cb_Project->currentIndex(), -1);
+        QCOMPARE(w.employeeButtons(), (QList<bool>{false, false, false, false, true}));
+        QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours:"));
+
+        // Searching before a project is chosen does nothing.
+        w.search(QStringLiteral("E1"));
+        QVERIFY(rec.texts.isEmpty());
+
+        w.chooseProject(Project);
+        QCOMPARE(f.dbg_Workers->model()->rowCount(), 2);
+        QCOMPARE(f.dbg_Workers->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Employees"));
+        QCOMPARE(f.cb_ClientJob->count(), 2);
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
+
+        w.search(QStringLiteral("e1"));
+        QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E1"));
+        QVERIFY(rec.texts.isEmpty());
+        QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
+        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 10"));
+        QCOMPARE(f.lbl_TotalOurPresentDays->text(), QStringLiteral("Total Present Days: 2"));
+        QCOMPARE(w.clientTotals(),
+                 (QStringList{"Total Present Days: 1", "Total Normal Hours: 10", "Total Overtime Hours: 0",
+                              "Total Holiday Hours: 0", "Total Hours: 10"}));
+        // 8 + 2 against 10: the grand totals agree although the split differs.
+        QCOMPARE(w.clientTotalColour(), QColor(0, 128, 0));
+        QCOMPARE(f.cb_ClientJob->currentText(), QStringLiteral("Mason"));
+        QCOMPARE(f.dtp_AttDate->minimumDate(), day(1));
+        QCOMPARE(f.dtp_AttDate->maximumDate(), day(31));
+
+        // The grid: seven centred columns, the disputed row pale green.
+        QAbstractItemModel *m = f.dbg_ClientAttendance->model();
+        QCOMPARE(m->columnCount(), 7);
+        QCOMPARE(m->headerData(3, Qt::Horizontal).toString(), QStringLiteral("Client Att Desc"));
+        QCOMPARE(m->index(0, 0).data().toString(), QStringLiteral("02/03/2026"));
+        QCOMPARE(m->index(0, 4).data(Qt::TextAlignmentRole).toInt(), int(Qt::AlignCenter));
+        QCOMPARE(m->index(0, 6).data(Qt::BackgroundRole).value<QColor>(), QColor(192, 220, 192));
+
+        // An employee without client rows: red zero total.
+        w.search(QStringLiteral("E2"));
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(w.clientTotalColour(), QColor(255, 0, 0));
+        QCOMPARE(f.cb_ClientJob->currentText(), QStringLiteral("Helper"));
+
+        // Another project's worker is not found here.
+        w.search(QStringLiteral("E3"));
+        QCOMPARE(rec.texts, QStringList{QStringLiteral("Worker Not Found")});
+        QCOMPARE(w.employeeButtons(), (QList<bool>{false, false, false, false, true}));
+        QCOMPARE(w.clientTotals().first(), QStringLiteral("Total Present Days: 0"));
+
+        // Changing the project drops the employee and zeroes the labels.
+        w.search(QStringLiteral("E1"));
+        w.chooseProject(Other);
+        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 0);
+        QVERIFY(!f.attendance().employeeLoaded());
+    }
+
+    void pickFromTheEmployeeList()
+    {
+        Recorded rec;
+        Window w(QStringLiteral("SQLite"));
+        TClientAttendanceForm &f = *w.form;
+        f.dbg_WorkersDblClick();
+        QCOMPARE(rec.texts, QStringList{QStringLiteral("Table is empty!")});
+        w.chooseProject(Project);
+        f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(1, 0));
+        f.dbg_WorkersDblClick();
+        QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
+        QCOMPARE(f.attendance().employeeNo(), QStringLiteral("E2"));
+    }
+
+    void leavingTheDateAndPosting_data() { TESTDB_ENGINE_ROWS(); }
+    void leavingTheDateAndPosting()
+    {
+        QFETCH(QString, engine);
+        Recorded rec;
+        Window w(engine);
+        TClientAttendanceForm &f = *w.form;
+        w.chooseProject(Project);
+        w.search(QStringLiteral("E1"));
+
+        f.dtp_AttDate->setDate(day(6));
+        f.dtp_AttDateExit();
+        QCOMPARE(f.lbl_Day->text(), QStringLiteral("Friday"));
+        QCOMPARE(f.cb_AttCode->currentText(), QStringLiteral("H"));
+        QCOMPARE(f.cb_AttDesc->currentText(), QStringLiteral("Holiday"));
+        QCOMPARE((QList<bool>{f.edt_WH->isEnabled(), f.edt_OT->isEnabled(), f.edt_HT->isEnabled()}),
+                 (QList<bool>{false, false, true}));
+
+        f.dtp_AttDate->setDate(day(2));
+        f.dtp_AttDateExit();
+        QVERIFY(f.currentClientRowId() > 0);
+        QCOMPARE(f.edt_WH->value(), 10);
+        QCOMPARE(f.dbg_ClientAttendance->currentIndex().row(), 0);
+
+        // Switch to E2 without leaving the date: the post writes E2's day, not E1's row.
+        w.search(QStringLiteral("E2"));
+        f.dtp_AttDate->setDate(day(2));
+        f.cb_AttCode->setCurrentIndex(0);
+        QCOMPARE((QList<bool>{f.edt_WH->isEnabled(), f.edt_OT->isEnabled(), f.edt_HT->isEnabled()}),
+                 (QList<bool>{false, false, false}));
+        f.cb_AttCode->setCurrentIndex(1);
+        QCOMPARE(f.cb_AttDesc->currentText(), QStringLiteral("Present"));
+        QCOMPARE(f.edt_WH->value(), 8);
+        f.edt_OT->setValue(1);
+        f.btn_Post->click();
+        QVERIFY(rec.texts.isEmpty());
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 9"));
+        QCOMPARE(f.dbg_ClientAttendance->currentIndex().row(), 0);
+        Connection &c = w.db.connection();
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Client_WH From ClientTimeSheets Where Ref_No = 1")).toInt(),
+                 10);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select ClientJob From ClientTimeSheets Where Ref_No = 2")).toString(),
+            QStringLiteral("Helper"));
+
+        // A failing post says so, and the window shows what is stored.
+        failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Client_OT = 5"));
+        f.edt_OT->setValue(5);
+        f.btn_Post->click();
+        QCOMPARE(rec.texts.size(), 1);
+        QVERIFY2(rec.texts[0].startsWith(QStringLiteral("Something went wrong!, DbError: ")), qPrintable(rec.texts[0]));
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 9"));
+        QVERIFY(f.btn_Post->isEnabled());
+    }
+
+    void correctionsThroughTheWindow()
+    {
+        Recorded rec;
+        Window w(QStringLiteral("SQLite"));
+        TClientAttendanceForm &f = *w.form;
+        w.chooseProject(Project);
+        w.search(QStringLiteral("E2"));
+        f.btn_ChangeJobClick();
+        QCOMPARE(rec.texts, QStringList{QStringLiteral("No Attendance For This Employee!")});
+
+        f.btn_Move->click();
+        QCOMPARE(w.clientTotals(),
+                 (QStringList{"Total Present Days: 1", "Total Normal Hours: 16", "Total Overtime Hours: 0",
+                              "Total Holiday Hours: 0", "Total Hours: 16"}));
+        QCOMPARE(w.clientTotalColour(), QColor(0, 128, 0));
+
+        f.cb_ClientJob->setCurrentIndex(-1);
+        f.btn_ChangeJob->click();
+        QCOMPARE(rec.texts.last(), QStringLiteral("No Client Job!"));
+        f.cb_ClientJob->setCurrentIndex(f.cb_ClientJob->findText(QStringLiteral("Mason")));
+        f.btn_ChangeJob->click();
+        QCOMPARE(rec.texts.size(), 2);
+        QCOMPARE(TestDb::scalar(
+                     w.db.connection(),
+                     QStringLiteral("Select Count(*) From ClientTimeSheets Where Ref_No = 2 And ClientJob = 'Mason'"))
+                     .toInt(),
+                 2);
+        QCOMPARE(f.cb_ClientJob->currentText(), QStringLiteral("Helper")); // back to the worker's own
+
+        // "Calculate Base" as 10 through the dialog: 8/0 rows stay 8/0.
+        w.search(QStringLiteral("E1"));
+        QTimer::singleShot(0, this, [&f] {
+            TBaseCalcForm *d = f.baseCalcForm();
+            QVERIFY(d && d->isVisible());
+            QVERIFY(d->rb_As8->isChecked());
+            d->rb_As10->setChecked(true);
+            d->btn_OK->click();
+        });
+        f.btn_CalcBase->click();
+        QCOMPARE(w.clientTotals()[1], QStringLiteral("Total Normal Hours: 10")); // 10 normal is untouched by base 10
+        QTimer::singleShot(0, this, [&f] { f.baseCalcForm()->btn_OK->click(); });
+        f.btn_CalcBase->click();
+        QCOMPARE(w.clientTotals().mid(1, 2), (QStringList{"Total Normal Hours: 8", "Total Overtime Hours: 2"}));
+
+        // Dispute marks keep the current row; delete empties the grid.
+        f.dbg_ClientAttendance->setCurrentIndex(f.dbg_ClientAttendance->model()->index(0, 0));
+        f.UnMarkDispute1->trigger();
+        QVERIFY(!f.dbg_ClientAttendance->model()->index(0, 0).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(f.dbg_ClientAttendance->currentIndex().row(), 0);
+        f.MarkDespute1->trigger();
+        QCOMPARE(f.dbg_ClientAttendance->model()->index(0, 0).data(Qt::BackgroundRole).value<QColor>(),
+                 QColor(192, 220, 192));
+        // The audit popup shows the stamps of the current row as the grid displays them.
+        QStringList audit;
+        QTimer::singleShot(0, this, [&audit] {
+            QWidget *w = QApplication::activeModalWidget();
+            if (auto *a = qobject_cast<TAuditForm *>(w))
+                audit << a->edt_EnteredBy->text() << a->edt_EnteredDate->text() << a->edt_Checked->text()
+                      << a->edt_CheckedBy->text();
+            if (w)
+                w->close();
+        });
+        f.AuditForm1->trigger();
+        QCOMPARE(audit,
+                 (QStringList{User, QStringLiteral("02/04/2026"), QStringLiteral("False"), QStringLiteral("checker")}));
+        f.Delete1->trigger();
+        QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 0);
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(w.clientTotalColour(), QColor(255, 0, 0));
+        QCOMPARE(rec.texts.size(), 2);
+    }
+
+    void moveAllThroughTheWindow()
+    {
+        Recorded rec;
+        Window w(QStringLiteral("SQLite"));
+        TClientAttendanceForm &f = *w.form;
+        f.btn_Move_All->click();
+        QCOMPARE(rec.texts, QStringList{QStringLiteral("No Employees In This Project!")});
+        w.chooseProject(Project);
+        failWhen(w.db.connection(), QStringLiteral("SQLite"), QStringLiteral("INSERT"),
+                 QStringLiteral("NEW.Col_Day = 3"));
+        f.btn_Move_All->click();
+        QCOMPARE(rec.texts.size(), 2);
+        QVERIFY2(rec.texts[1].startsWith(QStringLiteral("Something went wrong!, \n\rsimulated failure")),
+                 qPrintable(rec.texts[1]));
+        QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
+        QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
+    }
+};
+
+QTEST_MAIN(TestAttendanceWindow)
+#include "test_attendance_window.moc"

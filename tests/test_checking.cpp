@@ -1,0 +1,431 @@
+// The checker's lookup, month grids and the check that writes invoice lines, on every engine.
+#include "CheckerLookup.h"
+#include "InvoiceCheck.h"
+#include "Query.h"
+#include "TestDb.h"
+
+#include <QProcess>
+#include <QTest>
+
+namespace {
+
+const QString Project = QStringLiteral("MARINA");
+
+// Small fixture writer over one test database.
+struct Fx
+{
+    Connection &c;
+
+    void worker(qint64 id, const QString &emp, const QString &first = QStringLiteral("Ali"),
+                const QString &last = QStringLiteral("Khan"), const QString &job = QStringLiteral("Mason"))
+    {
+        TestDb::exec(c, QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values (:v, :v, :v, :v, :v)"),
+                     {id, emp, first, last, job});
+    }
+    void own(qint64 ref, const QString &emp, const QDate &d, const QString &code, int wh, int ot = 0, int ht = 0,
+             const QString &name = QStringLiteral("Ali Khan"), const QString &job = QStringLiteral("Mason"))
+    {
+        TestDb::exec(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                                       "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
+                                       "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
+                     {++ownId, d, d.year(), d.month(), d.day(), ref, emp, name, Project, job, code, wh, ot, ht});
+    }
+    void client(qint64 ref, const QString &emp, const QDate &d, const QString &code, const QVariant &wh, int ot = 0, int ht = 0,
+                const QString &job = QStringLiteral("Mason"), int dispute = 0, const QString &name = QStringLiteral("Ali Khan"))
+    {
+        TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                                       "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
+                                       "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
+                     {d, d.year(), d.month(), d.day(), ref, emp, name, Project, job, code, wh, ot, ht, dispute});
+    }
+    void rate(const QString &job, double wh, double ot, double ht)
+    {
+        TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:v, :v, :v, :v, :v)"),
+                     {Project, job, wh, ot, ht});
+    }
+    // One invoice line as a query standing on it (empty when there is none).
+    std::unique_ptr<Query> line(qint64 ref, int year, int month)
+    {
+        auto q = std::make_unique<Query>(c, QStringLiteral("Select * From Invoices Where Ref_No = :R And Col_Year = :Y And Col_Month = :M"));
+        q->setParam(0, ref);
+        q->setParam(1, year);
+        q->setParam(2, month);
+        q->open();
+        return q;
+    }
+    int count(const QString &sql, const QVariantList &v = {}) { return TestDb::scalar(c, sql, v).toInt(); }
+    int checkedRows(qint64 ref) { return count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Ref_No = :v And Checked = 1"), {ref}); }
+
+    qint64 ownId = 0;
+};
+
+// The cells of a month grid as "label|01|02|...|31" lines, for comparing engines.
+QStringList gridCells(const Query &q)
+{
+    QStringList rows;
+    const int label = q.fieldIndex(QStringLiteral("Col01"));
+    for (int r = 0; r < q.recordCount(); ++r) {
+        QStringList cells{q.valueAt(r, label).toString()};
+        for (int d = 1; d <= 31; ++d)
+            cells << q.valueAt(r, q.fieldIndex(QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0')))).toString();
+        rows << cells.join(QLatin1Char('|'));
+    }
+    return rows;
+}
+
+QString naFrom(int firstDay)
+{
+    QStringList s;
+    for (int d = firstDay; d <= 31; ++d)
+        s << QStringLiteral("NA");
+    return s.join(QLatin1Char('|'));
+}
+
+} // namespace
+
+class TestChecking : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void linePricedAtTheClientJobsRates_data() { TESTDB_ENGINE_ROWS(); }
+    void linePricedAtTheClientJobsRates()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8, 2, 0);
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 2, 0);
+        // An absence code adds its hours but no present day.
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 3), QStringLiteral("A"), 4, 0, 0);
+        fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
+        fx.rate(QStringLiteral("Welder"), 99, 99, 99);
+
+        InvoiceCheck check(db.connection());
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        QCOMPARE(o.rowsMarked, 3);
+
+        auto l = fx.line(7, 2026, 1);
+        QCOMPARE(l->recordCount(), 1);
+        QCOMPARE(l->asString(QStringLiteral("Assignment")), Project);
+        QCOMPARE(l->asString(QStringLiteral("Employee_No")), QStringLiteral("E1"));
+        QCOMPARE(l->asString(QStringLiteral("Employee_Name")), QStringLiteral("Ali Khan"));
+        QCOMPARE(l->asString(QStringLiteral("Our_Job")), QStringLiteral("Mason"));
+        QCOMPARE(l->asString(QStringLiteral("Client_Job")), QStringLiteral("Mason"));
+        QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 2);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 20);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_OT_Hours")), 4);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_HT_Hours")), 0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Rate")), 12.5);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_HT_Rate")), 20.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Amount")), 250.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_OT_Amount")), 60.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_HT_Amount")), 0.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 310.0);
+        QCOMPARE(l->asString(QStringLiteral("D01_Code")), QStringLiteral("P"));
+        QCOMPARE(l->asString(QStringLiteral("D01_Hour")), QStringLiteral("8,2,0"));
+        QCOMPARE(l->asString(QStringLiteral("D03_Code")), QStringLiteral("A"));
+        QCOMPARE(l->asString(QStringLiteral("D03_Hour")), QStringLiteral("4,0,0"));
+        QCOMPARE(l->asString(QStringLiteral("D04_Code")), QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D31_Hour")), QStringLiteral("NA"));
+
+        QCOMPARE(fx.checkedRows(7), 3);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked_By = 'clerk' And Checked_Date Is Not Null")), 3);
+    }
+
+    void noRateRowGivesZerosAndStillMarks_data() { TESTDB_ENGINE_ROWS(); }
+    void noRateRowGivesZerosAndStillMarks()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 1, 0, QStringLiteral("Painter"));
+        fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
+        InvoiceCheck check(db.connection());
+        QCOMPARE(check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        auto l = fx.line(7, 2026, 4);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 30);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 8);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Rate")), 0.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 0.0);
+        QCOMPARE(l->asString(QStringLiteral("D31_Code")), QStringLiteral("NA"));
+        QCOMPARE(fx.checkedRows(7), 1);
+    }
+
+    void checkingTwiceKeepsOneLineAndItsFirstNames_data() { TESTDB_ENGINE_ROWS(); }
+    void checkingTwiceKeepsOneLineAndItsFirstNames()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 5), QStringLiteral("P"), 8);
+        fx.rate(QStringLiteral("Mason"), 10, 15, 20);
+        InvoiceCheck check(db.connection());
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("first")).status, CheckOutcome::Status::Checked);
+        TestDb::exec(db.connection(), QStringLiteral("Update Workers Set FirstName = 'Omar', OurJob = 'Foreman' Where Rec_ID = 7"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 6), QStringLiteral("P"), 8);
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("second")).status, CheckOutcome::Status::Checked);
+
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
+        auto l = fx.line(7, 2026, 1);
+        QCOMPARE(l->asString(QStringLiteral("Employee_Name")), QStringLiteral("Ali Khan"));
+        QCOMPARE(l->asString(QStringLiteral("Our_Job")), QStringLiteral("Mason"));
+        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 16);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 160.0);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked_By = 'second'")), 2);
+    }
+
+    void twoRowsOnOneDayInALeapFebruary_data() { TESTDB_ENGINE_ROWS(); }
+    void twoRowsOnOneDayInALeapFebruary()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("H"), 10);
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("P"), 8, 1);
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 29), QStringLiteral("P"), QVariant(), 2);
+        InvoiceCheck check(db.connection());
+        QCOMPARE(check.checkWorker({Project, 2024, 2}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        auto l = fx.line(7, 2024, 2);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 29);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 3);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 18);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_OT_Hours")), 3);
+        // The greater text of the day's two rows: "P" over "H", "8,1,0" over "10,0,0".
+        QCOMPARE(l->asString(QStringLiteral("D05_Code")), QStringLiteral("P"));
+        QCOMPARE(l->asString(QStringLiteral("D05_Hour")), QStringLiteral("8,1,0"));
+        QCOMPARE(l->asString(QStringLiteral("D29_Hour")), QStringLiteral(",2,0"));
+        for (const char *c : {"D30_Code", "D30_Hour", "D31_Code", "D31_Hour"})
+            QCOMPARE(l->asString(QLatin1String(c)), QStringLiteral("NA"));
+    }
+
+    void workerWithoutClientRowsGetsAnEmptyLine_data() { TESTDB_ENGINE_ROWS(); }
+    void workerWithoutClientRowsGetsAnEmptyLine()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 1, 5), QStringLiteral("P"), 8);
+        fx.rate(QStringLiteral(""), 5, 5, 5);
+        InvoiceCheck check(db.connection());
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        QCOMPARE(o.rowsMarked, 0);
+        auto l = fx.line(7, 2026, 1);
+        QCOMPARE(l->recordCount(), 1);
+        QCOMPARE(l->asString(QStringLiteral("Client_Job")), QString());
+        QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 0.0);
+        QCOMPARE(l->asString(QStringLiteral("D01_Code")), QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D01_Hour")), QStringLiteral("NA"));
+    }
+
+    // The month's last row by date names the job, whatever order the rows were entered in.
+    void clientJobIsTheLastRowsJob_data() { TESTDB_ENGINE_ROWS(); }
+    void clientJobIsTheLastRowsJob()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 20), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Welder"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"));
+        fx.rate(QStringLiteral("Mason"), 10, 0, 0);
+        fx.rate(QStringLiteral("Welder"), 20, 0, 0);
+        InvoiceCheck check(db.connection());
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        auto l = fx.line(7, 2026, 1);
+        QCOMPARE(l->asString(QStringLiteral("Client_Job")), QStringLiteral("Welder"));
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 320.0);
+    }
+
+    void refusedWorkersAreNotChecked_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("disputed");
+        QTest::addColumn<int>("status");
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": a disputed row keeps the month unchecked")))
+                << e << true << int(CheckOutcome::Status::Disputed);
+            QTest::newRow(qPrintable(e + QStringLiteral(": an employee without a Workers row is refused")))
+                << e << false << int(CheckOutcome::Status::NoWorker);
+        }
+    }
+    void refusedWorkersAreNotChecked()
+    {
+        QFETCH(QString, engine);
+        QFETCH(bool, disputed);
+        QFETCH(int, status);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        if (disputed)
+            fx.worker(7, QStringLiteral("E1"));
+        fx.client(disputed ? 7 : 0, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        fx.client(disputed ? 7 : 0, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), disputed ? 1 : 0);
+        InvoiceCheck check(db.connection());
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(int(o.status), status);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 0);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 0);
+        QVERIFY(o.summary().startsWith(QLatin1String("skipped: ")));
+    }
+
+    void failureWritingTheLineLeavesRowsUnmarked_data() { TESTDB_ENGINE_ROWS(); }
+    void failureWritingTheLineLeavesRowsUnmarked()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        Fx fx{c};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        if (engine == QLatin1String("SQLite")) {
+            c.execDirect(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Invoices BEGIN SELECT RAISE(ABORT, 'lines are frozen'); END"));
+        } else {
+            c.execDirect(QStringLiteral("CREATE FUNCTION no_lines() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'lines are frozen'; END $$ LANGUAGE plpgsql"));
+            c.execDirect(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Invoices FOR EACH ROW EXECUTE FUNCTION no_lines()"));
+        }
+        InvoiceCheck check(c);
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Failed);
+        QVERIFY2(o.message.startsWith(QLatin1String("Something went wrong!, DbError: ")), qPrintable(o.message));
+        QVERIFY2(o.message.contains(QLatin1String("lines are frozen")), qPrintable(o.message));
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(fx.checkedRows(7), 0);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked_By Is Not Null")), 0);
+        // The connection is usable for the next worker.
+        c.execDirect(QStringLiteral("DROP TRIGGER no_lines") + (engine == QLatin1String("SQLite") ? QString() : QStringLiteral(" ON Invoices")));
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        QCOMPARE(fx.checkedRows(7), 1);
+    }
+
+    void checkAllFromTheThirdWorkerSkipsDisputed_data() { TESTDB_ENGINE_ROWS(); }
+    void checkAllFromTheThirdWorkerSkipsDisputed()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        for (int i = 1; i <= 5; ++i) {
+            const QString emp = QStringLiteral("E%1").arg(i);
+            fx.worker(i, emp);
+            fx.own(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8);
+            fx.client(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), i == 4 ? 1 : 0);
+        }
+        // Listed through own rows, but never registered as a worker.
+        fx.own(0, QStringLiteral("E6"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        const CheckTarget t{Project, 2026, 1};
+        const QStringList all = workersOfProject(db.connection(), t);
+        QCOMPARE(all, (QStringList{"E1", "E2", "E3", "E4", "E5", "E6"}));
+        InvoiceCheck check(db.connection());
+        QStringList seen;
+        const CheckAllSummary s = checkEmployees(check, t, all.mid(2), QStringLiteral("clerk"),
+                                                 [&](const QString &e) { seen << e; });
+        QCOMPARE(seen, (QStringList{"E3", "E4", "E5", "E6"}));
+        QCOMPARE(s.checked, 2);
+        QCOMPARE(s.skipped, 2);
+        QCOMPARE(s.failed, 0);
+        QCOMPARE(s.disputed, QStringList{"E4"});
+        QCOMPARE(s.noWorker, QStringList{"E6"});
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 2);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 2);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 0")), 0);
+    }
+
+    void monthGridsGiveTheSameCellsOnEveryEngine_data() { TESTDB_ENGINE_ROWS(); }
+    void monthGridsGiveTheSameCellsOnEveryEngine()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 2);
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 2), QStringLiteral("P"), 8);
+        // Another job within the month: a second row of each kind on our side.
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 30), QStringLiteral("H"), 0, 0, 8, QStringLiteral("Ali Khan"), QStringLiteral("Welder"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 10);
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("H"), 8);
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 3), QStringLiteral("A"), QVariant());
+
+        CheckerLookup lookup(db.connection());
+        lookup.openWorkers(Project, 2026, 4);
+        QVERIFY(!lookup.findEmployee(QStringLiteral("E")));  // whole value only
+        QVERIFY(!lookup.employeeShown());
+        QVERIFY(lookup.findEmployee(QStringLiteral("E1")));
+        QCOMPARE(lookup.WorkerQ.asInt64(QStringLiteral("Rec_ID")), 7);
+        QCOMPARE(lookup.fullName(), QStringLiteral("Ali Khan"));
+
+        const QString na = naFrom(4);
+        QCOMPARE(gridCells(lookup.ClientSpreadSheetQ),
+                 (QStringList{"Attendance|P|NA|A|" + na, "Normal Hours|8|NA|NA|" + na,
+                              "Overtime Hours|0|NA|0|" + na, "Holiday Hours|0|NA|0|" + na}));
+        const QString mid = naFrom(3).section(QLatin1Char('|'), 0, 26); // days 03..29
+        QCOMPARE(gridCells(lookup.OurSpreadSheetQ),
+                 (QStringList{"Attendance|P|P|" + mid + "|NA|NA", "Attendance|NA|NA|" + mid + "|H|NA",
+                              "Normal Hours|8|8|" + mid + "|NA|NA", "Normal Hours|NA|NA|" + mid + "|0|NA",
+                              "Overtime Hours|2|0|" + mid + "|NA|NA", "Overtime Hours|NA|NA|" + mid + "|0|NA",
+                              "Holiday Hours|0|0|" + mid + "|NA|NA", "Holiday Hours|NA|NA|" + mid + "|8|NA"}));
+        const int label = lookup.ClientSpreadSheetQ.fieldIndex(QStringLiteral("Col01"));
+        QCOMPARE(lookup.ClientSpreadSheetQ.field(label).label(), QStringLiteral("Description"));
+        QVERIFY(!lookup.ClientSpreadSheetQ.field(lookup.ClientSpreadSheetQ.fieldIndex(QStringLiteral("Row_Order"))).visible);
+
+        QCOMPARE(lookup.ours.totalHours(), 26);
+        QCOMPARE(lookup.client.presentDays, 2);
+        QCOMPARE(lookup.client.totalHours(), 18);
+        QVERIFY(!lookup.disputed());
+        QCOMPARE(lookup.ClientAttHistory.row(), 2);
+    }
+    void checkAllCommand_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("role");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("output");
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": a checker checks and reports each worker")))
+                << e << QStringLiteral("ClientAttChecker") << 0
+                << QStringLiteral("E1: checked\nE2: skipped: disputed attendance\nE3: skipped: no worker record\n"
+                                  "checked: 1, skipped: 2, failed: 0\n");
+            QTest::newRow(qPrintable(e + QStringLiteral(": another role is refused"))) << e << QStringLiteral("ClientAttCreater") << 3 << QString();
+        }
+    }
+    void checkAllCommand()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, role);
+        QFETCH(int, exitCode);
+        QFETCH(QString, output);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {Project});
+        for (const QString &r : {QStringLiteral("Login_Tallimar"), role})
+            TestDb::exec(db.connection(), QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {r});
+        for (int i = 1; i <= 3; ++i) {
+            const QString emp = QStringLiteral("E%1").arg(i);
+            if (i < 3)
+                fx.worker(i, emp);
+            fx.own(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8);
+            fx.client(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), i == 2 ? 1 : 0);
+        }
+        QProcess p;
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH), {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
+                                                    QStringLiteral("check-all"), QStringLiteral("--project"), Project});
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), exitCode);
+        QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
+        QCOMPARE(fx.checkedRows(1), exitCode == 0 ? 1 : 0);
+    }
+};
+
+QTEST_GUILESS_MAIN(TestChecking)
+#include "test_checking.moc"

@@ -1,0 +1,175 @@
+// The attendance checker window, driven through its real controls.
+#include "ClientAttendanceCheckerForm.h"
+#include "DataModule1.h"
+#include "Messages.h"
+#include "TestDb.h"
+
+#include <QComboBox>
+#include <QDateEdit>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTest>
+
+namespace {
+
+const QString Project = QStringLiteral("MARINA");
+
+// Five workers E1..E5 on MARINA in 03/2026; E4 has a disputed client row; E2's sides differ.
+void fill(Connection &c)
+{
+    TestDb::exec(c, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 3)"));
+    for (const QString &p : {QStringLiteral("ALPHA"), Project, QStringLiteral("EMPTY")})
+        TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {p});
+    TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values ('IDLE', 0, 1)"));
+    TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:v, 'Mason', 10, 15, 20)"),
+                 {Project});
+    for (int i = 1; i <= 5; ++i) {
+        const QString emp = QStringLiteral("E%1").arg(i);
+        TestDb::exec(c, QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values (:v, :v, 'Sam', :v, 'Mason')"),
+                     {i, emp, QStringLiteral("Worker%1").arg(i)});
+        for (int d = 1; d <= 2; ++d) {
+            const QDate date(2026, 3, d);
+            TestDb::exec(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                                           "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
+                                           "Values (:v, :v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', 8, 0, 0)"),
+                         {i * 100 + d, date, d, i, emp, Project});
+            TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                                           "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
+                                           "Values (:v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', :v, 0, 0, :v)"),
+                         {date, d, i, emp, Project, i == 2 ? 6 : 8, i == 4 && d == 2 ? 1 : 0});
+        }
+    }
+}
+
+int scalar(Connection &c, const QString &sql) { return TestDb::scalar(c, sql).toInt(); }
+
+} // namespace
+
+class TestCheckingForm : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_messages;
+
+private slots:
+    void init()
+    {
+        m_messages.clear();
+        Messages::setRecorder([this](Messages::Kind, const QString &text) {
+            m_messages << text;
+            return true;
+        });
+    }
+    void cleanup() { Messages::setRecorder({}); }
+
+    void lookupShowsBothSidesAndComparesTotals()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        fill(db.connection());
+        TDataModule1 &dm = db.dataModule();
+        dm.Current_UserID = QStringLiteral("clerk");
+        TClientAttendanceCheckerForm f(nullptr, &dm);
+        f.show();
+        f.FormActivate();
+        f.FormActivate(); // activation again adds no project twice
+        QCOMPARE(f.dtp_Cycle->date(), QDate(2026, 3, 1));
+        QVERIFY(!f.dtp_Cycle->isEnabled());
+        QCOMPARE(f.cb_Project->count(), 3);
+        QCOMPARE(f.cb_Project->currentIndex(), -1);
+
+        // A lookup before any project does nothing and says nothing.
+        f.edt_SearchEmpNo->setText(QStringLiteral("E1"));
+        f.FindEmployee();
+        QVERIFY(m_messages.isEmpty());
+
+        f.cb_Project->setCurrentText(Project);
+        QCOMPARE(f.dbg_Workers->model()->rowCount(), 5);
+        QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours: 0"));
+
+        f.edt_SearchEmpNo->clear();
+        QTest::keyClicks(f.edt_SearchEmpNo, QStringLiteral("e2"));
+        QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
+        QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(f.DBEdit1->text(), QStringLiteral("2"));
+        QCOMPARE(f.DBEdit10->text(), QStringLiteral("Worker2"));
+        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 16"));
+        QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours: 12"));
+        QCOMPARE(f.lbl_TotalClientHours->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        QAbstractItemModel *grid = f.dbg_ClientTimeSheet->model();
+        QCOMPARE(grid->rowCount(), 4);
+        QCOMPARE(grid->columnCount(), 32);
+        QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Description"));
+        QCOMPARE(grid->headerData(31, Qt::Horizontal).toString(), QStringLiteral("31"));
+        QCOMPARE(grid->index(1, 1).data().toString(), QStringLiteral("6"));
+        QCOMPARE(grid->index(0, 3).data().toString(), QStringLiteral("NA"));
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E3"));
+        QTest::mouseClick(f.btn_SearchEmpNo, Qt::LeftButton);
+        QCOMPARE(f.lbl_TotalClientHours->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QCOMPARE(f.dbg_Workers->currentIndex().row(), 2);
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E"));
+        f.FindEmployee();
+        QCOMPARE(m_messages, QStringList{"Worker Not Found"});
+        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(f.DBEdit1->text(), QString());
+    }
+
+    void checkButtons()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        fill(c);
+        TDataModule1 &dm = db.dataModule();
+        dm.Current_UserID = QStringLiteral("clerk");
+        TClientAttendanceCheckerForm f(nullptr, &dm);
+        f.show();
+        f.FormActivate();
+
+        f.btn_CheckAll->click();
+        QCOMPARE(m_messages, QStringList{"There are no workers in this project!"});
+        m_messages.clear();
+        f.cb_Project->setCurrentText(QStringLiteral("EMPTY"));
+        f.btn_CheckAll->click();
+        QCOMPARE(m_messages, QStringList{"There are no workers in this project!"});
+        m_messages.clear();
+
+        // Right after a project change no worker is shown: nothing happens.
+        f.cb_Project->setCurrentText(Project);
+        f.btn_Check->click();
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 0);
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E4"));
+        f.FindEmployee();
+        f.btn_Check->click();
+        QCOMPARE(m_messages, QStringList{"The attendance is Disputed!"});
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 0);
+        m_messages.clear();
+
+        // The third worker picked by double-click: the pass runs from it to the end.
+        f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(2, 0));
+        f.dbg_WorkersDblClick();
+        QCOMPARE(f.DBEdit27->text(), QStringLiteral("E3"));
+        f.btn_CheckAll->click();
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY2(m_messages.at(0).contains(QLatin1String("E4")), qPrintable(m_messages.at(0)));
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 2);
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1 And Checked_By = 'clerk'")), 4);
+        QCOMPARE(f.DBEdit27->text(), QStringLiteral("E5"));
+        m_messages.clear();
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E2"));
+        f.FindEmployee();
+        f.btn_Check->click();
+        QVERIFY(m_messages.isEmpty());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 2")).toDouble(), 120.0);
+    }
+};
+
+QTEST_MAIN(TestCheckingForm)
+#include "test_checking_form.moc"

@@ -1,0 +1,240 @@
+// ExportToExcel on the hidden form: the save dialog (answered in advance), refusals and failures
+// as messages, and the file it leaves, read back with python3-xlrd.
+
+#include "FileDialog.h"
+#include "JoinForm.h"
+#include "Messages.h"
+#include "TestDb.h"
+#include "test_export_xlrd.h"
+
+#include <QApplication>
+#include <QDir>
+#include <QFile>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QTimer>
+
+namespace {
+struct Shown
+{
+    Messages::Kind kind;
+    QString text;
+};
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
+}
+
+// Makes lastRequest() tell whether the next export asked for a file name.
+void forgetLastRequest()
+{
+    FileDialog::Request r;
+    r.caption = QStringLiteral("not asked");
+    FileDialog::setNextFileName(QString());
+    FileDialog::getSaveFileName(nullptr, r);
+}
+} // namespace
+
+class TestExportForm : public QObject
+{
+    Q_OBJECT
+
+private:
+    QTemporaryDir m_dir;
+    QList<Shown> m_shown;
+    std::unique_ptr<TestDb::Fresh> m_db;
+    std::unique_ptr<Query> m_query;
+    std::unique_ptr<TJoinForm> m_form;
+
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+
+    // Records 1..n with an employee number and an Arabic name.
+    Query &dataset(int n)
+    {
+        m_query = std::make_unique<Query>(
+            m_db->connection(),
+            QStringLiteral("WITH RECURSIVE c(N) AS (SELECT 1 UNION ALL SELECT N + 1 FROM c WHERE N < %1) "
+                           "SELECT 'E' || N AS Employee_No, 'أحمد ' || N AS Employee_Name, N * 8 AS Hours FROM c")
+                .arg(n));
+        FieldDef no;
+        no.name = QStringLiteral("Employee_No");
+        no.displayLabel = QStringLiteral("Employee Number");
+        m_query->defineField(no);
+        m_query->open();
+        return *m_query;
+    }
+
+private slots:
+    void initTestCase()
+    {
+        QVERIFY(m_dir.isValid());
+        m_db = std::make_unique<TestDb::Fresh>(QStringLiteral("SQLite"));
+        Messages::setRecorder([this](Messages::Kind kind, const QString &text) {
+            m_shown << Shown{kind, text};
+            return true;
+        });
+    }
+    void init()
+    {
+        m_shown.clear();
+        m_form = std::make_unique<TJoinForm>();
+        forgetLastRequest();
+    }
+    void cleanupTestCase() { Messages::setRecorder({}); }
+
+    void photoSettingsComeFromWorkersIni_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("show");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("set") << QByteArray("[photo]\nPHOTOSHOW=1\nPhotoPath=\\\\srv\\Backups\\All_Photos\\\n") << true
+                             << "\\\\srv\\Backups\\All_Photos\\";
+        QTest::newRow("text that is not a number is off") << QByteArray("[Photo]\nPhotoShow=yes\n") << false << TJoinForm::DefaultPhotoPath;
+        QTest::newRow("missing section") << QByteArray("[Database]\n") << false << TJoinForm::DefaultPhotoPath;
+    }
+    void photoSettingsComeFromWorkersIni()
+    {
+        QFETCH(QByteArray, ini);
+        QFETCH(bool, show);
+        QFETCH(QString, path);
+        const QString file = this->path(QStringLiteral("Workers.ini"));
+        QFile f(file);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write(ini);
+        f.close();
+        TJoinForm form(nullptr, file);
+        QCOMPARE(form.PhotoShow, show);
+        QCOMPARE(form.PhotoPath, path);
+        QVERIFY(form.PhotoPath.endsWith(QLatin1String("Backups\\All_Photos\\")));
+    }
+
+    void savesUnderTheChosenNameWithTheDialogsSettings()
+    {
+        Query &q = dataset(3);
+        const QString file = path(QStringLiteral("chosen.xls"));
+        FileDialog::setNextFileName(file);
+        q.setName(QStringLiteral("NotCheckedQ"));
+        m_form->ExportToExcel(q, QStringLiteral("List Of Employees"));
+
+        const FileDialog::Request asked = FileDialog::lastRequest();
+        QCOMPARE(asked.caption, QStringLiteral("Save Excel File As"));
+        QCOMPARE(asked.fileName, QStringLiteral("List Of Employees.xls"));
+        QCOMPARE(asked.filter, QStringLiteral("Excel Files (*.xls)"));
+        QCOMPARE(asked.defaultSuffix, QStringLiteral("xls"));
+        QCOMPARE(asked.confirmOverwrite, false);
+        QVERIFY(m_shown.isEmpty());
+
+        const QJsonObject book = XlrdDump::read(file);
+        const QJsonObject s = XlrdDump::sheet(book);
+        QCOMPARE(s.value("name").toString(), QStringLiteral("NotCheckedQ"));
+        QCOMPARE(s.value("nrows").toInt(), 4);
+        QCOMPARE(XlrdDump::value(s, 0, 0).toString(), QStringLiteral("Employee Number"));
+        QCOMPARE(XlrdDump::value(s, 0, 1).toString(), QStringLiteral("Employee_Name"));
+        QCOMPARE(XlrdDump::value(s, 3, 1).toString(), QStringLiteral("أحمد 3"));
+        QCOMPARE(XlrdDump::value(s, 3, 2).toDouble(), 24.0);
+        QVERIFY(!QGuiApplication::overrideCursor());
+    }
+
+    void cancellingWritesNothing()
+    {
+        Query &q = dataset(3);
+        const QStringList before = filesIn(m_dir.path());
+        FileDialog::setNextFileName(QString());
+        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("Save Excel File As"));
+        QCOMPARE(filesIn(m_dir.path()), before);
+        QVERIFY(m_shown.isEmpty());
+    }
+
+    void aNameWithoutExtensionGetsXls()
+    {
+        Query &q = dataset(1);
+        FileDialog::setNextFileName(path(QStringLiteral("typed")));
+        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        QVERIFY(QFile::exists(path(QStringLiteral("typed.xls"))));
+        QVERIFY(!QFile::exists(path(QStringLiteral("typed"))));
+    }
+
+    void anExistingFileIsReplacedWithoutAQuestion()
+    {
+        const QString file = path(QStringLiteral("again.xls"));
+        Query &q = dataset(2);
+        FileDialog::setNextFileName(file);
+        m_form->ExportToExcel(q, QStringLiteral("Dispute Case"));
+        Query &bigger = dataset(5);
+        FileDialog::setNextFileName(file);
+        m_form->ExportToExcel(bigger, QStringLiteral("Dispute Case"));
+        QVERIFY(m_shown.isEmpty()); // no confirmation either
+        QCOMPARE(XlrdDump::sheet(XlrdDump::read(file)).value("nrows").toInt(), 6);
+    }
+
+    void refusalsComeBeforeTheDialog_data()
+    {
+        QTest::addColumn<int>("records"); // -1: no dataset, -2: dataset closed
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no dataset") << -1 << "No dataset is connected";
+        QTest::newRow("dataset not open") << -2 << "Dataset is not active";
+        QTest::newRow("more records than the sheet's rows")
+            << 65536 << "The maximum number of rows (65535) has been reached";
+    }
+    void refusalsComeBeforeTheDialog()
+    {
+        QFETCH(int, records);
+        QFETCH(QString, message);
+        const QStringList before = filesIn(m_dir.path());
+        if (records == -1) {
+            m_form->ExportToExcel(nullptr, QStringLiteral("List Of Projects"));
+        } else {
+            Query &q = dataset(records == -2 ? 1 : records);
+            if (records == -2)
+                q.close();
+            m_form->ExportToExcel(q, QStringLiteral("List Of Projects"));
+        }
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown.first().kind, Messages::Kind::Error);
+        QCOMPARE(m_shown.first().text, message);
+        QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("not asked"));
+        QCOMPARE(filesIn(m_dir.path()), before);
+    }
+
+    void aFailedSaveShowsOneMessageAndTheProgramGoesOn()
+    {
+        Query &q = dataset(3);
+        const QString bad = path(QStringLiteral("missing folder/list.xls"));
+        FileDialog::setNextFileName(bad);
+        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_shown.first().kind, Messages::Kind::Error);
+        QVERIFY2(
+            m_shown.first().text.startsWith(QStringLiteral("Cannot save \"%1\": ").arg(QDir::toNativeSeparators(bad))),
+            qPrintable(m_shown.first().text));
+        QVERIFY(!QFileInfo::exists(QFileInfo(bad).path()));
+        QVERIFY(!QGuiApplication::overrideCursor());
+
+        const QString good = path(QStringLiteral("after failure.xls"));
+        FileDialog::setNextFileName(good);
+        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(XlrdDump::sheet(XlrdDump::read(good)).value("nrows").toInt(), 4);
+    }
+
+    void theHourglassShowsAndTheWindowRepaintsWhileWriting()
+    {
+        Query &q = dataset(5000);
+        FileDialog::setNextFileName(path(QStringLiteral("busy.xls")));
+        int shapeWhileWriting = -1;
+        // Runs only if the export lets pending events through.
+        QTimer::singleShot(0, this, [&] {
+            if (const QCursor *c = QGuiApplication::overrideCursor())
+                shapeWhileWriting = c->shape();
+        });
+        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        QCOMPARE(shapeWhileWriting, int(Qt::WaitCursor));
+        QVERIFY(!QGuiApplication::overrideCursor());
+        QVERIFY(m_shown.isEmpty());
+    }
+};
+
+QTEST_MAIN(TestExportForm)
+#include "test_export_form.moc"

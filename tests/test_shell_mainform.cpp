@@ -1,0 +1,506 @@
+// The main window: login and roles, function panel, cycle picker, dashboard, menus.
+#include "AboutApplicationForm.h"
+#include "CategoryPanel.h"
+#include "DataModule1.h"
+#include "MainForm.h"
+#include "Messages.h"
+#include "ShellFixtures.h"
+#include "TestDb.h"
+
+#include <QApplication>
+#include <QBarCategoryAxis>
+#include <QBarSeries>
+#include <QBarSet>
+#include <QChart>
+#include <QChartView>
+#include <QDateEdit>
+#include <QDesktopServices>
+#include <QDialog>
+#include <QLabel>
+#include <QMenu>
+#include <QPushButton>
+#include <QRandomGenerator>
+#include <QSignalSpy>
+#include <QTest>
+#include <QTimer>
+#include <QToolButton>
+
+namespace {
+const QStringList AllButtons = {
+    QStringLiteral("btn_Func_ClientsManagement"), QStringLiteral("btn_Func_ProjectsManagement"),
+    QStringLiteral("btn_Func_ProjectsRates"),     QStringLiteral("btn_Func_ClientAttendance"),
+    QStringLiteral("btn_Func_DisputeManagement"), QStringLiteral("btn_Func_ClientAttendanceChecker"),
+    QStringLiteral("btn_Func_InvoiceDetails")};
+
+QStringList enabledButtons(const TMainForm &form)
+{
+    QStringList out;
+    for (const QString &name : AllButtons) {
+        auto *b = form.findChild<QPushButton *>(name);
+        if (b && b->isEnabled())
+            out << name;
+    }
+    return out;
+}
+
+QStringList categoriesOf(QBarSeries *series)
+{
+    for (QAbstractAxis *a : series->attachedAxes())
+        if (auto *x = qobject_cast<QBarCategoryAxis *>(a))
+            return x->categories();
+    return {};
+}
+
+QList<qreal> valuesOf(QBarSeries *series)
+{
+    QList<qreal> out;
+    for (QBarSet *set : series->barSets())
+        for (int i = 0; i < set->count(); ++i)
+            out << set->at(i);
+    return out;
+}
+
+QColor colourOf(QBarSeries *series)
+{
+    return series->barSets().isEmpty() ? QColor() : series->barSets().first()->color();
+}
+
+// A module window that closes itself as soon as it runs modally.
+QDialog *selfClosingDialog(QWidget *parent, int *created)
+{
+    ++*created;
+    auto *d = new QDialog(parent);
+    QTimer::singleShot(0, d, [d] {
+        QVERIFY(QApplication::activeModalWidget() == d);
+        d->reject();
+    });
+    return d;
+}
+} // namespace
+
+// Stands in for the desktop's browser.
+class UrlCatcher : public QObject
+{
+    Q_OBJECT
+public:
+    QStringList urls;
+public slots:
+    void open(const QUrl &u) { urls << u.toString(QUrl::FullyEncoded); }
+};
+
+class TestShellMainForm : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_messages;
+
+    void registerAll(TMainForm &form)
+    {
+        for (const QString &name : AllButtons)
+            form.registerModule(form.findChild<QPushButton *>(name), [](QWidget *p) { return new QDialog(p); });
+    }
+
+    // Shows the window and waits for the first activation's login.
+    static bool showAndLogin(TMainForm &form)
+    {
+        QSignalSpy done(&form, &TMainForm::loginFinished);
+        form.show();
+        return done.wait(10000);
+    }
+
+private slots:
+    void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
+    void init()
+    {
+        m_messages.clear();
+        Messages::setRecorder([this](Messages::Kind, const QString &text) {
+            m_messages << text;
+            return true;
+        });
+    }
+    void cleanup() { Messages::setRecorder({}); }
+
+    void login_data()
+    {
+        QTest::addColumn<QStringList>("args");
+        QTest::addColumn<QStringList>("roles"); // of user "u1"
+        QTest::addColumn<bool>("admitted");
+        QTest::addColumn<QStringList>("enabled");
+        const QString login = QStringLiteral("Login_Tallimar");
+        const QStringList u1{QStringLiteral("u1"), QStringLiteral("secret")};
+        QTest::newRow("no arguments: refused") << QStringList{} << QStringList{login} << false << QStringList{};
+        QTest::newRow("a user without rows: refused")
+            << QStringList{"ghost", "x"} << QStringList{login} << false << QStringList{};
+        QTest::newRow("ClientsMgt without the login role: refused")
+            << u1 << QStringList{"ClientsMgt"} << false << QStringList{};
+        QTest::newRow("the login role only: dashboard, every button disabled")
+            << u1 << QStringList{login} << true << QStringList{};
+        QTest::newRow("a name that only begins with a role, or differs in case, does not count")
+            << u1 << QStringList{login, "ClientsMgtX", "projectmgt", "Login_TallimarAdmin"} << true << QStringList{};
+        QTest::newRow("a role name that only begins with the login role: refused")
+            << u1 << QStringList{"Login_TallimarX", "ClientsMgt"} << false << QStringList{};
+        const QList<std::pair<QString, QString>> functions = {{"ClientsMgt", "btn_Func_ClientsManagement"},
+                                                              {"ProjectMgt", "btn_Func_ProjectsManagement"},
+                                                              {"ProjectRate", "btn_Func_ProjectsRates"},
+                                                              {"ClientAttCreater", "btn_Func_ClientAttendance"},
+                                                              {"ClientAttChecker", "btn_Func_ClientAttendanceChecker"},
+                                                              {"DisputeMgt", "btn_Func_DisputeManagement"},
+                                                              {"InvoiceDetails", "btn_Func_InvoiceDetails"}};
+        QStringList everyRole{login};
+        for (const auto &[role, button] : functions) {
+            QTest::newRow(qPrintable(role + QStringLiteral(" enables exactly its button")))
+                << u1 << QStringList{login, role} << true << QStringList{button};
+            everyRole << role;
+        }
+        QTest::newRow("every role enables all seven") << u1 << everyRole << true << AllButtons;
+    }
+    void login()
+    {
+        QFETCH(QStringList, args);
+        QFETCH(QStringList, roles);
+        QFETCH(bool, admitted);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), roles);
+        TDataModule1 &dm = db.dataModule();
+        TMainForm form(args);
+        form.setDataModule(&dm);
+        registerAll(form);
+        QVERIFY(enabledButtons(form).isEmpty());
+        QVERIFY(showAndLogin(form));
+
+        QCOMPARE(dm.Current_UserID, args.value(0));
+        QCOMPARE(dm.Current_Password, args.value(1));
+        QCOMPARE(form.isAdmitted(), admitted);
+        QCOMPARE(form.pnl_Body->isVisible(), admitted);
+        QTEST(enabledButtons(form), "enabled");
+        if (admitted) {
+            QVERIFY(m_messages.isEmpty());
+            QVERIFY(form.isVisible());
+        } else {
+            QCOMPARE(m_messages,
+                     QStringList{QStringLiteral(
+                         "You Do Not Have Permission To Login to Tallimar.\n\rPlease Contact System Administrator")});
+            QVERIFY(!form.isVisible()); // the main window closed: the program ends
+        }
+        // Later activations do not log in again.
+        form.FormActivate();
+        QCOMPARE(m_messages.size(), admitted ? 0 : 1);
+    }
+
+    void buttonWithoutWindowStaysDisabled()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {"Login_Tallimar", "ClientsMgt", "DisputeMgt"});
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.registerModule(form.btn_Func_DisputeManagement, [](QWidget *p) { return new QDialog(p); });
+        QVERIFY(showAndLogin(form));
+        QCOMPARE(enabledButtons(form), QStringList{QStringLiteral("btn_Func_DisputeManagement")});
+        // Wired after the login (windows landing later): enabled at once.
+        form.registerModule(form.btn_Func_ClientsManagement, [](QWidget *p) { return new QDialog(p); });
+        QCOMPARE(enabledButtons(form), (QStringList{"btn_Func_ClientsManagement", "btn_Func_DisputeManagement"}));
+    }
+
+    void unreachableDatabaseAtLogin()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("Workers.ini"));
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Database]\nEngine=SQLite\nCatalog=missing/none.db\n");
+        f.close();
+        TDataModule1 dm(ini);
+        TMainForm form({QStringLiteral("demo"), QStringLiteral("pw")});
+        form.setDataModule(&dm);
+        registerAll(form);
+        QVERIFY(showAndLogin(form));
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(!m_messages.first().contains(QStringLiteral("Permission")));
+        QVERIFY(!form.pnl_Body->isVisible());
+        QVERIFY(enabledButtons(form).isEmpty());
+        QVERIFY(form.isVisible());
+        form.FormActivate(); // not tried again
+        QCOMPARE(m_messages.size(), 1);
+        form.Exit1->trigger();
+        QVERIFY(!form.isVisible());
+    }
+
+    void accordion()
+    {
+        TMainForm form;
+        const QList<TCategoryPanel *> panels = form.pnl_Functions->panels();
+        QCOMPARE(panels.size(), 3);
+        QStringList captions;
+        for (TCategoryPanel *p : panels) {
+            captions << p->caption();
+            QVERIFY(p->isCollapsed());
+        }
+        QCOMPARE(captions, (QStringList{"Projects", "Attendance", "Invoices"}));
+        QCOMPARE(panels[0], form.CategoryPanel5);
+        QCOMPARE(panels[1], form.CategoryPanel1);
+        QCOMPARE(panels[2], form.CategoryPanel4);
+        form.show();
+
+        QTest::mouseClick(form.CategoryPanel5->header(), Qt::LeftButton);
+        QVERIFY(!form.CategoryPanel5->isCollapsed());
+        QVERIFY(form.btn_Func_ProjectsRates->isVisible());
+        QTest::mouseClick(form.CategoryPanel1->header(), Qt::LeftButton);
+        QVERIFY(form.CategoryPanel5->isCollapsed());
+        QVERIFY(!form.CategoryPanel1->isCollapsed());
+        QVERIFY(!form.btn_Func_ProjectsRates->isVisible());
+        QVERIFY(form.btn_Func_ClientAttendanceChecker->isVisible());
+        QVERIFY(form.CategoryPanel4->isCollapsed());
+        // Closing the open one leaves all closed.
+        QTest::mouseClick(form.CategoryPanel1->header(), Qt::LeftButton);
+        for (TCategoryPanel *p : panels)
+            QVERIFY(p->isCollapsed());
+    }
+
+    void pickerDefault_data()
+    {
+        QTest::addColumn<QDate>("today");
+        QTest::addColumn<QDate>("picked");
+        QTest::newRow("31 March of a leap year gives 29 February") << QDate(2024, 3, 31) << QDate(2024, 2, 29);
+        QTest::newRow("31 March gives 28 February") << QDate(2023, 3, 31) << QDate(2023, 2, 28);
+        QTest::newRow("31 May gives 30 April") << QDate(2024, 5, 31) << QDate(2024, 4, 30);
+        QTest::newRow("January gives December of the year before") << QDate(2025, 1, 15) << QDate(2024, 12, 15);
+        QTest::newRow("far beyond 2021") << QDate(2031, 7, 1) << QDate(2031, 6, 1);
+    }
+    void pickerDefault()
+    {
+        QFETCH(QDate, today);
+        QFETCH(QDate, picked);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.setToday([today] { return today; });
+        form.FormActivate();
+        QCOMPARE(form.dtp_Cycle->date().year(), picked.year());
+        QCOMPARE(form.dtp_Cycle->date().month(), picked.month());
+        QCOMPARE(form.dtp_Cycle->text(), picked.toString(QStringLiteral("MM/yyyy")));
+        QCOMPARE(form.cycleYear(), picked.year());
+        QCOMPARE(form.cycleMonth(), picked.month());
+        QVERIFY(!form.dtp_Cycle->calendarPopup());
+    }
+
+    void pickerSteps()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        ShellFixtures::addRows(db.connection(), {QStringLiteral("own 2025-01-02 P 8 0 0")});
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.setToday([] { return QDate(2025, 1, 10); });
+        QVERIFY(showAndLogin(form));
+        QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("12/2024"));
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("0"));
+        // The up arrow on the month crosses the year end and redraws the dashboard.
+        form.dtp_Cycle->setCurrentSection(QDateTimeEdit::MonthSection);
+        form.dtp_Cycle->stepBy(1);
+        QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("01/2025"));
+        QCOMPARE(form.cycleYear(), 2025);
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("8"));
+        // The range runs to the end of 2099.
+        form.dtp_Cycle->setDate(QDate(2099, 12, 1));
+        QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("12/2099"));
+        form.dtp_Cycle->setDate(QDate(1999, 12, 1));
+        QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("01/2000"));
+    }
+
+    void dashboard_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QStringList>("rows");
+        QTest::addColumn<QStringList>("deployedDays");
+        QTest::addColumn<QList<qreal>>("deployedValues");
+        QTest::addColumn<QString>("deployedTotal");
+        QTest::addColumn<QString>("billedTotal");
+        QTest::addColumn<QColor>("billedColour");
+        const QColor green(0, 128, 0), red(255, 0, 0);
+        for (const QString &e : TestDb::engines()) {
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name)));
+            };
+            row("1234 deployed against 1230 billed")
+                << e
+                << QStringList{"own 2024-03-04 P 600 0 0", "own 2024-03-05 P 600 30 4", "client 2024-03-04 P 600 0 0",
+                               "client 2024-03-06 P 630 0 0"}
+                << QStringList{"04/03/2024", "05/03/2024"} << QList<qreal>{600, 634} << "1,234"
+                << "1,230" << red;
+            row("equal totals are green") << e << QStringList{"own 2024-03-04 P 8 0 0", "client 2024-03-05 H 0 0 8"}
+                                          << QStringList{"04/03/2024"} << QList<qreal>{8} << "8"
+                                          << "8" << green;
+            row("an empty month: no bars, both 0, green")
+                << e << QStringList{"own 2024-04-04 P 8 0 0"} << QStringList{} << QList<qreal>{} << "0"
+                << "0" << green;
+            row("a month of A rows: no deployed bars")
+                << e << QStringList{"own 2024-03-04 A 8 0 0", "client 2024-03-04 P 8 0 0"} << QStringList{}
+                << QList<qreal>{} << "0"
+                << "8" << red;
+        }
+    }
+    void dashboard()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QStringList, rows);
+        QFETCH(QColor, billedColour);
+        TestDb::Fresh db(engine);
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        ShellFixtures::addRows(db.connection(), rows);
+        QRandomGenerator random(7);
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.setRandomGenerator(&random);
+        form.setToday([] { return QDate(2024, 4, 20); });
+        QVERIFY(showAndLogin(form));
+        QVERIFY(m_messages.isEmpty());
+
+        QTEST(categoriesOf(form.Series_HoursDeployed), "deployedDays");
+        QTEST(valuesOf(form.Series_HoursDeployed), "deployedValues");
+        QTEST(form.lbl_DeployedHours_Value->text(), "deployedTotal");
+        QTEST(form.lbl_BilledHours_Value->text(), "billedTotal");
+        QCOMPARE(form.lbl_BilledHours_Value->palette().color(QPalette::WindowText), billedColour);
+
+        QChart *chart = form.chart_HoursDeployed->chart();
+        QCOMPARE(chart->backgroundBrush().color(), QColor(Qt::white));
+        QVERIFY(!chart->legend()->isVisible());
+        QVERIFY(chart->title().isEmpty());
+        QVERIFY(form.Series_HoursDeployed->isLabelsVisible());
+        QCOMPARE(form.Series_HoursDeployed->labelsPosition(), QAbstractBarSeries::LabelsOutsideEnd);
+        QCOMPARE(colourOf(form.Series_HoursBilled).alpha(), 191);
+    }
+
+    void pickerChangeRedrawsWithNewColours()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        ShellFixtures::addRows(db.connection(),
+                               {"own 2024-03-04 P 8 0 0", "own 2024-02-05 P 5 0 0", "client 2024-02-05 P 5 0 0"});
+        QRandomGenerator random(11);
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.setRandomGenerator(&random);
+        form.setToday([] { return QDate(2024, 4, 20); });
+        QVERIFY(showAndLogin(form));
+        const QColor before = colourOf(form.Series_HoursDeployed);
+        QCOMPARE(categoriesOf(form.Series_HoursDeployed), QStringList{"04/03/2024"});
+        form.dtp_Cycle->setDate(QDate(2024, 2, 1));
+        QCOMPARE(categoriesOf(form.Series_HoursDeployed), QStringList{"05/02/2024"});
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
+        QCOMPARE(form.lbl_BilledHours_Value->palette().color(QPalette::WindowText), QColor(0, 128, 0));
+        QVERIFY(colourOf(form.Series_HoursDeployed) != before);
+        QVERIFY(colourOf(form.Series_HoursDeployed) != colourOf(form.Series_HoursBilled));
+        // From a month with bars to one without: no day labels of the month before are left.
+        form.dtp_Cycle->setDate(QDate(2024, 1, 1));
+        QVERIFY(categoriesOf(form.Series_HoursDeployed).isEmpty());
+        QVERIFY(valuesOf(form.Series_HoursBilled).isEmpty());
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("0"));
+    }
+
+    void barColour_data()
+    {
+        QTest::addColumn<quint32>("draw");
+        QTest::addColumn<QColor>("colour");
+        QTest::newRow("low byte is red") << quint32(0x0000FF) << QColor(255, 0, 0, 191);
+        QTest::newRow("third byte is blue") << quint32(0x800000) << QColor(0, 0, 128, 191);
+        QTest::newRow("bits above 24 are dropped") << quint32(0x1F00FF00) << QColor(0, 255, 0, 191);
+        QTest::newRow("near white is darkened to stay visible") << quint32(0xFFFFFF) << QColor::fromHsl(0, 0, 200, 191);
+    }
+    void barColour()
+    {
+        QFETCH(quint32, draw);
+        QFETCH(QColor, colour);
+        QCOMPARE(TMainForm::barColour(draw).rgba(), colour.rgba());
+    }
+
+    void moduleWindows()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {"Login_Tallimar", "ClientsMgt", "InvoiceDetails"});
+        ShellFixtures::addRows(db.connection(), {"own 2024-03-04 P 8 0 0", "own 2024-02-05 P 5 0 0"});
+        TMainForm form({QStringLiteral("u1")});
+        form.setDataModule(&db.dataModule());
+        form.setToday([] { return QDate(2024, 4, 20); });
+        int created = 0;
+        QList<QPointer<QWidget>> windows;
+        form.registerModule(form.btn_Func_ClientsManagement, [&](QWidget *p) {
+            QDialog *d = selfClosingDialog(p, &created);
+            windows << d;
+            return d;
+        });
+        // A window that is not a dialog runs modally too.
+        form.registerModule(form.btn_Func_InvoiceDetails, [&](QWidget *p) {
+            auto *w = new QWidget(p);
+            ++created;
+            QTimer::singleShot(0, w, [w] {
+                QCOMPARE(w->windowModality(), Qt::ApplicationModal);
+                w->close();
+            });
+            windows << w;
+            return w;
+        });
+        QVERIFY(showAndLogin(form));
+        form.dtp_Cycle->setDate(QDate(2024, 2, 1));
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
+
+        QTest::mouseClick(form.btn_Func_ClientsManagement, Qt::LeftButton);
+        QTest::mouseClick(form.btn_Func_ClientsManagement, Qt::LeftButton);
+        QTest::mouseClick(form.btn_Func_InvoiceDetails, Qt::LeftButton);
+        QCOMPARE(created, 3); // a fresh window at each click
+        QVERIFY(!form.moduleWindow());
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        for (const QPointer<QWidget> &w : windows)
+            QVERIFY(w.isNull());
+        // Back from a module window: the picker returns to a month before today, the charts stay.
+        QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("03/2024"));
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void menus()
+    {
+        TMainForm form;
+        QCOMPARE(form.windowTitle(), QStringLiteral("Velconi, a module of Orvessa System"));
+        QCOMPARE(form.File1->title(), QStringLiteral("File"));
+        QCOMPARE(form.Help1->title(), QStringLiteral("Help"));
+        QStringList items;
+        for (QAction *a : form.Help1->actions()) {
+            items << (a->isSeparator() ? QStringLiteral("-") : a->text());
+            QVERIFY(a->isSeparator() || !a->icon().isNull());
+        }
+        QCOMPARE(items, (QStringList{"How To", "Support", "-", "About"}));
+
+        UrlCatcher catcher;
+        const QStringList &opened = catcher.urls;
+        QDesktopServices::setUrlHandler(QStringLiteral("https"), &catcher, "open");
+        form.Menu_HowTo->trigger();
+        form.Menu_Support->trigger();
+        QDesktopServices::unsetUrlHandler(QStringLiteral("https"));
+        QCOMPARE(opened.size(), 2);
+        QVERIFY(opened[0].endsWith(QStringLiteral("/support/solutions")));
+        QVERIFY(opened[1].endsWith(QStringLiteral("/support/home")));
+        QVERIFY(TMainForm::helpDeskUrl(QStringLiteral("/a\"b\"")).endsWith(QStringLiteral("/a%22b%22")));
+
+        bool seen = false;
+        QTimer::singleShot(0, [&seen] {
+            auto *about = qobject_cast<TAboutApplicationForm *>(QApplication::activeModalWidget());
+            QVERIFY(about);
+            QCOMPARE(about->windowTitle(), QStringLiteral("About Tallima"));
+            QCOMPARE(about->lbl_ProductName->text(), QStringLiteral("Tallimar, a module of Orvessa System"));
+            QVERIFY(about->lbl_Version->text().startsWith(
+                QStringLiteral("Version %1 - Last Updated on ").arg(TDataModule1::GetAppVersionStr())));
+            QVERIFY(about->OKButton->isDefault());
+            seen = true;
+            QTest::mouseClick(about->OKButton, Qt::LeftButton);
+        });
+        form.show();
+        form.About1->trigger();
+        QVERIFY(seen);
+        form.Exit1->trigger();
+        QVERIFY(!form.isVisible());
+    }
+};
+
+QTEST_MAIN(TestShellMainForm)
+#include "test_shell_mainform.moc"

@@ -1,0 +1,275 @@
+// Services the module windows share: active cycle, busy window, audit popup, version line, themes.
+#include "AppInfo.h"
+#include "AuditForm.h"
+#include "DataModule1.h"
+#include "FetchingDataForm.h"
+#include "Messages.h"
+#include "Query.h"
+#include "ScreenServices.h"
+#include "TestDb.h"
+#include "Themes.h"
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QStyle>
+#include <QTest>
+#include <QTimer>
+
+class TestShellServices : public QObject
+{
+    Q_OBJECT
+
+    QStringList m_messages;
+
+    static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
+
+private slots:
+    void init()
+    {
+        m_messages.clear();
+        Messages::setRecorder([this](Messages::Kind, const QString &text) {
+            m_messages << text;
+            return true;
+        });
+    }
+    void cleanup() { Messages::setRecorder({}); }
+
+    void activeCycle_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QVariantList>("cycleRow"); // year, month; empty: no row
+        QTest::addColumn<QDate>("expected");        // invalid: the failure is shown
+        for (const QString &e : TestDb::engines()) {
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name)));
+            };
+            row("the first day of the active month") << e << QVariantList{2024, 2} << QDate(2024, 2, 1);
+            row("an empty table stops the window") << e << QVariantList{} << QDate();
+            row("month 13 stops the window") << e << QVariantList{2024, 13} << QDate();
+            row("a null year stops the window") << e << QVariantList{QVariant(), 5} << QDate();
+        }
+    }
+    void activeCycle()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QVariantList, cycleRow);
+        QFETCH(QDate, expected);
+        TestDb::Fresh db(engine);
+        if (!cycleRow.isEmpty())
+            TestDb::exec(
+                db.connection(),
+                QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"),
+                {cycleRow.value(0).isNull() ? QVariant(QMetaType::fromType<int>()) : cycleRow.value(0),
+                 cycleRow.value(1)});
+        TDataModule1 &dm = db.dataModule();
+        const std::optional<QDate> got = GetActiveCycle(nullptr, &dm);
+        if (expected.isValid()) {
+            QVERIFY(got.has_value());
+            QCOMPARE(*got, expected);
+            QVERIFY(m_messages.isEmpty());
+            // Read once per run: a later change of the table does not move windows opened afterwards.
+            TestDb::exec(db.connection(), QStringLiteral("Update PayrollActiveCycle Set Cycle_Month = 7"));
+            QCOMPARE(GetActiveCycle(nullptr, &dm).value_or(QDate()), expected);
+        } else {
+            QVERIFY(!got.has_value());
+            QCOMPARE(m_messages, QStringList{QStringLiteral("Invalid argument to date encode")});
+        }
+    }
+
+    void activeCycleUnreachable()
+    {
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("Workers.ini"));
+        QFile f(ini);
+        QVERIFY(f.open(QIODevice::WriteOnly));
+        f.write("[Database]\nEngine=SQLite\nCatalog=missing/none.db\n");
+        f.close();
+        TDataModule1 dm(ini);
+        QVERIFY(!GetActiveCycle(nullptr, &dm).has_value());
+        QCOMPARE(m_messages.size(), 1);
+        QVERIFY(!m_messages.first().isEmpty());
+    }
+
+    void sandGlass()
+    {
+        QWidget owner;
+        owner.resize(400, 300);
+        owner.show();
+        auto busyWindows = [] {
+            int n = 0;
+            for (QWidget *w : QApplication::topLevelWidgets())
+                if (w->windowTitle() == QLatin1String("Fetching Data") && w->isVisible())
+                    ++n;
+            return n;
+        };
+        {
+            SandGlass s(&owner);
+            s.ShowSandGlass();
+            s.ShowSandGlass(); // a second call must not stack a second window
+            QCOMPARE(busyWindows(), 1);
+            QVERIFY(!s.form()->isModal());
+            QCOMPARE(s.form()->lbl_Working->text(), QStringLiteral("Working On It..."));
+            QCOMPARE(QApplication::overrideCursor() ? QApplication::overrideCursor()->shape() : Qt::ArrowCursor,
+                     Qt::WaitCursor);
+            s.HideSandGlass();
+            flushDeletes();
+            QCOMPARE(busyWindows(), 0);
+            QVERIFY(!QApplication::overrideCursor());
+            QVERIFY(!s.isShown());
+        }
+        {
+            // Work that throws: the scope still hides the window.
+            SandGlass s(&owner);
+            try {
+                SandGlassScope busy(s);
+                QCOMPARE(busyWindows(), 1);
+                throw std::runtime_error("failed");
+            } catch (const std::runtime_error &) {
+            }
+            flushDeletes();
+            QCOMPARE(busyWindows(), 0);
+            QVERIFY(!QApplication::overrideCursor());
+        }
+        QVERIFY(m_messages.isEmpty());
+    }
+
+    void audit_data() { TESTDB_ENGINE_ROWS(); }
+    void audit()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        TestDb::exec(c,
+                     QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Ref_No, Assignment, "
+                                    "ClientAtt_Code, Entered_By, Entered_Date, Checked, Checked_By, Checked_Date) "
+                                    "Values (:D, 2024, 3, 1, 'P1', 'P', 'clerk', :E, :C, :CB, :CD)"),
+                     {QDate(2024, 3, 4), QDateTime(QDate(2024, 3, 5), QTime(14, 30)), 0,
+                      QVariant(QMetaType::fromType<QString>()), QVariant(QMetaType::fromType<QDateTime>())});
+        TestDb::exec(
+            c,
+            QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Ref_No, Assignment, "
+                           "ClientAtt_Code, Entered_By, Entered_Date, Checked, Checked_By, Checked_Date) "
+                           "Values (:D, 2024, 3, 1, 'P1', 'P', 'clerk', :E, 1, 'boss', :CD)"),
+            {QDate(2024, 3, 5), QDateTime(QDate(2024, 3, 5), QTime(9, 0)), QDateTime(QDate(2024, 3, 9), QTime(0, 0))});
+        Query ds(c, QStringLiteral("Select Col_Date, Entered_By, Entered_Date, Checked, Checked_By, Checked_Date "
+                                   "From ClientTimeSheets Where Ref_No = :Ref Order By Col_Date"));
+        FieldDef entered;
+        entered.name = QStringLiteral("Entered_Date");
+        entered.kind = FieldKind::DateTime;
+        entered.displayFormat = QStringLiteral("dd/MM/yyyy");
+        ds.defineField(entered);
+        FieldDef checked = entered;
+        checked.name = QStringLiteral("Checked_Date");
+        ds.defineField(checked);
+
+        // Empty grid: no popup at all.
+        ds.setParam(0, 99);
+        ds.open();
+        QVERIFY(!TAuditForm::create(ds));
+        QVERIFY(!TAuditForm::AuditForm1Click(ds));
+
+        ds.setParam(0, 1);
+        ds.open();
+        auto form = TAuditForm::create(ds);
+        QVERIFY(form);
+        QCOMPARE(form->windowTitle(), QStringLiteral("Audit"));
+        QCOMPARE(form->edt_EnteredBy->text(), QStringLiteral("clerk"));
+        QCOMPARE(form->edt_EnteredDate->text(), QStringLiteral("05/03/2024"));
+        QCOMPARE(form->edt_Checked->text(), QStringLiteral("False"));
+        QCOMPARE(form->edt_CheckedBy->text(), QString());
+        QCOMPARE(form->edt_CheckedDate->text(), QString());
+        for (QLineEdit *e : form->findChildren<QLineEdit *>())
+            QVERIFY2(e->isReadOnly(), qPrintable(e->objectName()));
+
+        // The second row, checked: the popup follows the current row.
+        ds.next();
+        const AuditValues v = AuditValues::fromCurrentRow(ds);
+        QCOMPARE(v.checked, QStringLiteral("True"));
+        QCOMPARE(v.checkedBy, QStringLiteral("boss"));
+        QCOMPARE(v.checkedDate, QStringLiteral("09/03/2024"));
+
+        // Shown modally; "Close" ends it with the Cancel result.
+        int result = -1;
+        QTimer::singleShot(0, [&result] {
+            auto *popup = qobject_cast<TAuditForm *>(QApplication::activeModalWidget());
+            QVERIFY(popup);
+            connect(popup, &QDialog::finished, [&result](int r) { result = r; });
+            QTest::mouseClick(popup->btn_Close, Qt::LeftButton);
+        });
+        QVERIFY(TAuditForm::AuditForm1Click(ds));
+        QCOMPARE(result, int(QDialog::Rejected));
+    }
+
+    void versionLine_data()
+    {
+        QTest::addColumn<QDateTime>("modified");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("date and time") << QDateTime(QDate(2024, 3, 5), QTime(14, 7, 9))
+                                       << QStringLiteral("Version 1.6.3.29 - Last Updated on 3/5/24 2:07:09\u202FPM");
+        QTest::newRow("exactly midnight leaves the time out")
+            << QDateTime(QDate(2024, 3, 5), QTime(0, 0)) << QStringLiteral("Version 1.6.3.29 - Last Updated on 3/5/24");
+        QTest::newRow("unreadable time keeps the design text") << QDateTime() << AppInfo::DesignVersionLine;
+    }
+    void versionLine()
+    {
+        QFETCH(QDateTime, modified);
+        const QString got = AppInfo::versionLine(QStringLiteral("1.6.3.29"), modified,
+                                                 QLocale(QLocale::English, QLocale::UnitedStates));
+        QFETCH(QString, expected);
+        // Locale data differs in the space before AM/PM between releases; compare without it.
+        auto plain = [](QString s) { return s.replace(QChar(0x202F), QLatin1Char(' ')); };
+        QCOMPARE(plain(got), plain(expected));
+    }
+
+    void themes_data()
+    {
+        QTest::addColumn<QString>("configured");
+        QTest::addColumn<QString>("inEffect");
+        QTest::addColumn<QStringList>("messages");
+        QTest::newRow("the default") << "Lavender Classico"
+                                     << "Lavender Classico" << QStringList{};
+        QTest::newRow("names compare without regard to case") << "midnight SLATE"
+                                                              << "Midnight Slate" << QStringList{};
+        QTest::newRow("no name gives the default quietly") << ""
+                                                           << "Lavender Classico" << QStringList{};
+        QTest::newRow("an unknown name is reported once and leaves the default")
+            << "Amethyst Kamri"
+            << "Lavender Classico" << QStringList{QStringLiteral("Style 'Amethyst Kamri' not found")};
+    }
+    void themes()
+    {
+        QFETCH(QString, configured);
+        QFETCH(QString, inEffect);
+        Themes::apply(QStringLiteral("Sea Glass"));
+        QCOMPARE(Themes::applyConfigured(configured), inEffect);
+        QCOMPARE(Themes::current(), inEffect);
+        QTEST(m_messages, "messages");
+        QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
+    }
+
+    void themesDiffer()
+    {
+        // At least four looks, one of them dark.
+        QVERIFY(Themes::names().size() >= 4);
+        QCOMPARE(Themes::names().first(), Themes::DefaultName);
+        int dark = 0;
+        QSet<QRgb> windows;
+        for (const QString &n : Themes::names()) {
+            QVERIFY(Themes::apply(n));
+            const QPalette p = QApplication::palette();
+            windows.insert(p.color(QPalette::Window).rgb());
+            if (p.color(QPalette::Window).lightness() < 100) {
+                ++dark;
+                QVERIFY(p.color(QPalette::WindowText).lightness() > 180);
+            }
+        }
+        QCOMPARE(windows.size(), Themes::names().size());
+        QVERIFY(dark >= 1);
+        QVERIFY(!Themes::apply(QStringLiteral("no such look")));
+    }
+};
+
+QTEST_MAIN(TestShellServices)
+#include "test_shell_services.moc"
