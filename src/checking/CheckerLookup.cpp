@@ -76,7 +76,24 @@ void CheckerLookup::closeEmployee()
     client = {};
 }
 
-bool CheckerLookup::findEmployee(const QString &employeeNo)
+void CheckerLookup::openForEmployee(Query &q)
+{
+    q.close();
+    q.setParamAll(QStringLiteral("Employee_No"), m_employeeNo);
+    q.setParamAll(&q == &OurSpreadSheetQ ? QStringLiteral("Assignment") : QStringLiteral("Assignemnt"), m_project);
+    q.setParamAll(QStringLiteral("Col_Year"), m_year);
+    q.setParamAll(QStringLiteral("Col_Month"), m_month);
+    q.open();
+}
+
+void CheckerLookup::openGrids()
+{
+    openForEmployee(OurSpreadSheetQ);
+    openForEmployee(ClientSpreadSheetQ);
+    ClientSpreadSheetQ.first();
+}
+
+bool CheckerLookup::findEmployee(const QString &employeeNo, bool withGrids)
 {
     if (!WorkersInOurAttQ.isActive())
         return false;
@@ -87,13 +104,14 @@ bool CheckerLookup::findEmployee(const QString &employeeNo)
     WorkerQ.close();
     WorkerQ.setParam(0, employeeNo);
     WorkerQ.open();
-    for (Query *q : {&OurAttHistory, &OurSpreadSheetQ, &ClientAttHistory, &ClientSpreadSheetQ}) {
-        q->close();
-        q->setParamAll(QStringLiteral("Employee_No"), employeeNo);
-        q->setParamAll(q == &OurSpreadSheetQ ? QStringLiteral("Assignment") : QStringLiteral("Assignemnt"), m_project);
-        q->setParamAll(QStringLiteral("Col_Year"), m_year);
-        q->setParamAll(QStringLiteral("Col_Month"), m_month);
-        q->open();
+    m_employeeNo = employeeNo;
+    openForEmployee(OurAttHistory);
+    openForEmployee(ClientAttHistory);
+    if (withGrids) {
+        openGrids();
+    } else {
+        OurSpreadSheetQ.close();
+        ClientSpreadSheetQ.close();
     }
     ours = AttendanceTotals::ofOwnRows(OurAttHistory);
     client = AttendanceTotals::ofClientRows(ClientAttHistory);
@@ -102,7 +120,6 @@ bool CheckerLookup::findEmployee(const QString &employeeNo)
         OurAttHistory.setRow(OurAttHistory.recordCount() - 1);
     if (!ClientAttHistory.isEmpty())
         ClientAttHistory.setRow(ClientAttHistory.recordCount() - 1);
-    ClientSpreadSheetQ.first();
     return true;
 }
 

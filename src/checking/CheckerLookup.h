@@ -32,7 +32,10 @@ public:
     void openWorkers(const QString &project, int year, int month);
     // Whole-value lookup in the workers list, which stays on the row found. Found: opens the
     // worker's five datasets and computes both totals; not found: closes them. Throws DbError.
-    bool findEmployee(const QString &employeeNo);
+    // A check-all pass leaves the month grids out and opens them only when it repaints.
+    bool findEmployee(const QString &employeeNo, bool withGrids = true);
+    // Opens both month grids of the worker found last. Throws DbError.
+    void openGrids();
     void closeEmployee();
 
     bool employeeShown() const { return ClientAttHistory.isActive(); }
@@ -46,6 +49,9 @@ public:
     int month() const { return m_month; }
 
 private:
+    void openForEmployee(Query &q);
+
+    QString m_employeeNo;
     QString m_project;
     int m_year = 0;
     int m_month = 0;

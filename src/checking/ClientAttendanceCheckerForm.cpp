@@ -311,7 +311,7 @@ void TClientAttendanceCheckerForm::FindEmployee()
         if (!m_inPass)
             busy.emplace(m_sandGlass);
         try {
-            found = l.findEmployee(emp);
+            found = l.findEmployee(emp, !m_inPass);
         } catch (const DbError &e) {
             clearEmployee(true);
             m_sandGlass.HideSandGlass();
@@ -348,6 +348,14 @@ void TClientAttendanceCheckerForm::showEmployee()
 
 void TClientAttendanceCheckerForm::reloadGrids()
 {
+    // A pass skips the grids per worker; open them for the worker shown now.
+    if (m_lookup->employeeShown() && !m_lookup->ClientSpreadSheetQ.isActive()) {
+        try {
+            m_lookup->openGrids();
+        } catch (const DbError &e) {
+            showDatabaseError(e.message());
+        }
+    }
     m_ourGridModel->reload();
     m_clientGridModel->reload();
 }

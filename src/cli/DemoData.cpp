@@ -39,22 +39,26 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
 
     conn.ensureOpen();
     const QStringList missing = Schema::missingTables(conn);
-    if (missing.size() == Schema::tableNames().size()) {
-        say(QStringLiteral("Creating tables"));
-        Schema::create(conn);
-    } else if (!missing.isEmpty()) {
+    const bool newSchema = missing.size() == Schema::tableNames().size();
+    if (!newSchema && !missing.isEmpty())
         throw DbError(QStringLiteral("The database has only some of the program's tables; missing: %1").arg(missing.join(QStringLiteral(", "))));
-    }
-    for (const QString &t : Schema::tableNames()) {
-        Query q(conn, QStringLiteral("Select Count(*) As N From %1").arg(t));
-        q.open();
-        if (q.asInt64(QStringLiteral("N")) > 0)
-            throw DbError(QStringLiteral("The database already holds data (table %1 is not empty); nothing was changed").arg(t));
+    if (!newSchema) {
+        for (const QString &t : Schema::tableNames()) {
+            Query q(conn, QStringLiteral("Select Count(*) As N From %1").arg(t));
+            q.open();
+            if (q.asInt64(QStringLiteral("N")) > 0)
+                throw DbError(QStringLiteral("The database already holds data (table %1 is not empty); nothing was changed").arg(t));
+        }
     }
 
     QRandomGenerator rng(o.seed);
     DemoSummary summary;
+    // Tables, rows and indexes in one transaction: a failure leaves the database as it was.
     Transaction tx(conn);
+    if (newSchema) {
+        say(QStringLiteral("Creating tables"));
+        Schema::createIn(conn, Schema::Objects::Tables);
+    }
 
     // Clients.
     Query insClient(conn, QStringLiteral(
@@ -269,7 +273,14 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
         }
     }
     summary.workers = workers.size();
+    if (newSchema) {
+        say(QStringLiteral("Creating indexes"));
+        Schema::createIn(conn, Schema::Objects::Indexes);
+    }
     say(QStringLiteral("Committing"));
     tx.commit();
+    // Fresh statistics, so that the planner picks the narrow indexes from the first query on.
+    if (conn.engine() != Engine::SQLServer)
+        conn.execDirect(QStringLiteral("ANALYZE"));
     return summary;
 }

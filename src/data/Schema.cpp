@@ -55,11 +55,20 @@ QStringList missingTables(Connection &connection)
     return missing;
 }
 
-void create(Connection &connection)
+void createIn(Connection &connection, Objects which)
+{
+    for (const QString &sql : statements(connection.engine())) {
+        const bool isIndex = sql.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive)
+                             || sql.startsWith(QLatin1String("CREATE UNIQUE INDEX"), Qt::CaseInsensitive);
+        if (which == Objects::All || (which == Objects::Indexes) == isIndex)
+            connection.execDirect(sql);
+    }
+}
+
+void create(Connection &connection, Objects which)
 {
     Transaction tx(connection);
-    for (const QString &sql : statements(connection.engine()))
-        connection.execDirect(sql);
+    createIn(connection, which);
     tx.commit();
 }
 

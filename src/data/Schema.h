@@ -13,6 +13,10 @@ QStringList statements(Engine engine);
 const QStringList &tableNames();
 // Tables of the program that the connected database does not have.
 QStringList missingTables(Connection &connection);
-// Creates every table and index in one transaction (the demo generator and the tests use it).
-void create(Connection &connection);
+enum class Objects { All, Tables, Indexes };
+// Creates the tables and/or indexes in one transaction (the demo generator and the tests use it).
+// A bulk load is faster with the indexes built after it.
+void create(Connection &connection, Objects which = Objects::All);
+// Runs the statements inside the caller's transaction.
+void createIn(Connection &connection, Objects which);
 } // namespace Schema

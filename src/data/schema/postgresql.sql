@@ -260,10 +260,10 @@ CREATE INDEX IX_ClientTimeSheets_RefMonth ON ClientTimeSheets (Ref_No, Col_Year,
 CREATE INDEX IX_ClientTimeSheets_Dispute ON ClientTimeSheets (Dispute)
 ;
 
-CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_Year, Col_Month)
+CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_Year, Col_Month, Col_Date)
 ;
 
-CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, Assignment, Col_Year, Col_Month)
+CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, Assignment, Col_Year, Col_Month, Col_Date)
 ;
 
 -- Covering indexes for the dashboard's month sums per day.
