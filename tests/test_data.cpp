@@ -199,6 +199,22 @@ private slots:
         QVERIFY(q.eof());
     }
 
+    // Rows fetched on another connection (the dashboard's second one) read as this query's own.
+    void snapshotMovesBetweenQueries()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
+        Query from(db.connection(), QStringLiteral("Select Job_Site From SiteJobs Order By Rec_ID"));
+        from.open();
+        Query to(db.connection(), QStringLiteral("Select 1"));
+        to.adoptSnapshot(from.takeSnapshot());
+        QVERIFY(!from.isActive());
+        QVERIFY(to.isActive());
+        QCOMPARE(to.recordCount(), 2);
+        to.setRow(1);
+        QCOMPARE(to.asString(QStringLiteral("job_site")), QStringLiteral("Welder"));
+    }
+
     void dataModuleConnectsRolesAndActiveCycle_data() { TESTDB_ENGINE_ROWS(); }
     void dataModuleConnectsRolesAndActiveCycle()
     {

@@ -3,6 +3,7 @@
 #include "DataModule1.h"
 #include "ShellFixtures.h"
 #include "TestDb.h"
+#include "Transaction.h"
 
 #include <QProcess>
 #include <QTest>
@@ -81,6 +82,21 @@ private slots:
         // The queries stay open for the screens that read them after a refresh.
         QVERIFY(dashboard.HoursDeployedQ.isActive());
         QCOMPARE(dashboard.HoursBilledQ.recordCount(), d.billed.days.size());
+    }
+
+    // The billed sums run on a second connection; inside a transaction they must not, or the
+    // rows written so far would be missing.
+    void refreshInsideATransactionSeesItsOwnRows_data() { TESTDB_ENGINE_ROWS(); }
+    void refreshInsideATransactionSeesItsOwnRows()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Transaction tx(db.connection());
+        ShellFixtures::addRows(db.connection(), {QStringLiteral("own 2024-03-05 P 8 0 0"), QStringLiteral("client 2024-03-05 P 7 0 0")});
+        CycleDashboard dashboard(db.connection());
+        const DashboardData d = dashboard.refresh(2024, 3);
+        QCOMPARE(d.deployed.total, qint64(8));
+        QCOMPARE(d.billed.total, qint64(7));
     }
 
     void formatTotal_data()

@@ -84,6 +84,7 @@ void Connection::open(const ConnectionParams &p)
 {
     close();
     m_engine = p.engine;
+    m_params = p;
     QString driver;
     switch (p.engine) {
     case Engine::SQLServer: driver = QStringLiteral("QODBC"); break;

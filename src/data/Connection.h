@@ -50,6 +50,8 @@ public:
     bool isOpen() const;
 
     Engine engine() const { return m_engine; }
+    // The parameters of the last open, for a second connection to the same database.
+    const ConnectionParams &params() const { return m_params; }
     QSqlDatabase database() const;
     QString name() const { return m_name; }
     // Changes at every open, so that prepared statements of an earlier session are not reused.
@@ -70,6 +72,7 @@ public:
 private:
     QString m_name;
     Engine m_engine = Engine::SQLServer;
+    ConnectionParams m_params;
     bool m_inTransaction = false;
     int m_generation = 0;
 };

@@ -276,6 +276,21 @@ void Query::open()
     m_active = true;
 }
 
+Query::Snapshot Query::takeSnapshot()
+{
+    Snapshot s{std::move(m_fields), std::move(m_rows)};
+    close();
+    return s;
+}
+
+void Query::adoptSnapshot(Snapshot snapshot)
+{
+    close();
+    m_fields = std::move(snapshot.fields);
+    m_rows = std::move(snapshot.rows);
+    m_active = true;
+}
+
 void Query::close()
 {
     m_rows.clear();

@@ -88,6 +88,16 @@ public:
     // Moves to the first row whose field equals the value as a whole; false leaves the cursor.
     bool locate(const QString &field, const QVariant &value);
 
+    // The fetched rows and fields, to hand to a query of another connection (another thread).
+    struct Snapshot
+    {
+        QList<FieldDef> fields;
+        QList<QList<QVariant>> rows;
+    };
+    Snapshot takeSnapshot();
+    // Shows rows fetched elsewhere as if this query had fetched them.
+    void adoptSnapshot(Snapshot snapshot);
+
     const QList<FieldDef> &fields() const { return m_fields; }
     int fieldIndex(const QString &name) const; // -1 when absent, names without regard to case
     const FieldDef &field(int index) const { return m_fields.at(index); }

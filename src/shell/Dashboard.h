@@ -6,6 +6,7 @@
 #include <QList>
 #include <QLocale>
 #include <QString>
+#include <functional>
 
 // Hours of one day of the dashboard.
 struct DashboardDay
@@ -41,7 +42,10 @@ public:
     // Each runs its query for the cycle and walks the rows. Throw DbError.
     DashboardSeries deployed(int year, int month);
     DashboardSeries billed(int year, int month);
-    DashboardData refresh(int year, int month);
+    // Both, the billed sums on a second connection while the deployed ones run here; the
+    // callback sees the deployed series as soon as it is there.
+    DashboardData refresh(int year, int month,
+                          const std::function<void(const DashboardSeries &)> &deployedReady = {});
 
     // "#,##0": whole number with the locale's thousands separator.
     static QString formatTotal(qint64 total, const QLocale &locale = QLocale());
@@ -51,4 +55,5 @@ public:
 
 private:
     static DashboardSeries run(Query &q, int year, int month);
+    static DashboardSeries walk(Query &q);
 };

@@ -495,9 +495,12 @@ void TMainForm::UpdateCharts()
     if (!m_dashboard || &m_dashboard->HoursDeployedQ.connection() != &dm->ADOConnection1)
         m_dashboard = std::make_unique<CycleDashboard>(dm->ADOConnection1);
 
-    const DashboardSeries deployed = m_dashboard->deployed(m_cycleYear, m_cycleMonth);
-    fillChart(chart_HoursDeployed, Series_HoursDeployed, deployed);
-    const DashboardSeries billed = m_dashboard->billed(m_cycleYear, m_cycleMonth);
+    // A failure part-way leaves the deployed chart drawn and the rest as it was.
+    const DashboardData d = m_dashboard->refresh(m_cycleYear, m_cycleMonth, [this](const DashboardSeries &deployed) {
+        fillChart(chart_HoursDeployed, Series_HoursDeployed, deployed);
+    });
+    const DashboardSeries &deployed = d.deployed;
+    const DashboardSeries &billed = d.billed;
     fillChart(chart_HoursBilled, Series_HoursBilled, billed);
 
     lbl_DeployedHours_Value->setText(CycleDashboard::formatTotal(deployed.total));
