@@ -2,7 +2,11 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <condition_variable>
 #include <future>
+#include <mutex>
+#include <optional>
+#include <thread>
 
 const QString CycleDashboard::HoursDeployedSql = QStringLiteral(
     "Select Col_Date, Sum(COALESCE(Our_WH, 0) + COALESCE(Our_OT, 0) + COALESCE(Our_HT, 0)) As Total_Count "
@@ -14,14 +18,7 @@ const QString CycleDashboard::HoursBilledSql = QStringLiteral(
     "From ClientTimeSheets Where ClientAtt_Code in ('P', 'H') And Col_Year = :Col_Year And Col_Month = :Col_Month "
     "Group By Col_Date Order By Col_Date");
 
-CycleDashboard::CycleDashboard(Connection &connection)
-    : HoursDeployedQ(connection, HoursDeployedSql), HoursBilledQ(connection, HoursBilledSql)
-{
-}
-
 namespace {
-QAtomicInt s_sideConnections;
-
 void setCycle(Query &q, int year, int month)
 {
     q.close();
@@ -29,18 +26,102 @@ void setCycle(Query &q, int year, int month)
     q.setParam(QStringLiteral("Col_Month"), month);
 }
 
-// The billed sums on a connection of their own, in a thread of their own: the two month-long
-// aggregates then run side by side instead of one after the other.
-Query::Snapshot billedElsewhere(const ConnectionParams &params, int year, int month)
+bool sameDatabase(const ConnectionParams &a, const ConnectionParams &b)
 {
-    Connection side(QStringLiteral("dashboard-side-%1").arg(s_sideConnections.fetchAndAddRelaxed(1)));
-    side.open(params);
-    Query q(side, CycleDashboard::HoursBilledSql);
-    setCycle(q, year, month);
-    q.open();
-    return q.takeSnapshot();
+    return a.engine == b.engine && a.host == b.host && a.port == b.port && a.database == b.database && a.user == b.user
+           && a.password == b.password && a.odbcDriver == b.odbcDriver;
 }
+
+QAtomicInt s_sideConnections;
 } // namespace
+
+// The billed sums on a connection of their own, in a thread of their own, so that the two
+// month-long aggregates run side by side. The thread and its connection stay for the next
+// refresh: opening them anew each time would cost about as much as the parallel run saves.
+class CycleDashboard::SideRunner
+{
+public:
+    SideRunner() : m_thread([this] { loop(); }) {}
+    ~SideRunner()
+    {
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_stop = true;
+        }
+        m_wake.notify_all();
+        m_thread.join();
+    }
+
+    std::future<Query::Snapshot> billed(const ConnectionParams &params, int year, int month)
+    {
+        Task t{params, year, month, {}};
+        std::future<Query::Snapshot> result = t.promise.get_future();
+        {
+            std::lock_guard<std::mutex> lock(m_mutex);
+            m_task = std::move(t);
+        }
+        m_wake.notify_all();
+        return result;
+    }
+
+private:
+    struct Task
+    {
+        ConnectionParams params;
+        int year;
+        int month;
+        std::promise<Query::Snapshot> promise;
+    };
+
+    void loop()
+    {
+        // Connections belong to the thread that opened them: both live and die here.
+        std::unique_ptr<Connection> conn;
+        std::unique_ptr<Query> query;
+        for (;;) {
+            std::optional<Task> task;
+            {
+                std::unique_lock<std::mutex> lock(m_mutex);
+                m_wake.wait(lock, [this] { return m_stop || m_task.has_value(); });
+                if (m_stop)
+                    break;
+                task.swap(m_task);
+            }
+            try {
+                if (!conn || !conn->isOpen() || !sameDatabase(conn->params(), task->params)) {
+                    query.reset();
+                    conn.reset();
+                    conn = std::make_unique<Connection>(
+                        QStringLiteral("dashboard-side-%1").arg(s_sideConnections.fetchAndAddRelaxed(1)));
+                    conn->open(task->params);
+                    query = std::make_unique<Query>(*conn, CycleDashboard::HoursBilledSql);
+                }
+                setCycle(*query, task->year, task->month);
+                query->open();
+                task->promise.set_value(query->takeSnapshot());
+            } catch (...) {
+                query.reset();
+                conn.reset();
+                task->promise.set_exception(std::current_exception());
+            }
+        }
+        query.reset();
+        conn.reset();
+    }
+
+    std::mutex m_mutex;
+    std::condition_variable m_wake;
+    bool m_stop = false;
+    std::optional<Task> m_task;
+    std::thread m_thread; // last: starts once the members above exist
+};
+
+CycleDashboard::CycleDashboard(Connection &connection)
+    : HoursDeployedQ(connection, HoursDeployedSql), HoursBilledQ(connection, HoursBilledSql)
+{
+}
+
+CycleDashboard::~CycleDashboard() = default;
 
 DashboardSeries CycleDashboard::run(Query &q, int year, int month)
 {
@@ -85,8 +166,11 @@ DashboardData CycleDashboard::refresh(int year, int month, const std::function<v
     ConnectionParams params = main.params();
     params.createIfMissing = false;
     std::future<Query::Snapshot> side;
-    if (!main.inTransaction()) // a second connection would not see uncommitted rows
-        side = std::async(std::launch::async, billedElsewhere, params, year, month);
+    if (!main.inTransaction()) { // a second connection would not see uncommitted rows
+        if (!m_side)
+            m_side = std::make_unique<SideRunner>();
+        side = m_side->billed(params, year, month);
+    }
     d.deployed = deployed(year, month);
     if (deployedReady)
         deployedReady(d.deployed);

@@ -7,6 +7,7 @@
 #include <QLocale>
 #include <QString>
 #include <functional>
+#include <memory>
 
 // Hours of one day of the dashboard.
 struct DashboardDay
@@ -35,6 +36,9 @@ class CycleDashboard
 {
 public:
     explicit CycleDashboard(Connection &connection);
+    ~CycleDashboard();
+    CycleDashboard(const CycleDashboard &) = delete;
+    CycleDashboard &operator=(const CycleDashboard &) = delete;
 
     Query HoursDeployedQ;
     Query HoursBilledQ;
@@ -54,6 +58,9 @@ public:
     static const QString HoursBilledSql;
 
 private:
+    class SideRunner;
+    std::unique_ptr<SideRunner> m_side;
+
     static DashboardSeries run(Query &q, int year, int month);
     static DashboardSeries walk(Query &q);
 };
