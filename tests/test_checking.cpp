@@ -425,6 +425,54 @@ private slots:
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
         QCOMPARE(fx.checkedRows(1), exitCode == 0 ? 1 : 0);
     }
+
+    // Two clerks' check-all on one project at once: one line per worker, every row checked, and
+    // a lost race shows on that worker's line instead of vanishing.
+    void twoCheckAllRunsAtOnce()
+    {
+        if (!TestDb::postgresAvailable())
+            QSKIP("no PostgreSQL server in this run");
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"));
+        Fx fx{db.connection()};
+        const int workers = 40;
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
+        TestDb::exec(db.connection(), QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {Project});
+        for (const char *r : {"Login_Tallimar", "ClientAttChecker"})
+            TestDb::exec(db.connection(), QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {QString::fromLatin1(r)});
+        fx.rate(QStringLiteral("Mason"), 10, 12.5, 15);
+        for (int i = 1; i <= workers; ++i) {
+            const QString emp = QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0'));
+            fx.worker(i, emp);
+            for (int d = 1; d <= 5; ++d) {
+                fx.own(i, emp, QDate(2026, 1, d), QStringLiteral("P"), 8);
+                fx.client(i, emp, QDate(2026, 1, d), QStringLiteral("P"), 8, 1);
+            }
+        }
+        QProcess a, b;
+        const QStringList args{QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
+                               QStringLiteral("check-all"), QStringLiteral("--project"), Project};
+        a.start(QStringLiteral(TALLIMAR_CLI_PATH), args);
+        b.start(QStringLiteral(TALLIMAR_CLI_PATH), args);
+        QVERIFY(a.waitForFinished(120000));
+        QVERIFY(b.waitForFinished(120000));
+        const QString outA = QString::fromUtf8(a.readAllStandardOutput()), outB = QString::fromUtf8(b.readAllStandardOutput());
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), workers);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(DISTINCT Ref_No) From Invoices")), workers);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 0")), 0);
+        // Every line matches the rows: 5 days of 8 + 1 hours.
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Days_Present = 5 And Earned_WH_Hours = 40 "
+                                         "And Earned_OT_Hours = 5 And Earned_Total = 462.5")), workers);
+        // Each process reports every worker; a worker either checked or failed with the reason.
+        for (const QString &out : {outA, outB}) {
+            for (int i = 1; i <= workers; ++i) {
+                const QString emp = QStringLiteral("E%1: ").arg(i, 3, 10, QLatin1Char('0'));
+                QVERIFY2(out.contains(emp + QStringLiteral("checked")) || out.contains(emp + QStringLiteral("failed: Something went wrong!")),
+                         qPrintable(out));
+            }
+        }
+        QVERIFY(a.exitCode() == 0 || outA.contains(QLatin1String("failed: ")));
+        QVERIFY(b.exitCode() == 0 || outB.contains(QLatin1String("failed: ")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestChecking)
