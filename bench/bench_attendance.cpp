@@ -1,7 +1,6 @@
 // Client attendance: "Move All Employees" for a project of 1,000 workers x 30 days on SQLite
 // (the core pass, the real tallimar-cli and the window), and loading one employee in the
-// window on a 10,000-worker database. With --employee-index the same figures again after
-// adding an index on the employee columns that the window's queries filter on.
+// window on a 10,000-worker database.
 #include "BenchUtil.h"
 #include "ClientAttendance.h"
 #include "ClientAttendanceForm.h"
@@ -25,11 +24,7 @@ QString makeDb(const QString &dir, const QString &name, int workers, int project
 {
     const QString path = dir + QLatin1Char('/') + name;
     Connection c(QStringLiteral("bench-fill"));
-    ConnectionParams p;
-    p.engine = Engine::SQLite;
-    p.database = path;
-    p.createIfMissing = true;
-    c.open(p);
+    openSqlite(c, path, true);
     DemoOptions o;
     o.workers = workers;
     o.projects = projects;
@@ -39,22 +34,10 @@ QString makeDb(const QString &dir, const QString &name, int workers, int project
     return path;
 }
 
-QString copyDb(const QString &from, const QString &to, bool employeeIndex)
+QString copyDb(const QString &from, const QString &to)
 {
     QFile::remove(to);
     QFile::copy(from, to);
-    if (employeeIndex) {
-        Connection c(QStringLiteral("bench-index"));
-        ConnectionParams p;
-        p.engine = Engine::SQLite;
-        p.database = to;
-        c.open(p);
-        c.execDirect(QStringLiteral(
-            "CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_Year, Col_Month)"));
-        c.execDirect(QStringLiteral("CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, "
-                                    "Assignment, Col_Year, Col_Month)"));
-        c.close();
-    }
     return to;
 }
 
@@ -75,14 +58,13 @@ QString firstProject(TDataModule1 &dm)
     return a.projectNames().value(0);
 }
 
-void run(const QString &dir, const QString &base1k, const QString &base10k, bool employeeIndex)
+void run(const QString &dir, const QString &base1k, const QString &base10k)
 {
-    const QByteArray suffix = employeeIndex ? "_with_employee_index" : "";
-    auto name = [&](const char *n) { return QByteArray(n) + suffix; };
+    auto name = [](const char *n) { return QByteArray(n); };
 
     // Core pass, as tallimar-cli runs it.
     {
-        const QString db = copyDb(base1k, dir + QStringLiteral("/core.db"), employeeIndex);
+        const QString db = copyDb(base1k, dir + QStringLiteral("/core.db"));
         TDataModule1 dm(iniFor(dir, db));
         dm.DataModuleCreate();
         const CycleMonth cycle = dm.activeCycle();
@@ -100,7 +82,7 @@ void run(const QString &dir, const QString &base1k, const QString &base10k, bool
     }
     // The real command line.
     {
-        const QString db = copyDb(base1k, dir + QStringLiteral("/cli.db"), employeeIndex);
+        const QString db = copyDb(base1k, dir + QStringLiteral("/cli.db"));
         const QString ini = iniFor(dir, db);
         QString project;
         {
@@ -124,7 +106,7 @@ void run(const QString &dir, const QString &base1k, const QString &base10k, bool
     }
     // The window's "Move All Employees".
     {
-        const QString db = copyDb(base1k, dir + QStringLiteral("/window.db"), employeeIndex);
+        const QString db = copyDb(base1k, dir + QStringLiteral("/window.db"));
         TDataModule1 dm(iniFor(dir, db));
         dm.DataModuleCreate();
         dm.Current_UserID = QStringLiteral("demo");
@@ -139,7 +121,7 @@ void run(const QString &dir, const QString &base1k, const QString &base10k, bool
     }
     // One employee, search to totals shown, on 10,000 workers.
     {
-        const QString db = copyDb(base10k, dir + QStringLiteral("/load.db"), employeeIndex);
+        const QString db = copyDb(base10k, dir + QStringLiteral("/load.db"));
         TDataModule1 dm(iniFor(dir, db));
         dm.DataModuleCreate();
         dm.Current_UserID = QStringLiteral("demo");
@@ -170,8 +152,6 @@ int main(int argc, char *argv[])
     QTemporaryDir dir;
     const QString base1k = makeDb(dir.path(), QStringLiteral("base1k.db"), 1000, 1);
     const QString base10k = makeDb(dir.path(), QStringLiteral("base10k.db"), 10000, 4);
-    run(dir.path(), base1k, base10k, false);
-    if (app.arguments().contains(QStringLiteral("--employee-index")))
-        run(dir.path(), base1k, base10k, true);
+    run(dir.path(), base1k, base10k);
     return 0;
 }

@@ -98,11 +98,7 @@ int sqliteFigures(const QString &cli)
     writeIni(dir.filePath(QStringLiteral("Workers.ini")), QStringLiteral("[Database]\nEngine=SQLite\nCatalog=%1\n").arg(file));
     {
         Connection c(QStringLiteral("bench-fill"));
-        ConnectionParams p;
-        p.engine = Engine::SQLite;
-        p.database = file;
-        p.createIfMissing = true;
-        c.open(p);
+        openSqlite(c, file, true);
         QElapsedTimer t;
         t.start();
         fill(c, 10, 1000);
@@ -202,18 +198,11 @@ int postgresConcurrency(const QString &cli, int port, int workers)
     const QString dbName = QStringLiteral("bench_check_%1").arg(QCoreApplication::applicationPid());
     {
         Connection admin(QStringLiteral("bench-admin"));
-        ConnectionParams p;
-        p.engine = Engine::PostgreSQL;
-        p.host = QStringLiteral("127.0.0.1");
-        p.port = port;
-        p.database = QStringLiteral("postgres");
-        p.user = QStringLiteral("postgres");
-        admin.open(p);
+        openPostgres(admin, port, QStringLiteral("postgres"));
         admin.execDirect(QStringLiteral("CREATE DATABASE ") + dbName);
         admin.close();
         Connection c(QStringLiteral("bench-pg-fill"));
-        p.database = dbName;
-        c.open(p);
+        openPostgres(c, port, dbName);
         fill(c, 1, workers);
     }
     QTemporaryDir dir;
@@ -251,13 +240,7 @@ int postgresConcurrency(const QString &cli, int port, int workers)
     }
     {
         Connection c(QStringLiteral("bench-pg-verify"));
-        ConnectionParams p;
-        p.engine = Engine::PostgreSQL;
-        p.host = QStringLiteral("127.0.0.1");
-        p.port = port;
-        p.database = dbName;
-        p.user = QStringLiteral("postgres");
-        c.open(p);
+        openPostgres(c, port, dbName);
         auto count = [&c](const QString &sql) {
             Query q(c, sql);
             q.open();
@@ -280,13 +263,7 @@ int postgresConcurrency(const QString &cli, int port, int workers)
     }
     {
         Connection admin(QStringLiteral("bench-admin2"));
-        ConnectionParams p;
-        p.engine = Engine::PostgreSQL;
-        p.host = QStringLiteral("127.0.0.1");
-        p.port = port;
-        p.database = QStringLiteral("postgres");
-        p.user = QStringLiteral("postgres");
-        admin.open(p);
+        openPostgres(admin, port, QStringLiteral("postgres"));
         admin.execDirect(QStringLiteral("DROP DATABASE ") + dbName);
     }
     QTextStream(stdout) << "check_pg_concurrency: " << (ok ? "ok" : "FAILED") << "\n";

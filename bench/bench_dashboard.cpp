@@ -169,13 +169,7 @@ int main(int argc, char *argv[])
                     .arg(pgPort));
             {
                 Connection admin(QStringLiteral("bench-admin"));
-                ConnectionParams p;
-                p.engine = Engine::PostgreSQL;
-                p.host = QStringLiteral("127.0.0.1");
-                p.port = pgPort.toInt();
-                p.user = QStringLiteral("postgres");
-                p.database = QStringLiteral("postgres");
-                admin.open(p);
+                openPostgres(admin, pgPort.toInt(), QStringLiteral("postgres"));
                 Query exists(admin,
                              QStringLiteral("Select 1 As X From pg_database Where datname = 'tallimar_bench10k'"));
                 exists.open();

@@ -12,12 +12,8 @@ int main(int argc, char *argv[])
     QCoreApplication app(argc, argv);
     const int workers = argc > 1 ? QByteArray(argv[1]).toInt() : 10000;
     QTemporaryDir dir;
-    ConnectionParams p;
-    p.engine = Engine::SQLite;
-    p.database = dir.filePath(QStringLiteral("bench.db"));
-    p.createIfMissing = true;
     Connection c;
-    c.open(p);
+    openSqlite(c, dir.filePath(QStringLiteral("bench.db")), true);
     DemoOptions o;
     o.workers = workers;
     o.months = 3;

@@ -14,19 +14,6 @@
 namespace {
 constexpr int Columns = 60;
 
-// A figure of /proc/self/status in MB: VmRSS (resident now) or VmHWM (peak). The file reports
-// no size, so it is read whole rather than line by line up to an end that QFile sees at once.
-double statusMb(const QByteArray &key)
-{
-    QFile f(QStringLiteral("/proc/self/status"));
-    if (!f.open(QIODevice::ReadOnly))
-        return -1;
-    for (const QByteArray &line : f.readAll().split('\n'))
-        if (line.startsWith(key + ':'))
-            return line.mid(key.size() + 1).trimmed().split(' ').value(0).toDouble() / 1024.0;
-    return -1;
-}
-
 // Starts the peak (VmHWM) again from what is resident now.
 void resetPeak()
 {
@@ -108,12 +95,8 @@ int main(int argc, char *argv[])
         return 0;
     }
     QTemporaryDir dir;
-    ConnectionParams p;
-    p.engine = Engine::SQLite;
-    p.database = dir.filePath(QStringLiteral("bench.db"));
-    p.createIfMissing = true;
     Connection c;
-    c.open(p);
+    openSqlite(c, dir.filePath(QStringLiteral("bench.db")), true);
     for (int rows : sizes)
         run(c, dir.path(), rows);
     return 0;

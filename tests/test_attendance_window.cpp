@@ -1,4 +1,5 @@
 // The client attendance window under offscreen Qt on a real database.
+#include "MessageRecording.h"
 #include "AuditForm.h"
 #include "BaseCalcForm.h"
 #include "ClientAttendanceForm.h"
@@ -40,18 +41,7 @@ void seedWindow(Connection &c)
     clientRow(c, 1, QStringLiteral("E1"), day(2), QStringLiteral("P"), 10, 0, 0, Project, 0, 1);
 }
 
-struct Recorded
-{
-    QStringList texts;
-    Recorded()
-    {
-        Messages::setRecorder([this](Messages::Kind, const QString &t) {
-            texts << t;
-            return true;
-        });
-    }
-    ~Recorded() { Messages::setRecorder({}); }
-};
+using Recorded = MessageRecording;
 
 struct Window
 {

@@ -1,4 +1,5 @@
 // The attendance checker window, driven through its real controls.
+#include "MessageRecording.h"
 #include "ClientAttendanceCheckerForm.h"
 #include "DataModule1.h"
 #include "Messages.h"
@@ -11,6 +12,7 @@
 #include <QPushButton>
 #include <QTableView>
 #include <QTest>
+#include <optional>
 
 namespace {
 
@@ -51,18 +53,11 @@ class TestCheckingForm : public QObject
 {
     Q_OBJECT
 
-    QStringList m_messages;
+    std::optional<MessageRecording> m_recording;
 
 private slots:
-    void init()
-    {
-        m_messages.clear();
-        Messages::setRecorder([this](Messages::Kind, const QString &text) {
-            m_messages << text;
-            return true;
-        });
-    }
-    void cleanup() { Messages::setRecorder({}); }
+    void init() { m_recording.emplace(); }
+    void cleanup() { m_recording.reset(); }
 
     void lookupShowsBothSidesAndComparesTotals()
     {
@@ -82,7 +77,7 @@ private slots:
         // A lookup before any project does nothing and says nothing.
         f.edt_SearchEmpNo->setText(QStringLiteral("E1"));
         f.FindEmployee();
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
 
         f.cb_Project->setCurrentText(Project);
         QCOMPARE(f.dbg_Workers->model()->rowCount(), 5);
@@ -92,7 +87,7 @@ private slots:
         QTest::keyClicks(f.edt_SearchEmpNo, QStringLiteral("e2"));
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
         QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
         QCOMPARE(f.DBEdit1->text(), QStringLiteral("2"));
         QCOMPARE(f.DBEdit10->text(), QStringLiteral("Worker2"));
         QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 16"));
@@ -113,7 +108,7 @@ private slots:
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E"));
         f.FindEmployee();
-        QCOMPARE(m_messages, QStringList{"Worker Not Found"});
+        QCOMPARE(m_recording->texts, QStringList{"Worker Not Found"});
         QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(f.DBEdit1->text(), QString());
     }
@@ -130,43 +125,43 @@ private slots:
         f.FormActivate();
 
         f.btn_CheckAll->click();
-        QCOMPARE(m_messages, QStringList{"There are no workers in this project!"});
-        m_messages.clear();
+        QCOMPARE(m_recording->texts, QStringList{"There are no workers in this project!"});
+        m_recording->texts.clear();
         f.cb_Project->setCurrentText(QStringLiteral("EMPTY"));
         f.btn_CheckAll->click();
-        QCOMPARE(m_messages, QStringList{"There are no workers in this project!"});
-        m_messages.clear();
+        QCOMPARE(m_recording->texts, QStringList{"There are no workers in this project!"});
+        m_recording->texts.clear();
 
         // Right after a project change no worker is shown: nothing happens.
         f.cb_Project->setCurrentText(Project);
         f.btn_Check->click();
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 0);
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E4"));
         f.FindEmployee();
         f.btn_Check->click();
-        QCOMPARE(m_messages, QStringList{"The attendance is Disputed!"});
+        QCOMPARE(m_recording->texts, QStringList{"The attendance is Disputed!"});
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 0);
-        m_messages.clear();
+        m_recording->texts.clear();
 
         // The third worker picked by double-click: the pass runs from it to the end.
         f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(2, 0));
         f.dbg_WorkersDblClick();
         QCOMPARE(f.DBEdit27->text(), QStringLiteral("E3"));
         f.btn_CheckAll->click();
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY2(m_messages.at(0).contains(QLatin1String("E4")), qPrintable(m_messages.at(0)));
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY2(m_recording->texts.at(0).contains(QLatin1String("E4")), qPrintable(m_recording->texts.at(0)));
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 2);
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1 And Checked_By = 'clerk'")), 4);
         QCOMPARE(f.DBEdit27->text(), QStringLiteral("E5"));
-        m_messages.clear();
+        m_recording->texts.clear();
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E2"));
         f.FindEmployee();
         f.btn_Check->click();
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 2")).toDouble(), 120.0);
     }
 };

@@ -215,6 +215,28 @@ private slots:
         QCOMPARE(to.asString(QStringLiteral("job_site")), QStringLiteral("Welder"));
     }
 
+    // Grids hide columns before or after the query opens; a hidden column keeps its definition.
+    void fieldVisibility()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Query q(db.connection(), QStringLiteral("Select Rec_ID, Job_Site From SiteJobs"));
+        FieldDef job;
+        job.name = QStringLiteral("Job_Site");
+        job.displayLabel = QStringLiteral("Site Job");
+        q.defineField(job);
+        q.setFieldVisible(QStringLiteral("rec_id"), false);
+        q.setFieldVisible(QStringLiteral("Job_Site"), false);
+        q.open();
+        QVERIFY(!q.field(0).visible);
+        QVERIFY(!q.field(1).visible);
+        QCOMPARE(q.field(1).label(), QStringLiteral("Site Job"));
+        q.setFieldVisible(QStringLiteral("Job_Site"), true);
+        QVERIFY(q.field(1).visible);
+        q.open();
+        QVERIFY(q.field(1).visible);
+        QVERIFY(!q.field(0).visible);
+    }
+
     void dataModuleConnectsRolesAndActiveCycle_data() { TESTDB_ENGINE_ROWS(); }
     void dataModuleConnectsRolesAndActiveCycle()
     {

@@ -1,6 +1,7 @@
 // ExportToExcel on the hidden form: the save dialog (answered in advance), refusals and failures
 // as messages, and the file it leaves, read back with python3-xlrd.
 
+#include "MessageRecording.h"
 #include "FileDialog.h"
 #include "JoinForm.h"
 #include "Messages.h"
@@ -13,14 +14,9 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <optional>
 
 namespace {
-struct Shown
-{
-    Messages::Kind kind;
-    QString text;
-};
-
 QStringList filesIn(const QString &dir)
 {
     return QDir(dir).entryList(QDir::Files | QDir::Hidden | QDir::NoDotAndDotDot);
@@ -42,7 +38,7 @@ class TestExportForm : public QObject
 
 private:
     QTemporaryDir m_dir;
-    QList<Shown> m_shown;
+    std::optional<MessageRecording> m_recording;
     std::unique_ptr<TestDb::Fresh> m_db;
     std::unique_ptr<Query> m_query;
     std::unique_ptr<TJoinForm> m_form;
@@ -70,18 +66,15 @@ private slots:
     {
         QVERIFY(m_dir.isValid());
         m_db = std::make_unique<TestDb::Fresh>(QStringLiteral("SQLite"));
-        Messages::setRecorder([this](Messages::Kind kind, const QString &text) {
-            m_shown << Shown{kind, text};
-            return true;
-        });
+        m_recording.emplace();
     }
     void init()
     {
-        m_shown.clear();
+        m_recording.emplace();
         m_form = std::make_unique<TJoinForm>();
         forgetLastRequest();
     }
-    void cleanupTestCase() { Messages::setRecorder({}); }
+    void cleanupTestCase() { m_recording.reset(); }
 
     void photoSettingsComeFromWorkersIni_data()
     {
@@ -123,7 +116,7 @@ private slots:
         QCOMPARE(asked.filter, QStringLiteral("Excel Files (*.xls)"));
         QCOMPARE(asked.defaultSuffix, QStringLiteral("xls"));
         QCOMPARE(asked.confirmOverwrite, false);
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
 
         const QJsonObject book = XlrdDump::read(file);
         const QJsonObject s = XlrdDump::sheet(book);
@@ -144,7 +137,7 @@ private slots:
         m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
         QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("Save Excel File As"));
         QCOMPARE(filesIn(m_dir.path()), before);
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
     }
 
     void aNameWithoutExtensionGetsXls()
@@ -165,7 +158,7 @@ private slots:
         Query &bigger = dataset(5);
         FileDialog::setNextFileName(file);
         m_form->ExportToExcel(bigger, QStringLiteral("Dispute Case"));
-        QVERIFY(m_shown.isEmpty()); // no confirmation either
+        QVERIFY(m_recording->texts.isEmpty()); // no confirmation either
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(file)).value("nrows").toInt(), 6);
     }
 
@@ -191,9 +184,9 @@ private slots:
                 q.close();
             m_form->ExportToExcel(q, QStringLiteral("List Of Projects"));
         }
-        QCOMPARE(m_shown.size(), 1);
-        QCOMPARE(m_shown.first().kind, Messages::Kind::Error);
-        QCOMPARE(m_shown.first().text, message);
+        QCOMPARE(m_recording->texts.size(), 1);
+        QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
+        QCOMPARE(m_recording->texts.first(), message);
         QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("not asked"));
         QCOMPARE(filesIn(m_dir.path()), before);
     }
@@ -204,18 +197,18 @@ private slots:
         const QString bad = path(QStringLiteral("missing folder/list.xls"));
         FileDialog::setNextFileName(bad);
         m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
-        QCOMPARE(m_shown.size(), 1);
-        QCOMPARE(m_shown.first().kind, Messages::Kind::Error);
+        QCOMPARE(m_recording->texts.size(), 1);
+        QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
         QVERIFY2(
-            m_shown.first().text.startsWith(QStringLiteral("Cannot save \"%1\": ").arg(QDir::toNativeSeparators(bad))),
-            qPrintable(m_shown.first().text));
+            m_recording->texts.first().startsWith(QStringLiteral("Cannot save \"%1\": ").arg(QDir::toNativeSeparators(bad))),
+            qPrintable(m_recording->texts.first()));
         QVERIFY(!QFileInfo::exists(QFileInfo(bad).path()));
         QVERIFY(!QGuiApplication::overrideCursor());
 
         const QString good = path(QStringLiteral("after failure.xls"));
         FileDialog::setNextFileName(good);
         m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
-        QCOMPARE(m_shown.size(), 1);
+        QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(good)).value("nrows").toInt(), 4);
     }
 
@@ -232,7 +225,7 @@ private slots:
         m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
         QCOMPARE(shapeWhileWriting, int(Qt::WaitCursor));
         QVERIFY(!QGuiApplication::overrideCursor());
-        QVERIFY(m_shown.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
     }
 };
 

@@ -1,4 +1,5 @@
 // The main window: login and roles, function panel, cycle picker, dashboard, menus.
+#include "MessageRecording.h"
 #include "AboutApplicationForm.h"
 #include "CategoryPanel.h"
 #include "DataModule1.h"
@@ -22,6 +23,7 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
+#include <optional>
 #include <QTimer>
 #include <QToolButton>
 
@@ -92,7 +94,7 @@ class TestShellMainForm : public QObject
 {
     Q_OBJECT
 
-    QStringList m_messages;
+    std::optional<MessageRecording> m_recording;
 
     void registerAll(TMainForm &form)
     {
@@ -110,15 +112,8 @@ class TestShellMainForm : public QObject
 
 private slots:
     void initTestCase() { QLocale::setDefault(QLocale(QLocale::English, QLocale::UnitedStates)); }
-    void init()
-    {
-        m_messages.clear();
-        Messages::setRecorder([this](Messages::Kind, const QString &text) {
-            m_messages << text;
-            return true;
-        });
-    }
-    void cleanup() { Messages::setRecorder({}); }
+    void init() { m_recording.emplace(); }
+    void cleanup() { m_recording.reset(); }
 
     void login_data()
     {
@@ -174,17 +169,17 @@ private slots:
         QCOMPARE(form.pnl_Body->isVisible(), admitted);
         QTEST(enabledButtons(form), "enabled");
         if (admitted) {
-            QVERIFY(m_messages.isEmpty());
+            QVERIFY(m_recording->texts.isEmpty());
             QVERIFY(form.isVisible());
         } else {
-            QCOMPARE(m_messages,
+            QCOMPARE(m_recording->texts,
                      QStringList{QStringLiteral(
                          "You Do Not Have Permission To Login to Tallimar.\n\rPlease Contact System Administrator")});
             QVERIFY(!form.isVisible()); // the main window closed: the program ends
         }
         // Later activations do not log in again.
         form.FormActivate();
-        QCOMPARE(m_messages.size(), admitted ? 0 : 1);
+        QCOMPARE(m_recording->texts.size(), admitted ? 0 : 1);
     }
 
     void buttonWithoutWindowStaysDisabled()
@@ -214,13 +209,13 @@ private slots:
         form.setDataModule(&dm);
         registerAll(form);
         QVERIFY(showAndLogin(form));
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(!m_messages.first().contains(QStringLiteral("Permission")));
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY(!m_recording->texts.first().contains(QStringLiteral("Permission")));
         QVERIFY(!form.pnl_Body->isVisible());
         QVERIFY(enabledButtons(form).isEmpty());
         QVERIFY(form.isVisible());
         form.FormActivate(); // not tried again
-        QCOMPARE(m_messages.size(), 1);
+        QCOMPARE(m_recording->texts.size(), 1);
         form.Exit1->trigger();
         QVERIFY(!form.isVisible());
     }
@@ -354,7 +349,7 @@ private slots:
         form.setRandomGenerator(&random);
         form.setToday([] { return QDate(2024, 4, 20); });
         QVERIFY(showAndLogin(form));
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
 
         QTEST(categoriesOf(form.Series_HoursDeployed), "deployedDays");
         QTEST(valuesOf(form.Series_HoursDeployed), "deployedValues");
@@ -455,7 +450,7 @@ private slots:
         // Back from a module window: the picker returns to a month before today, the charts stay.
         QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("03/2024"));
         QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
     }
 
     void menus()

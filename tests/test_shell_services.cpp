@@ -1,4 +1,5 @@
 // Services the module windows share: active cycle, busy window, audit popup, version line, themes.
+#include "MessageRecording.h"
 #include "AppInfo.h"
 #include "AuditForm.h"
 #include "DataModule1.h"
@@ -15,26 +16,20 @@
 #include <QPushButton>
 #include <QStyle>
 #include <QTest>
+#include <optional>
 #include <QTimer>
 
 class TestShellServices : public QObject
 {
     Q_OBJECT
 
-    QStringList m_messages;
+    std::optional<MessageRecording> m_recording;
 
     static void flushDeletes() { QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete); }
 
 private slots:
-    void init()
-    {
-        m_messages.clear();
-        Messages::setRecorder([this](Messages::Kind, const QString &text) {
-            m_messages << text;
-            return true;
-        });
-    }
-    void cleanup() { Messages::setRecorder({}); }
+    void init() { m_recording.emplace(); }
+    void cleanup() { m_recording.reset(); }
 
     void activeCycle_data()
     {
@@ -68,13 +63,13 @@ private slots:
         if (expected.isValid()) {
             QVERIFY(got.has_value());
             QCOMPARE(*got, expected);
-            QVERIFY(m_messages.isEmpty());
+            QVERIFY(m_recording->texts.isEmpty());
             // Read once per run: a later change of the table does not move windows opened afterwards.
             TestDb::exec(db.connection(), QStringLiteral("Update PayrollActiveCycle Set Cycle_Month = 7"));
             QCOMPARE(GetActiveCycle(nullptr, &dm).value_or(QDate()), expected);
         } else {
             QVERIFY(!got.has_value());
-            QCOMPARE(m_messages, QStringList{QStringLiteral("Invalid argument to date encode")});
+            QCOMPARE(m_recording->texts, QStringList{QStringLiteral("Invalid argument to date encode")});
         }
     }
 
@@ -88,8 +83,8 @@ private slots:
         f.close();
         TDataModule1 dm(ini);
         QVERIFY(!GetActiveCycle(nullptr, &dm).has_value());
-        QCOMPARE(m_messages.size(), 1);
-        QVERIFY(!m_messages.first().isEmpty());
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY(!m_recording->texts.first().isEmpty());
     }
 
     void sandGlass()
@@ -132,7 +127,7 @@ private slots:
             QCOMPARE(busyWindows(), 0);
             QVERIFY(!QApplication::overrideCursor());
         }
-        QVERIFY(m_messages.isEmpty());
+        QVERIFY(m_recording->texts.isEmpty());
     }
 
     void audit_data() { TESTDB_ENGINE_ROWS(); }
@@ -245,7 +240,7 @@ private slots:
         Themes::apply(QStringLiteral("Sea Glass"));
         QCOMPARE(Themes::applyConfigured(configured), inEffect);
         QCOMPARE(Themes::current(), inEffect);
-        QTEST(m_messages, "messages");
+        QTEST(m_recording->texts, "messages");
         QCOMPARE(QApplication::style()->name().toLower(), QStringLiteral("fusion"));
     }
 

@@ -136,20 +136,7 @@ void Query::defineField(const FieldDef &def)
 
 void Query::setFieldVisible(const QString &name, bool visible)
 {
-    bool known = false;
-    for (FieldDef &d : m_declared)
-        if (d.name.compare(name, Qt::CaseInsensitive) == 0) {
-            d.visible = visible;
-            known = true;
-        }
-    if (!known) {
-        FieldDef d;
-        d.name = name;
-        d.visible = visible;
-        d.kind = FieldKind::Bytes; // marker: kind still to come from the driver
-        d.displayFormat = QStringLiteral("\x01");
-        m_declared << d;
-    }
+    m_visibility.insert(name.toLower(), visible);
     for (FieldDef &f : m_fields)
         if (f.name.compare(name, Qt::CaseInsensitive) == 0)
             f.visible = visible;
@@ -235,14 +222,11 @@ void Query::open()
         }
         for (const FieldDef &d : m_declared)
             if (d.name.compare(f.name, Qt::CaseInsensitive) == 0) {
-                const bool onlyVisibility = d.displayFormat == QLatin1String("\x01");
-                if (!onlyVisibility) {
-                    f = d;
-                    f.name = rec.fieldName(c);
-                    typeFromValues[c] = false;
-                }
-                f.visible = d.visible;
+                f = d;
+                f.name = rec.fieldName(c);
+                typeFromValues[c] = false;
             }
+        f.visible = m_visibility.value(f.name.toLower(), f.visible);
         m_fields << f;
     }
     while (q.next()) {

@@ -4,6 +4,7 @@
 
 #include <QDateTime>
 #include <QList>
+#include <QHash>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -130,6 +131,7 @@ private:
     QStringList m_paramNames;
     QList<QVariant> m_params;
     QList<FieldDef> m_declared;
+    QHash<QString, bool> m_visibility; // setFieldVisible, by lower-case name; wins over definitions
     QList<FieldDef> m_fields;
     QList<QList<QVariant>> m_rows;
     int m_row = 0;
