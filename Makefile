@@ -9,7 +9,7 @@ deps:
 	./tools/install-deps.sh
 
 build: deps
-	cmake -S . -B $(RUN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLIMAR_TESTS=OFF
+	cmake -S . -B $(RUN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLIMAR_TESTS=OFF -DTALLIMAR_BENCH=OFF
 	cmake --build $(RUN_BUILD) -j $(JOBS)
 
 run: build
@@ -22,7 +22,9 @@ build-test: deps
 test: build-test
 	./tests/run-tests.sh $(TEST_BUILD)
 
-bench: build
+bench: deps
+	cmake -S . -B $(RUN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLIMAR_TESTS=OFF -DTALLIMAR_BENCH=ON
+	cmake --build $(RUN_BUILD) -j $(JOBS)
 	./bench/run-benchmarks.sh $(RUN_BUILD)
 
 clean:

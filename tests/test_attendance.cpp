@@ -3,7 +3,7 @@
 #include "DbError.h"
 #include "Query.h"
 #include "TestDb.h"
-#include "test_attendance_fixture.h"
+#include "AttendanceFixture.h"
 
 #include <QTest>
 
@@ -13,7 +13,8 @@ namespace {
 
 std::unique_ptr<ClientAttendance> openOps(Connection &c)
 {
-    auto ops = std::make_unique<ClientAttendance>(c, [] { return Today; });
+    static const TestClock clock(Today);
+    auto ops = std::make_unique<ClientAttendance>(c, clock);
     ops->userId = User;
     ops->cycleYear = Year;
     ops->cycleMonth = Month;

@@ -1,6 +1,6 @@
 // tallimar-cli move-all, run as the real program on a real database.
 #include "TestDb.h"
-#include "test_attendance_fixture.h"
+#include "AttendanceFixture.h"
 
 #include <QProcess>
 #include <QTest>

@@ -6,7 +6,7 @@
 #include "DataModule1.h"
 #include "Messages.h"
 #include "TestDb.h"
-#include "test_attendance_fixture.h"
+#include "AttendanceFixture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>

@@ -123,7 +123,8 @@ private slots:
         o.workers = 2;
         o.projects = 1;
         o.months = 1;
-        o.today = QDate(2026, 4, 10);
+        const TestClock clock(QDate(2026, 4, 10));
+        o.clock = &clock;
         generateDemoData(c, o);
         TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Ref_No) Values (:D, 1)"), {QDate(2026, 3, 5).startOfDay()});
         const QVariant n = TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets T Join ClientTimeSheets C "
@@ -246,7 +247,8 @@ private slots:
         o.workers = 3;
         o.projects = 1;
         o.months = 2;
-        o.today = QDate(2027, 1, 15);
+        const TestClock clock(QDate(2027, 1, 15));
+        o.clock = &clock;
         generateDemoData(db.connection(), o);
         TDataModule1 &dm = db.dataModule();
         QVERIFY(dm.ADOConnection1.isOpen());

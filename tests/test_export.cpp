@@ -4,7 +4,7 @@
 #include "SheetExporter.h"
 #include "TestDb.h"
 #include "XlsFormats.h"
-#include "test_export_xlrd.h"
+#include "XlrdReader.h"
 
 #include <QBuffer>
 #include <QDir>

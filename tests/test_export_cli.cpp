@@ -2,7 +2,7 @@
 
 #include "InvoiceLists.h"
 #include "TestDb.h"
-#include "test_export_xlrd.h"
+#include "XlrdReader.h"
 
 #include <QDir>
 #include <QProcess>

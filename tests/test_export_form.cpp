@@ -6,7 +6,7 @@
 #include "JoinForm.h"
 #include "Messages.h"
 #include "TestDb.h"
-#include "test_export_xlrd.h"
+#include "XlrdReader.h"
 
 #include <QApplication>
 #include <QDir>

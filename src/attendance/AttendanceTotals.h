@@ -1,6 +1,7 @@
 #pragma once
 
 #include <QString>
+#include <QStringList>
 
 class Query;
 
@@ -27,6 +28,11 @@ struct AttendanceTotals
     QString overtimeHoursText() const;
     QString holidayHoursText() const;
     QString totalHoursText() const;
+    // The five texts in that order, as the totals panel shows them.
+    QStringList texts() const
+    {
+        return {presentDaysText(), normalHoursText(), overtimeHoursText(), holidayHoursText(), totalHoursText()};
+    }
 };
 
 // Only the grand totals are compared.

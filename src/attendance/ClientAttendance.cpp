@@ -66,7 +66,7 @@ QString moveFailureText(const DbError &e)
     return QStringLiteral("Something went wrong!, \n\r") + e.message();
 }
 
-ClientAttendance::ClientAttendance(Connection &c, TodayFn today)
+ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
     : AssignmentQ(c, QStringLiteral(
                          "Select Assignment From Assignments Where isActive = 1 And Billable = 1 Order by Assignment")),
       WorkersInOurAttQ(c, QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment "
@@ -84,7 +84,7 @@ ClientAttendance::ClientAttendance(Connection &c, TodayFn today)
           c,
           QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
                          "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date")),
-      m_conn(c), m_today(std::move(today)),
+      m_conn(c), m_clock(clock),
       // The suite's T-SQL "update; if no row, insert" becomes two statements in one transaction.
       ComMoveUpdate(c, QStringLiteral("Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, "
                                       "ClientAtt_Code = :ClientAtt_Code, "
@@ -140,7 +140,7 @@ ClientAttendance::ClientAttendance(Connection &c, TodayFn today)
 
 QDate ClientAttendance::today() const
 {
-    return m_today ? m_today() : QDate::currentDate();
+    return m_clock.today();
 }
 
 QStringList ClientAttendance::projectNames()

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "AttendanceTotals.h"
+#include "Clock.h"
 #include "Query.h"
 
 #include <QDate>
@@ -10,9 +11,6 @@
 
 class Connection;
 class DbError;
-
-// "Today" as the attendance operations see it; tests pass a fixed date.
-using TodayFn = std::function<QDate()>;
 
 // One day of the entry row, as "Post" writes it.
 struct AttendanceEntry
@@ -53,7 +51,8 @@ QString weekdayName(const QDate &date);      // "Monday" .. "Sunday"
 class ClientAttendance
 {
 public:
-    explicit ClientAttendance(Connection &connection, TodayFn today = {});
+    // The clock stamps Entered_Date.
+    explicit ClientAttendance(Connection &connection, const Clock &clock = Clock::system());
 
     Connection &connection() const { return m_conn; }
 
@@ -134,7 +133,7 @@ private:
     void stamp(Query &q);
 
     Connection &m_conn;
-    TodayFn m_today;
+    const Clock &m_clock;
     QString m_project;
     QString m_employeeNo;
 

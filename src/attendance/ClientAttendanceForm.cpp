@@ -1,18 +1,19 @@
 #include "ClientAttendanceForm.h"
 
+#include "AttendanceTotalsPanel.h"
 #include "AuditForm.h"
 #include "BaseCalcForm.h"
-#include "DataModule1.h"
+#include "CyclePicker.h"
 #include "DbError.h"
+#include "Dialogs.h"
+#include "EmployeeSearchPanel.h"
 #include "Messages.h"
+#include "QueryTableModel.h"
+#include "Session.h"
 
-#include <QAbstractTableModel>
-#include <QApplication>
 #include <QComboBox>
-#include <QDateEdit>
 #include <QFocusEvent>
 #include <QGridLayout>
-#include <QGroupBox>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,24 +24,11 @@
 #include <QStyledItemDelegate>
 #include <QTableView>
 #include <QVBoxLayout>
-#include <QValidator>
 
 namespace {
 
 const QColor kDisputeColour(192, 220, 192);
 const QString kDateFormat = QStringLiteral("dd/MM/yyyy");
-
-// Typed employee numbers are upper-cased as they are typed.
-class UpperCaseValidator : public QValidator
-{
-public:
-    using QValidator::QValidator;
-    State validate(QString &input, int &) const override
-    {
-        input = input.toUpper();
-        return Acceptable;
-    }
-};
 
 // Disputed rows keep their pale green when selected, so the selection colour is not painted.
 class DisputeDelegate : public QStyledItemDelegate
@@ -59,100 +47,35 @@ public:
 
 } // namespace
 
-// A read-only grid over a query's snapshot: chosen columns, centred, dates as dd/MM/yyyy.
-class AttendanceGridModel : public QAbstractTableModel
+TClientAttendanceForm::TClientAttendanceForm(Session &session, QWidget *parent)
+    : QDialog(parent), m_session(session), m_att(session.connection(), session.clock()), m_sandGlass(this)
 {
-public:
-    struct Column
-    {
-        QString field, title;
-        bool isDate = false;
-    };
-    AttendanceGridModel(const Query &q, QList<Column> columns, QString disputeField, bool centred, QObject *parent)
-        : QAbstractTableModel(parent), m_q(q), m_columns(std::move(columns)), m_dispute(std::move(disputeField)),
-          m_centred(centred)
-    {
-    }
-    int rowCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() || !m_q.isActive() ? 0 : m_q.recordCount();
-    }
-    int columnCount(const QModelIndex &parent = {}) const override
-    {
-        return parent.isValid() ? 0 : int(m_columns.size());
-    }
-    QVariant headerData(int section, Qt::Orientation o, int role) const override
-    {
-        if (o == Qt::Horizontal && role == Qt::DisplayRole && section >= 0 && section < m_columns.size())
-            return m_columns[section].title;
-        return QAbstractTableModel::headerData(section, o, role);
-    }
-    QVariant data(const QModelIndex &index, int role) const override
-    {
-        if (!index.isValid() || !m_q.isActive() || index.row() >= m_q.recordCount() ||
-            index.column() >= m_columns.size())
-            return {};
-        const Column &col = m_columns[index.column()];
-        switch (role) {
-        case Qt::DisplayRole: {
-            const int c = m_q.fieldIndex(col.field);
-            if (c < 0)
-                return {};
-            const QVariant v = m_q.valueAt(index.row(), c);
-            if (v.isNull())
-                return QString();
-            return col.isDate ? toDateTime(v).toString(kDateFormat) : v.toString();
-        }
-        case Qt::TextAlignmentRole:
-            return m_centred ? QVariant(Qt::AlignCenter) : QVariant();
-        case Qt::BackgroundRole: {
-            if (m_dispute.isEmpty())
-                return {};
-            const int c = m_q.fieldIndex(m_dispute);
-            if (c >= 0 && m_q.valueAt(index.row(), c).toInt() != 0)
-                return kDisputeColour;
-            return {};
-        }
-        default:
-            return {};
-        }
-    }
-    void reload()
-    {
-        beginResetModel();
-        endResetModel();
-    }
-
-private:
-    const Query &m_q;
-    QList<Column> m_columns;
-    QString m_dispute;
-    bool m_centred;
-};
-
-TClientAttendanceForm::TClientAttendanceForm(QWidget *parent, TDataModule1 *dm, TodayFn today)
-    : QDialog(parent), m_dm(dm ? dm : TDataModule1::instance()), m_att(m_dm->ADOConnection1, std::move(today)),
-      m_sandGlass(this)
-{
-    m_att.userId = m_dm->Current_UserID;
+    m_att.userId = session.user();
     // The audit popup shows the stamps as the grid's dataset displays them.
     for (const char *f : {"Entered_Date", "Checked_Date"})
         m_att.ClientAttHistory.defineField({QString::fromLatin1(f), FieldKind::DateTime, {}, kDateFormat, true});
-    m_workersModel = new AttendanceGridModel(
-        m_att.WorkersInOurAttQ, {{QStringLiteral("Employee_No"), QStringLiteral("Employees")}}, {}, false, this);
-    m_clientModel = new AttendanceGridModel(m_att.ClientAttHistory,
-                                            {{QStringLiteral("Col_Date"), QStringLiteral("Att Date"), true},
-                                             {QStringLiteral("ClientJob"), QStringLiteral("Site Job")},
-                                             {QStringLiteral("ClientAtt_Code"), QStringLiteral("Att Code")},
-                                             {QStringLiteral("ClientAtt_Desc"), QStringLiteral("Client Att Desc")},
-                                             {QStringLiteral("Client_WH"), QStringLiteral("Client WH")},
-                                             {QStringLiteral("Client_OT"), QStringLiteral("Client OT")},
-                                             {QStringLiteral("Client_HT"), QStringLiteral("Client HT")}},
-                                            QStringLiteral("Dispute"), true, this);
+    m_clientModel = new QueryTableModel(m_att.ClientAttHistory,
+                                        {{QStringLiteral("Col_Date"), QStringLiteral("Att Date"), kDateFormat},
+                                         {QStringLiteral("ClientJob"), QStringLiteral("Site Job"), {}},
+                                         {QStringLiteral("ClientAtt_Code"), QStringLiteral("Att Code"), {}},
+                                         {QStringLiteral("ClientAtt_Desc"), QStringLiteral("Client Att Desc"), {}},
+                                         {QStringLiteral("Client_WH"), QStringLiteral("Client WH"), {}},
+                                         {QStringLiteral("Client_OT"), QStringLiteral("Client OT"), {}},
+                                         {QStringLiteral("Client_HT"), QStringLiteral("Client HT"), {}}},
+                                        this);
+    m_clientModel->setRowColour([](const Query &q, int row) {
+        const int c = q.fieldIndex(QStringLiteral("Dispute"));
+        return c >= 0 && q.valueAt(row, c).toInt() != 0 ? kDisputeColour : QColor();
+    });
     buildUi();
 }
 
 TClientAttendanceForm::~TClientAttendanceForm() = default;
+
+bool TClientAttendanceForm::run(const std::function<void()> &action, const FailureText &failure, bool busy)
+{
+    return runWindowAction(this, busy ? &m_sandGlass : nullptr, action, failure);
+}
 
 void TClientAttendanceForm::buildUi()
 {
@@ -177,8 +100,7 @@ void TClientAttendanceForm::buildUi()
         return l;
     };
 
-    dtp_Cycle = named(new QDateEdit(this), "dtp_Cycle");
-    dtp_Cycle->setDisplayFormat(QStringLiteral("MM/yyyy"));
+    dtp_Cycle = named(new CyclePicker(this), "dtp_Cycle");
     cb_Project = named(new QComboBox(this), "cb_Project");
     cb_Project->setMinimumWidth(220);
     btn_Move = button("btn_Move", "Move Data");
@@ -186,21 +108,11 @@ void TClientAttendanceForm::buildUi()
     btn_CalcBase = button("btn_CalcBase", "Calculate Base");
     btn_Close = button("btn_Close", "Close");
 
-    edt_SearchEmpNo = named(new QLineEdit(this), "edt_SearchEmpNo");
-    edt_SearchEmpNo->setValidator(new UpperCaseValidator(edt_SearchEmpNo));
-    edt_SearchEmpNo->setToolTip(QStringLiteral("Employee No"));
-    edt_SearchEmpNo->setPlaceholderText(QStringLiteral("Employee No"));
-    btn_SearchEmpNo = button("btn_SearchEmpNo", "Go");
-    dbg_Workers = named(new QTableView(this), "dbg_Workers");
-    dbg_Workers->setModel(m_workersModel);
-    dbg_Workers->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    dbg_Workers->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbg_Workers->setSelectionMode(QAbstractItemView::SingleSelection);
-    dbg_Workers->verticalHeader()->hide();
-    dbg_Workers->verticalHeader()->setDefaultSectionSize(22);
-    dbg_Workers->horizontalHeader()->setStretchLastSection(true);
-    dbg_Workers->setFixedWidth(170);
     btn_Move_All = button("btn_Move_All", "Move All Employees");
+    pnl_Employees = new EmployeeSearchPanel(m_att.WorkersInOurAttQ, btn_Move_All, 170, this);
+    edt_SearchEmpNo = pnl_Employees->edt_SearchEmpNo;
+    btn_SearchEmpNo = pnl_Employees->btn_SearchEmpNo;
+    dbg_Workers = pnl_Employees->dbg_Workers;
 
     dbg_ClientAttendance = named(new QTableView(this), "dbg_ClientAttendance");
     dbg_ClientAttendance->setModel(m_clientModel);
@@ -246,31 +158,8 @@ void TClientAttendanceForm::buildUi()
     edt_OT = spin("edt_OT");
     edt_HT = spin("edt_HT");
     btn_Post = button("btn_Post", "Post");
-
-    auto totalsLabel = [&](const char *name, const QString &text, bool bold) {
-        auto *l = named(new QLabel(text, this), name);
-        if (bold) {
-            QFont f = l->font();
-            f.setBold(true);
-            l->setFont(f);
-        }
-        return l;
-    };
-    lbl_TotalOurPresentDays = totalsLabel("lbl_TotalOurPresentDays", QStringLiteral("Total Present Days:"), false);
-    lbl_TotalOurNormalHours = totalsLabel("lbl_TotalOurNormalHours", QStringLiteral("Total Normal Hours:"), false);
-    lbl_TotalOurOvertimeHours =
-        totalsLabel("lbl_TotalOurOvertimeHours", QStringLiteral("Total Overtime Hours:"), false);
-    lbl_TotalOurHolidayHours = totalsLabel("lbl_TotalOurHolidayHours", QStringLiteral("Total Holiday Hours:"), false);
-    lbl_TotalOurHours = totalsLabel("lbl_TotalOurHours", QStringLiteral("Total Hours:"), true);
-    lbl_TotalClientPresentDays =
-        totalsLabel("lbl_TotalClientPresentDays", QStringLiteral("Total Present Days:"), false);
-    lbl_TotalClientNormalHours =
-        totalsLabel("lbl_TotalClientNormalHours", QStringLiteral("Total Normal Hours:"), false);
-    lbl_TotalClientOverTimeHours =
-        totalsLabel("lbl_TotalClientOverTimeHours", QStringLiteral("Total Overtime Hours:"), false);
-    lbl_TotalClientHolidayHours =
-        totalsLabel("lbl_TotalClientHolidayHours", QStringLiteral("Total Holiday Hours:"), false);
-    lbl_TotalClientHours = totalsLabel("lbl_TotalClientHours", QStringLiteral("Total Hours:"), true);
+    pnl_Totals = new AttendanceTotalsPanel(AttendanceTotalsPanel::Arrangement::Columns,
+                                           QStringLiteral("lbl_TotalOurOvertimeHours"), this);
 
     // Layout: header row, employees on the left, the client rows with the entry row and the
     // two sides' totals on the right.
@@ -283,16 +172,6 @@ void TClientAttendanceForm::buildUi()
     top->addStretch();
     for (QPushButton *b : {btn_Move, btn_ChangeJob, btn_CalcBase, btn_Close})
         top->addWidget(b);
-
-    auto *left = new QVBoxLayout;
-    left->addWidget(label(QStringLiteral("Search For Employee"), edt_SearchEmpNo));
-    auto *search = new QHBoxLayout;
-    search->addWidget(edt_SearchEmpNo);
-    btn_SearchEmpNo->setFixedWidth(40);
-    search->addWidget(btn_SearchEmpNo);
-    left->addLayout(search);
-    left->addWidget(dbg_Workers, 1);
-    left->addWidget(btn_Move_All);
 
     auto *entry = new QGridLayout;
     int col = 0;
@@ -311,34 +190,13 @@ void TClientAttendanceForm::buildUi()
     entry->addWidget(btn_Post, 1, col++);
     entry->setColumnStretch(col, 1);
 
-    auto totalsBox = [&](const QString &heading, std::initializer_list<QLabel *> labels) {
-        auto *box = new QVBoxLayout;
-        auto *h = label(heading);
-        QFont f = h->font();
-        f.setBold(true);
-        h->setFont(f);
-        box->addWidget(h);
-        for (QLabel *l : labels)
-            box->addWidget(l);
-        return box;
-    };
-    auto *totals = new QHBoxLayout;
-    totals->addLayout(totalsBox(QStringLiteral("Our Attendance:"),
-                                {lbl_TotalOurPresentDays, lbl_TotalOurNormalHours, lbl_TotalOurOvertimeHours,
-                                 lbl_TotalOurHolidayHours, lbl_TotalOurHours}));
-    totals->addSpacing(60);
-    totals->addLayout(totalsBox(QStringLiteral("Client Attendance:"),
-                                {lbl_TotalClientPresentDays, lbl_TotalClientNormalHours, lbl_TotalClientOverTimeHours,
-                                 lbl_TotalClientHolidayHours, lbl_TotalClientHours}));
-    totals->addStretch();
-
     auto *right = new QVBoxLayout;
     right->addWidget(dbg_ClientAttendance, 1);
     right->addLayout(entry);
-    right->addLayout(totals);
+    right->addWidget(pnl_Totals);
 
     auto *body = new QHBoxLayout;
-    body->addLayout(left);
+    body->addWidget(pnl_Employees);
     body->addLayout(right, 1);
     auto *layout = new QVBoxLayout(this);
     layout->addLayout(top);
@@ -353,9 +211,9 @@ void TClientAttendanceForm::buildUi()
     connect(btn_ChangeJob, &QPushButton::clicked, this, &TClientAttendanceForm::btn_ChangeJobClick);
     connect(btn_CalcBase, &QPushButton::clicked, this, &TClientAttendanceForm::btn_CalcBaseClick);
     connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
-    connect(edt_SearchEmpNo, &QLineEdit::returnPressed, this, &TClientAttendanceForm::FindEmployee);
-    connect(btn_SearchEmpNo, &QPushButton::clicked, this, &TClientAttendanceForm::FindEmployee);
-    connect(dbg_Workers, &QTableView::doubleClicked, this, &TClientAttendanceForm::dbg_WorkersDblClick);
+    connect(pnl_Employees, &EmployeeSearchPanel::searchRequested, this, &TClientAttendanceForm::FindEmployee);
+    connect(pnl_Employees, &EmployeeSearchPanel::workerDoubleClicked, this,
+            &TClientAttendanceForm::dbg_WorkersDblClick);
     connect(btn_Move_All, &QPushButton::clicked, this, &TClientAttendanceForm::btn_Move_AllClick);
     connect(cb_AttCode, &QComboBox::currentIndexChanged, this, [this] { cb_AttCodeChange(); });
     connect(btn_Post, &QPushButton::clicked, this, &TClientAttendanceForm::btn_PostClick);
@@ -390,70 +248,34 @@ bool TClientAttendanceForm::eventFilter(QObject *watched, QEvent *e)
 
 void TClientAttendanceForm::FormActivate()
 {
-    if (m_activating)
-        return;
-    m_activating = true;
     if (!m_baseCalc)
         m_baseCalc = new TBaseCalcForm(this);
-    // The cycle is read once; a failure is shown once, not at every re-activation its own
-    // message box causes.
-    if (!m_cycleTried) {
-        m_cycleTried = true;
-        if (const std::optional<QDate> cycle = GetActiveCycle(this, m_dm)) {
-            m_cycle = *cycle;
-            m_cycleKnown = true;
-        }
-    }
-    if (m_cycleKnown) {
-        dtp_Cycle->setDate(m_cycle);
-        m_att.cycleYear = m_cycle.year();
-        m_att.cycleMonth = m_cycle.month();
+    // A failure (no active cycle, no database, no project list) is shown once per opening.
+    m_activation.run(this, [this] {
+        const QDate cycle = GetActiveCycle(m_session);
+        dtp_Cycle->setDate(cycle);
+        m_att.cycleYear = cycle.year();
+        m_att.cycleMonth = cycle.month();
         FillComboBoxes();
         edt_SearchEmpNo->setFocus();
-    }
-    m_activating = false;
+    });
 }
 
 void TClientAttendanceForm::FillComboBoxes()
 {
     if (m_filled)
         return;
+    const QStringList names = m_att.projectNames();
     m_filled = true;
-    QStringList names;
-    try {
-        names = m_att.projectNames();
-    } catch (const DbError &e) {
-        Messages::error(e.message(), this);
-        return;
-    }
     const QSignalBlocker block(cb_Project);
     cb_Project->addItems(names);
     cb_Project->setCurrentIndex(-1);
 }
 
-void TClientAttendanceForm::ShowSandGlass()
-{
-    m_sandGlass.ShowSandGlass();
-}
-
-void TClientAttendanceForm::HideSandGlass()
-{
-    m_sandGlass.HideSandGlass();
-}
-
 void TClientAttendanceForm::zeroTotals()
 {
-    const AttendanceTotals zero;
-    for (QLabel *l : {lbl_TotalOurPresentDays, lbl_TotalClientPresentDays})
-        l->setText(zero.presentDaysText());
-    for (QLabel *l : {lbl_TotalOurNormalHours, lbl_TotalClientNormalHours})
-        l->setText(zero.normalHoursText());
-    for (QLabel *l : {lbl_TotalOurOvertimeHours, lbl_TotalClientOverTimeHours})
-        l->setText(zero.overtimeHoursText());
-    for (QLabel *l : {lbl_TotalOurHolidayHours, lbl_TotalClientHolidayHours})
-        l->setText(zero.holidayHoursText());
-    for (QLabel *l : {lbl_TotalOurHours, lbl_TotalClientHours})
-        l->setText(zero.totalHoursText());
+    pnl_Totals->setOurs(AttendanceTotals().texts());
+    pnl_Totals->setClient(AttendanceTotals().texts());
 }
 
 void TClientAttendanceForm::setEmployeeButtons(bool enabled)
@@ -464,40 +286,26 @@ void TClientAttendanceForm::setEmployeeButtons(bool enabled)
 
 void TClientAttendanceForm::cb_ProjectChange()
 {
-    ShowSandGlass();
-    try {
-        m_att.openProject(cb_Project->currentText());
-    } catch (const DbError &e) {
-        HideSandGlass();
-        m_workersModel->reload();
-        m_clientModel->reload();
-        Messages::error(e.message(), this);
-        return;
-    }
-    m_workersModel->reload();
+    const bool ok = run([this] { m_att.openProject(cb_Project->currentText()); });
+    pnl_Employees->reload();
     m_clientModel->reload();
+    if (!ok)
+        return;
     cb_ClientJob->clear();
     cb_ClientJob->addItems(m_att.clientJobs());
     cb_ClientJob->setCurrentIndex(-1);
     zeroTotals();
-    HideSandGlass();
 }
 
 void TClientAttendanceForm::FindEmployee()
 {
     if (!m_att.projectOpen())
         return;
-    ShowSandGlass();
     bool found = false;
-    try {
-        found = m_att.findEmployee(edt_SearchEmpNo->text());
-    } catch (const DbError &e) {
-        HideSandGlass();
+    if (!run([&] { found = m_att.findEmployee(edt_SearchEmpNo->text()); })) {
         showEmployee(false);
-        Messages::error(e.message(), this);
         return;
     }
-    HideSandGlass();
     showEmployee(!found);
 }
 
@@ -525,43 +333,29 @@ void TClientAttendanceForm::showEmployee(bool sayNotFound)
 
 void TClientAttendanceForm::dbg_WorkersDblClick()
 {
-    const QModelIndex i = dbg_Workers->currentIndex();
-    if (!m_att.WorkersInOurAttQ.isActive() || m_att.WorkersInOurAttQ.isEmpty() || !i.isValid()) {
+    const int row = dbg_Workers->currentIndex().row();
+    const QString employee = pnl_Employees->employeeAt(row);
+    if (employee.isEmpty()) {
         Messages::show(QStringLiteral("Table is empty!"), this);
         return;
     }
-    edt_SearchEmpNo->setText(m_workersModel->data(m_workersModel->index(i.row(), 0), Qt::DisplayRole).toString());
+    edt_SearchEmpNo->setText(employee);
     FindEmployee();
 }
 
 void TClientAttendanceForm::CalcOurAttendance()
 {
-    const AttendanceTotals t = m_att.ourTotals();
-    lbl_TotalOurPresentDays->setText(t.presentDaysText());
-    lbl_TotalOurNormalHours->setText(t.normalHoursText());
-    lbl_TotalOurOvertimeHours->setText(t.overtimeHoursText());
-    lbl_TotalOurHolidayHours->setText(t.holidayHoursText());
-    lbl_TotalOurHours->setText(t.totalHoursText());
+    pnl_Totals->setOurs(m_att.ourTotals().texts());
 }
 
 void TClientAttendanceForm::CalcClientAttendance()
 {
-    const AttendanceTotals t = m_att.clientTotals();
-    lbl_TotalClientPresentDays->setText(t.presentDaysText());
-    lbl_TotalClientNormalHours->setText(t.normalHoursText());
-    lbl_TotalClientOverTimeHours->setText(t.overtimeHoursText());
-    lbl_TotalClientHolidayHours->setText(t.holidayHoursText());
-    lbl_TotalClientHours->setText(t.totalHoursText());
+    pnl_Totals->setClient(m_att.clientTotals().texts());
 }
 
 void TClientAttendanceForm::CompareHours()
 {
-    const QColor c = hoursAgree(m_att.ourTotals(), m_att.clientTotals()) ? QColor(0, 128, 0) : QColor(255, 0, 0);
-    // A style sheet, so that the visual theme cannot override the colour.
-    lbl_TotalClientHours->setStyleSheet(QStringLiteral("color: %1;").arg(c.name()));
-    QPalette p = lbl_TotalClientHours->palette();
-    p.setColor(QPalette::WindowText, c);
-    lbl_TotalClientHours->setPalette(p);
+    pnl_Totals->setAgree(hoursAgree(m_att.ourTotals(), m_att.clientTotals()));
 }
 
 void TClientAttendanceForm::SetAttDates()
@@ -637,11 +431,7 @@ void TClientAttendanceForm::btn_PostClick()
                             edt_WH->value(),
                             edt_OT->value(),
                             edt_HT->value()};
-    try {
-        m_att.post(e);
-    } catch (const DbError &err) {
-        Messages::error(failureText(err), this);
-    }
+    run([&] { m_att.post(e); }, failureText, false);
     showClientRows();
     const int row = m_att.clientRowForDate(e.date);
     m_currentRecId = m_att.clientRowIdForDate(e.date);
@@ -653,15 +443,8 @@ void TClientAttendanceForm::btn_MoveClick()
 {
     if (!m_att.employeeLoaded() || m_att.OurAttHistory.isEmpty() || !m_att.ClientAttHistory.isEmpty())
         return;
-    ShowSandGlass();
-    try {
-        m_att.moveEmployee();
-    } catch (const DbError &e) {
-        HideSandGlass();
-        Messages::error(moveFailureText(e), this);
-    }
+    run([this] { m_att.moveEmployee(); }, moveFailureText);
     showClientRows();
-    HideSandGlass();
     dtp_AttDate->setFocus();
 }
 
@@ -671,23 +454,17 @@ void TClientAttendanceForm::btn_Move_AllClick()
         Messages::show(QStringLiteral("No Employees In This Project!"), this);
         return;
     }
-    ShowSandGlass();
-    try {
+    // Each employee is its own transaction: a failed one is shown and the pass goes on; a
+    // failure of the pass itself (the project's rows cannot be read) is shown once.
+    run([this] {
         m_att.moveAll([this](const ClientAttendance::MoveAllLine &l) {
-            if (l.outcome == ClientAttendance::MoveAllLine::Failed) {
-                HideSandGlass();
-                Messages::error(moveFailureText(DbError(l.message)), this);
-                ShowSandGlass();
-            }
+            if (l.outcome == ClientAttendance::MoveAllLine::Failed)
+                run([&] { throw DbError(l.message); }, moveFailureText);
         });
-    } catch (const DbError &e) {
-        // Only re-loading the last employee can fail here; the moves are committed or reported.
-        HideSandGlass();
-        Messages::error(e.message(), this);
-    }
-    HideSandGlass();
+    });
     // The last employee of the list stays loaded, as the walk left it.
     edt_SearchEmpNo->setText(m_att.employeeNo());
+    pnl_Employees->reload();
     showEmployee(false);
 }
 
@@ -697,13 +474,9 @@ void TClientAttendanceForm::btn_CalcBaseClick()
         return;
     if (!m_baseCalc)
         m_baseCalc = new TBaseCalcForm(this);
-    if (m_baseCalc->exec() != QDialog::Accepted)
+    if (Dialogs::exec(*m_baseCalc) != QDialog::Accepted)
         return;
-    try {
-        m_att.calculateBase(m_baseCalc->base());
-    } catch (const DbError &e) {
-        Messages::error(failureText(e), this);
-    }
+    run([this] { m_att.calculateBase(m_baseCalc->base()); }, failureText, false);
     showEmployee(true);
 }
 
@@ -717,14 +490,7 @@ void TClientAttendanceForm::btn_ChangeJobClick()
         Messages::show(QStringLiteral("No Client Job!"), this);
         return;
     }
-    ShowSandGlass();
-    try {
-        m_att.changeJob(cb_ClientJob->currentText());
-    } catch (const DbError &e) {
-        HideSandGlass();
-        Messages::error(failureText(e), this);
-    }
-    HideSandGlass();
+    run([this] { m_att.changeJob(cb_ClientJob->currentText()); }, failureText);
     showEmployee(true);
 }
 
@@ -738,10 +504,7 @@ int TClientAttendanceForm::currentGridRow() const
 
 qint64 TClientAttendanceForm::currentGridRecId() const
 {
-    const int row = currentGridRow();
-    return row < 0 ? 0
-                   : m_att.ClientAttHistory.valueAt(row, m_att.ClientAttHistory.fieldIndex(QStringLiteral("Rec_ID")))
-                         .toLongLong();
+    return m_clientModel->value(currentGridRow(), QStringLiteral("Rec_ID")).toLongLong();
 }
 
 void TClientAttendanceForm::MarkDespute1Click()
@@ -749,11 +512,7 @@ void TClientAttendanceForm::MarkDespute1Click()
     const qint64 id = currentGridRecId();
     if (id == 0)
         return;
-    try {
-        m_att.setDispute(id, true);
-    } catch (const DbError &e) {
-        Messages::error(failureText(e), this);
-    }
+    run([&] { m_att.setDispute(id, true); }, failureText, false);
     m_clientModel->reload();
     selectClientRow(m_att.ClientAttHistory.row());
 }
@@ -763,11 +522,7 @@ void TClientAttendanceForm::UnMarkDispute1Click()
     const qint64 id = currentGridRecId();
     if (id == 0)
         return;
-    try {
-        m_att.setDispute(id, false);
-    } catch (const DbError &e) {
-        Messages::error(failureText(e), this);
-    }
+    run([&] { m_att.setDispute(id, false); }, failureText, false);
     m_clientModel->reload();
     selectClientRow(m_att.ClientAttHistory.row());
 }
@@ -786,10 +541,9 @@ void TClientAttendanceForm::Delete1Click()
     const qint64 id = currentGridRecId();
     if (id == 0)
         return;
-    try {
-        m_att.deleteRow(id);
-    } catch (const DbError &e) {
-        Messages::error(failureText(e), this);
-    }
+    // A row may have been typed by hand: one slip of the mouse must not lose it.
+    if (!Messages::confirm(QStringLiteral("Do You Want To Delete This Row ?"), this))
+        return;
+    run([&] { m_att.deleteRow(id); }, failureText, false);
     showEmployee(true);
 }

@@ -1,8 +1,6 @@
 #pragma once
 
 #include "ClientAttendance.h"
-// ScreenServices.h needs the busy window complete for its QPointer.
-#include "FetchingDataForm.h"
 #include "ScreenServices.h"
 
 #include <QDialog>
@@ -16,9 +14,11 @@ class QAction;
 class QPushButton;
 class QSpinBox;
 class QTableView;
+class AttendanceTotalsPanel;
+class EmployeeSearchPanel;
+class QueryTableModel;
+class Session;
 class TBaseCalcForm;
-class TDataModule1;
-class AttendanceGridModel;
 
 // "Client Attendance Form": the client's attendance of one project in the active cycle, one
 // employee at a time. The operations live in ClientAttendance; this window gathers the
@@ -27,8 +27,7 @@ class TClientAttendanceForm : public QDialog
 {
     Q_OBJECT
 public:
-    // dm null: the run's data module; today empty: the system date.
-    explicit TClientAttendanceForm(QWidget *parent = nullptr, TDataModule1 *dm = nullptr, TodayFn today = {});
+    explicit TClientAttendanceForm(Session &session, QWidget *parent = nullptr);
     ~TClientAttendanceForm() override;
 
     ClientAttendance &attendance() { return m_att; }
@@ -43,8 +42,6 @@ public:
     void CalcClientAttendance();
     void CompareHours();
     void ChangeAttStatus();
-    void ShowSandGlass();
-    void HideSandGlass();
 
     // Event handlers.
     void cb_ProjectChange();
@@ -88,16 +85,8 @@ public:
     QSpinBox *edt_OT;
     QSpinBox *edt_HT;
     QPushButton *btn_Post;
-    QLabel *lbl_TotalOurPresentDays;
-    QLabel *lbl_TotalOurNormalHours;
-    QLabel *lbl_TotalOurOvertimeHours;
-    QLabel *lbl_TotalOurHolidayHours;
-    QLabel *lbl_TotalOurHours;
-    QLabel *lbl_TotalClientPresentDays;
-    QLabel *lbl_TotalClientNormalHours;
-    QLabel *lbl_TotalClientOverTimeHours;
-    QLabel *lbl_TotalClientHolidayHours;
-    QLabel *lbl_TotalClientHours;
+    EmployeeSearchPanel *pnl_Employees;
+    AttendanceTotalsPanel *pnl_Totals;
 
 protected:
     bool event(QEvent *e) override;
@@ -106,6 +95,8 @@ protected:
 private:
     void buildUi();
     void zeroTotals();
+    // Runs an action under the busy window (when busy) and shows its failure in the window's words.
+    bool run(const std::function<void()> &action, const FailureText &failure = {}, bool busy = true);
     void setEmployeeButtons(bool enabled);
     void showClientRows();               // after the client rows were re-read: grid, totals, comparison
     void showEmployee(bool sayNotFound); // the window's side of an employee search
@@ -113,17 +104,13 @@ private:
     qint64 currentGridRecId() const;
     void selectClientRow(int row);
 
-    TDataModule1 *m_dm;
+    Session &m_session;
     ClientAttendance m_att;
     SandGlass m_sandGlass;
+    ActivationGuard m_activation;
     TBaseCalcForm *m_baseCalc = nullptr;
-    AttendanceGridModel *m_workersModel;
-    AttendanceGridModel *m_clientModel;
-    bool m_activating = false;
-    bool m_cycleKnown = false;
-    bool m_cycleTried = false;
+    QueryTableModel *m_clientModel;
     bool m_filled = false;
-    QDate m_cycle;
     int m_attYear = 0, m_attMonth = 0, m_attDay = 0;
     qint64 m_currentRecId = 0;
 };

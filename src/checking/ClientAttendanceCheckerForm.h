@@ -2,7 +2,6 @@
 
 #include "CheckerLookup.h"
 #include "InvoiceCheck.h"
-#include "FetchingDataForm.h"
 #include "ScreenServices.h"
 
 #include <QDialog>
@@ -14,8 +13,10 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTableView;
+class AttendanceTotalsPanel;
+class EmployeeSearchPanel;
 class QueryTableModel;
-class TDataModule1;
+class Session;
 
 // "Client Attendance Checker Form": own and client attendance of one worker side by side, and
 // the check that marks the client rows and writes the invoice lines.
@@ -23,8 +24,7 @@ class TClientAttendanceCheckerForm : public QDialog
 {
     Q_OBJECT
 public:
-    // dm null: the run's data module.
-    explicit TClientAttendanceCheckerForm(QWidget *parent = nullptr, TDataModule1 *dm = nullptr);
+    explicit TClientAttendanceCheckerForm(Session &session, QWidget *parent = nullptr);
     ~TClientAttendanceCheckerForm() override;
 
     QDateEdit *dtp_Cycle;
@@ -34,22 +34,15 @@ public:
     QPushButton *btn_SearchEmpNo;
     QTableView *dbg_Workers;
     QPushButton *btn_CheckAll;
-    QLineEdit *DBEdit1;  // Ref No
-    QLineEdit *DBEdit27; // Employee No
-    QLineEdit *DBEdit53; // First Name
-    QLineEdit *DBEdit10; // Last Name
+    QLineEdit *edt_RefNo;      // "DBEdit1"
+    QLineEdit *edt_EmployeeNo; // "DBEdit27"
+    QLineEdit *edt_FirstName;  // "DBEdit53"
+    QLineEdit *edt_LastName;   // "DBEdit10"
     QTableView *dbg_OurTimeSheet;
-    QLabel *lbl_TotalOurPresentDays;
-    QLabel *lbl_TotalOurNormalHours;
-    QLabel *lbl_TotalOurOverTimeHours;
-    QLabel *lbl_TotalOurHolidayHours;
-    QLabel *lbl_TotalOurHours;
     QTableView *dbg_ClientTimeSheet;
-    QLabel *lbl_TotalClientPresentDays;
-    QLabel *lbl_TotalClientNormalHours;
-    QLabel *lbl_TotalClientOverTimeHours;
-    QLabel *lbl_TotalClientHolidayHours;
-    QLabel *lbl_TotalClientHours;
+    EmployeeSearchPanel *pnl_Employees;
+    AttendanceTotalsPanel *pnl_Totals;
+    QLabel *lbl_TotalClientHours; // coloured by the comparison
     QPushButton *btn_Check;
 
     CheckerLookup &lookup() { return *m_lookup; }
@@ -76,15 +69,15 @@ private:
     void CalcOurAttendance();
     void CalcClientAttendance();
     void CompareHours();
-    void showDatabaseError(const QString &message);
-    // Runs the check of one worker and reports a failure or refusal; true when checked.
+    // Runs the check of one worker and shows a failure.
     CheckOutcome checkOne(const QString &employeeNo);
+    void rereadClientRows();
 
-    TDataModule1 *m_dm;
+    Session &m_session;
+    ActivationGuard m_activation;
     std::unique_ptr<CheckerLookup> m_lookup;
     std::unique_ptr<InvoiceCheck> m_check;
     SandGlass m_sandGlass;
-    QueryTableModel *m_workersModel;
     QueryTableModel *m_ourGridModel;
     QueryTableModel *m_clientGridModel;
     int m_year = 0;

@@ -156,12 +156,12 @@ QString CheckOutcome::summary() const
     return {};
 }
 
-InvoiceCheck::InvoiceCheck(Connection &c)
-    : m_conn(c),
+InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
+    : m_conn(c), m_clock(clock),
       WorkerQ(c, QStringLiteral("Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No "
                                 "Order By Rec_ID")),
       ComUpdate_TimeSheet(c, QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = "
-                                            "CURRENT_TIMESTAMP Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
+                                            ":Checked_Date Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
                                             ":Col_Year And Col_Month = :Col_Month")),
       ClientRowsQ(c, QStringLiteral("Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute "
                                     "From ClientTimeSheets Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
@@ -237,6 +237,9 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
 
     Transaction tr(m_conn);
     ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), user);
+    // The program's local clock, as for Entered_Date: the server's CURRENT_TIMESTAMP is UTC on
+    // some engines and would put a check made near midnight on another day.
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Checked_Date"), m_clock.now());
     ComUpdate_TimeSheet.setParam(QStringLiteral("Ref_No"), o.line.refNo);
     ComUpdate_TimeSheet.setParam(QStringLiteral("Assignment"), t.project);
     ComUpdate_TimeSheet.setParam(QStringLiteral("Col_Year"), t.year);

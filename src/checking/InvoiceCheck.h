@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Clock.h"
 #include "Connection.h"
 #include "Query.h"
 
@@ -75,7 +76,8 @@ bool isConcurrencyConflict(const QString &message);
 class InvoiceCheck
 {
 public:
-    explicit InvoiceCheck(Connection &connection);
+    // The clock stamps Checked_Date.
+    explicit InvoiceCheck(Connection &connection, const Clock &clock = Clock::system());
 
     // Never throws: database failures come back as Failed, rolled back. A conflict with another
     // user's concurrent check (serialization failure, deadlock, lock timeout) is rolled back and
@@ -86,6 +88,7 @@ private:
     CheckOutcome run(const CheckTarget &target, const QString &employeeNo, const QString &user);
 
     Connection &m_conn;
+    const Clock &m_clock;
     Query WorkerQ;
     Query ComUpdate_TimeSheet;
     Query ClientRowsQ;

@@ -164,7 +164,7 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
     grant(QStringLiteral("viewer"), {QStringLiteral("Login_Tallimar")});
 
     // Active cycle: the month before today.
-    const QDate active = o.today.addMonths(-1);
+    const QDate active = o.clock->today().addMonths(-1);
     Query insCycle(conn, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
     insCycle.setParam(0, active.year());
     insCycle.setParam(1, active.month());

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "Clock.h"
+
 #include <QDate>
 #include <QString>
 #include <functional>
@@ -12,7 +14,7 @@ struct DemoOptions
     int projects = 4;  // active, billable projects that get workers
     int months = 3;    // months of own timesheets, the last one being the active cycle
     quint32 seed = 1;
-    QDate today = QDate::currentDate();
+    const Clock *clock = &Clock::system(); // the active cycle is the month before its today
 };
 
 struct DemoSummary

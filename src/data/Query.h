@@ -59,7 +59,7 @@ public:
     int paramCount() const { return int(m_paramNames.size()); }
     const QStringList &paramNames() const { return m_paramNames; }
     void setParam(int index, const QVariant &value);
-    // Sets the first occurrence of the name, as the original component did.
+    // Sets the first occurrence of the name only.
     void setParam(const QString &name, const QVariant &value);
     // Sets every occurrence of the name.
     void setParamAll(const QString &name, const QVariant &value);
