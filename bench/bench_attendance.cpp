@@ -8,6 +8,7 @@
 #include "DataModule1.h"
 #include "DemoData.h"
 #include "Messages.h"
+#include "Session.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -110,7 +111,8 @@ void run(const QString &dir, const QString &base1k, const QString &base10k)
         TDataModule1 dm(iniFor(dir, db));
         dm.DataModuleCreate();
         dm.Current_UserID = QStringLiteral("demo");
-        TClientAttendanceForm f(nullptr, &dm);
+        Session session(dm);
+        TClientAttendanceForm f(session);
         f.show();
         f.cb_Project->setCurrentIndex(0);
         QElapsedTimer t;
@@ -125,7 +127,8 @@ void run(const QString &dir, const QString &base1k, const QString &base10k)
         TDataModule1 dm(iniFor(dir, db));
         dm.DataModuleCreate();
         dm.Current_UserID = QStringLiteral("demo");
-        TClientAttendanceForm f(nullptr, &dm);
+        Session session(dm);
+        TClientAttendanceForm f(session);
         f.show();
         f.cb_Project->setCurrentIndex(0);
         const Query &list = f.attendance().WorkersInOurAttQ;

@@ -10,6 +10,7 @@
 #include "InvoiceCheck.h"
 #include "Messages.h"
 #include "Query.h"
+#include "Session.h"
 #include "Schema.h"
 #include "Transaction.h"
 
@@ -135,7 +136,8 @@ int sqliteFigures(const QString &cli)
         return true;
     });
     auto windowFigure = [&](const char *name, int project, int fromRow) {
-        TClientAttendanceCheckerForm f(nullptr, &dm);
+        Session session(dm);
+        TClientAttendanceCheckerForm f(session);
         f.show();
         f.FormActivate();
         f.cb_Project->setCurrentText(projectName(project));

@@ -9,6 +9,8 @@
 #include "DemoData.h"
 #include "MainForm.h"
 #include "Messages.h"
+#include "ModuleTable.h"
+#include "Session.h"
 #include "Query.h"
 
 #include <QApplication>
@@ -84,9 +86,9 @@ void dashboardFigures(const QString &ini, const char *engine)
 
     dm.Current_UserID = QStringLiteral("demo");
     dm.openRoles(QStringLiteral("demo"));
-    TMainForm form({QStringLiteral("demo")});
-    form.setDataModule(&dm);
-    form.setToday([year, month] { return QDate(year, month, 1).addMonths(1); });
+    const TestClock clock(QDate(year, month, 1).addMonths(1));
+    Session session(dm, clock);
+    TMainForm form(session, ModuleTable(), {QStringLiteral("demo")});
     form.resize(1366, 768);
     form.FormActivate();
     form.show();

@@ -3,8 +3,11 @@
 #include "AuditForm.h"
 #include "BaseCalcForm.h"
 #include "ClientAttendanceForm.h"
+#include "AttendanceTotalsPanel.h"
 #include "DataModule1.h"
+#include "Dialogs.h"
 #include "Messages.h"
+#include "Session.h"
 #include "TestDb.h"
 #include "AttendanceFixture.h"
 
@@ -19,7 +22,6 @@
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
-#include <QTimer>
 
 using namespace AttFixture;
 
@@ -46,13 +48,16 @@ using Recorded = MessageRecording;
 struct Window
 {
     TestDb::Fresh db;
+    TestClock clock{Today};
+    std::unique_ptr<Session> session;
     std::unique_ptr<TClientAttendanceForm> form;
     explicit Window(const QString &engine) : db(engine)
     {
         seedWindow(db.connection());
         TDataModule1 &dm = db.dataModule();
         dm.Current_UserID = User;
-        form = std::make_unique<TClientAttendanceForm>(nullptr, &dm, [] { return Today; });
+        session = std::make_unique<Session>(dm, clock);
+        form = std::make_unique<TClientAttendanceForm>(*session);
         form->show();
         QVERIFY(QTest::qWaitForWindowExposed(form.get()));
     }
@@ -65,14 +70,14 @@ struct Window
     }
     QStringList clientTotals() const
     {
-        return {form->lbl_TotalClientPresentDays->text(), form->lbl_TotalClientNormalHours->text(),
-                form->lbl_TotalClientOverTimeHours->text(), form->lbl_TotalClientHolidayHours->text(),
-                form->lbl_TotalClientHours->text()};
+        return {form->pnl_Totals->lbl_TotalClientPresentDays->text(), form->pnl_Totals->lbl_TotalClientNormalHours->text(),
+                form->pnl_Totals->lbl_TotalClientOverTimeHours->text(), form->pnl_Totals->lbl_TotalClientHolidayHours->text(),
+                form->pnl_Totals->lbl_TotalClientHours->text()};
     }
     QColor clientTotalColour() const
     {
-        form->lbl_TotalClientHours->ensurePolished();
-        return form->lbl_TotalClientHours->palette().color(QPalette::WindowText);
+        form->pnl_Totals->lbl_TotalClientHours->ensurePolished();
+        return form->pnl_Totals->lbl_TotalClientHours->palette().color(QPalette::WindowText);
     }
     QList<bool> employeeButtons() const
     {
@@ -100,7 +105,7 @@ private slots:
         QCOMPARE(f.cb_Project->count(), 2);
         QCOMPARE(f.cb_Project->currentIndex(), -1);
         QCOMPARE(w.employeeButtons(), (QList<bool>{false, false, false, false, true}));
-        QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours:"));
+        QCOMPARE(f.pnl_Totals->lbl_TotalClientHours->text(), QStringLiteral("Total Hours:"));
 
         // Searching before a project is chosen does nothing.
         w.search(QStringLiteral("E1"));
@@ -116,8 +121,8 @@ private slots:
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E1"));
         QVERIFY(rec.texts.isEmpty());
         QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
-        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 10"));
-        QCOMPARE(f.lbl_TotalOurPresentDays->text(), QStringLiteral("Total Present Days: 2"));
+        QCOMPARE(f.pnl_Totals->lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 10"));
+        QCOMPARE(f.pnl_Totals->lbl_TotalOurPresentDays->text(), QStringLiteral("Total Present Days: 2"));
         QCOMPARE(w.clientTotals(),
                  (QStringList{"Total Present Days: 1", "Total Normal Hours: 10", "Total Overtime Hours: 0",
                               "Total Holiday Hours: 0", "Total Hours: 10"}));
@@ -150,7 +155,7 @@ private slots:
         // Changing the project drops the employee and zeroes the labels.
         w.search(QStringLiteral("E1"));
         w.chooseProject(Other);
-        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(f.pnl_Totals->lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 0);
         QVERIFY(!f.attendance().employeeLoaded());
     }
@@ -255,17 +260,26 @@ private slots:
 
         // "Calculate Base" as 10 through the dialog: 8/0 rows stay 8/0.
         w.search(QStringLiteral("E1"));
-        QTimer::singleShot(0, this, [&f] {
-            TBaseCalcForm *d = f.baseCalcForm();
-            QVERIFY(d && d->isVisible());
-            QVERIFY(d->rb_As8->isChecked());
+        Dialogs::setAnswerer([](QWidget &w) {
+            auto *d = qobject_cast<TBaseCalcForm *>(&w);
+            if (!d)
+                return int(QDialog::Rejected);
+            d->show();
+            [&] { QVERIFY(d->rb_As8->isChecked()); }();
             d->rb_As10->setChecked(true);
             d->btn_OK->click();
+            return d->result();
         });
         f.btn_CalcBase->click();
         QCOMPARE(w.clientTotals()[1], QStringLiteral("Total Normal Hours: 10")); // 10 normal is untouched by base 10
-        QTimer::singleShot(0, this, [&f] { f.baseCalcForm()->btn_OK->click(); });
+        Dialogs::setAnswerer([](QWidget &w) {
+            auto *d = qobject_cast<TBaseCalcForm *>(&w);
+            d->show();
+            d->btn_OK->click();
+            return d->result();
+        });
         f.btn_CalcBase->click();
+        Dialogs::setAnswerer({});
         QCOMPARE(w.clientTotals().mid(1, 2), (QStringList{"Total Normal Hours: 8", "Total Overtime Hours: 2"}));
 
         // Dispute marks keep the current row; delete empties the grid.
@@ -278,22 +292,67 @@ private slots:
                  QColor(192, 220, 192));
         // The audit popup shows the stamps of the current row as the grid displays them.
         QStringList audit;
-        QTimer::singleShot(0, this, [&audit] {
-            QWidget *w = QApplication::activeModalWidget();
-            if (auto *a = qobject_cast<TAuditForm *>(w))
+        Dialogs::setAnswerer([&audit](QWidget &w) {
+            if (auto *a = qobject_cast<TAuditForm *>(&w))
                 audit << a->edt_EnteredBy->text() << a->edt_EnteredDate->text() << a->edt_Checked->text()
                       << a->edt_CheckedBy->text();
-            if (w)
-                w->close();
+            return int(QDialog::Rejected);
         });
         f.AuditForm1->trigger();
+        Dialogs::setAnswerer({});
         QCOMPARE(audit,
                  (QStringList{User, QStringLiteral("02/04/2026"), QStringLiteral("False"), QStringLiteral("checker")}));
+        // Delete asks first: Cancel keeps the row.
+        rec.answer = false;
+        f.Delete1->trigger();
+        QCOMPARE(rec.texts.last(), QStringLiteral("Do You Want To Delete This Row ?"));
+        QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 1);
+        rec.answer = true;
         f.Delete1->trigger();
         QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 0);
         QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(w.clientTotalColour(), QColor(255, 0, 0));
-        QCOMPARE(rec.texts.size(), 2);
+        QCOMPARE(rec.texts.size(), 4);
+    }
+
+    // Closing the error box re-activates the window: the failure must not come back, and the
+    // window must stay closable.
+    void activationFailureShownOnce_data()
+    {
+        QTest::addColumn<QString>("breakIt");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("no active cycle") << "Delete From PayrollActiveCycle"
+                                         << "Invalid argument to date encode";
+        QTest::newRow("the project list cannot be read") << "Drop Table Assignments" << "";
+    }
+    void activationFailureShownOnce()
+    {
+        QFETCH(QString, breakIt);
+        QFETCH(QString, message);
+        Recorded rec;
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seedWindow(db.connection());
+        Session session(db.dataModule());
+        TestDb::exec(db.connection(), breakIt);
+        TClientAttendanceForm f(session);
+        QWidget *window = &f;
+        rec.answer = true;
+        Messages::setRecorder([&](Messages::Kind, const QString &text) {
+            rec.texts << text;
+            QEvent again(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(window, &again);
+            return true;
+        });
+        f.show();
+        for (int i = 0; i < 3; ++i) {
+            QEvent activate(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(&f, &activate);
+        }
+        QCOMPARE(rec.texts.size(), 1);
+        if (!message.isEmpty())
+            QCOMPARE(rec.texts.first(), message);
+        f.btn_Close->click();
+        QVERIFY(!f.isVisible());
     }
 
     void moveAllThroughTheWindow()

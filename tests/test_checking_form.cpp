@@ -1,8 +1,10 @@
 // The attendance checker window, driven through its real controls.
 #include "MessageRecording.h"
 #include "ClientAttendanceCheckerForm.h"
+#include "AttendanceTotalsPanel.h"
 #include "DataModule1.h"
 #include "Messages.h"
+#include "Session.h"
 #include "TestDb.h"
 
 #include <QComboBox>
@@ -10,6 +12,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <optional>
@@ -65,7 +68,8 @@ private slots:
         fill(db.connection());
         TDataModule1 &dm = db.dataModule();
         dm.Current_UserID = QStringLiteral("clerk");
-        TClientAttendanceCheckerForm f(nullptr, &dm);
+        Session session(dm);
+        TClientAttendanceCheckerForm f(session);
         f.show();
         f.FormActivate();
         f.FormActivate(); // activation again adds no project twice
@@ -88,18 +92,23 @@ private slots:
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
         QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
         QVERIFY(m_recording->texts.isEmpty());
-        QCOMPARE(f.DBEdit1->text(), QStringLiteral("2"));
-        QCOMPARE(f.DBEdit10->text(), QStringLiteral("Worker2"));
-        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 16"));
+        QCOMPARE(f.edt_RefNo->text(), QStringLiteral("2"));
+        QCOMPARE(f.edt_LastName->text(), QStringLiteral("Worker2"));
+        QCOMPARE(f.pnl_Totals->lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 16"));
         QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours: 12"));
         QCOMPARE(f.lbl_TotalClientHours->palette().color(QPalette::WindowText), QColor(255, 0, 0));
+        // The kind of value stays in place as the row titles while the 31 days scroll.
         QAbstractItemModel *grid = f.dbg_ClientTimeSheet->model();
         QCOMPARE(grid->rowCount(), 4);
-        QCOMPARE(grid->columnCount(), 32);
-        QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Description"));
-        QCOMPARE(grid->headerData(31, Qt::Horizontal).toString(), QStringLiteral("31"));
-        QCOMPARE(grid->index(1, 1).data().toString(), QStringLiteral("6"));
-        QCOMPARE(grid->index(0, 3).data().toString(), QStringLiteral("NA"));
+        QCOMPARE(grid->columnCount(), 31);
+        QCOMPARE(grid->headerData(0, Qt::Horizontal).toString(), QStringLiteral("01"));
+        QCOMPARE(grid->headerData(30, Qt::Horizontal).toString(), QStringLiteral("31"));
+        QCOMPARE(grid->headerData(3, Qt::Vertical).toString(), QStringLiteral("Holiday Hours"));
+        QVERIFY(f.dbg_ClientTimeSheet->verticalHeader()->isVisible());
+        const QFontMetrics fm(f.dbg_ClientTimeSheet->verticalHeader()->font());
+        QVERIFY(f.dbg_ClientTimeSheet->verticalHeader()->width() >= fm.horizontalAdvance(QStringLiteral("Overtime Hours")));
+        QCOMPARE(grid->index(1, 0).data().toString(), QStringLiteral("6"));
+        QCOMPARE(grid->index(0, 2).data().toString(), QStringLiteral("NA"));
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E3"));
         QTest::mouseClick(f.btn_SearchEmpNo, Qt::LeftButton);
@@ -109,8 +118,40 @@ private slots:
         f.edt_SearchEmpNo->setText(QStringLiteral("E"));
         f.FindEmployee();
         QCOMPARE(m_recording->texts, QStringList{"Worker Not Found"});
-        QCOMPARE(f.lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
-        QCOMPARE(f.DBEdit1->text(), QString());
+        QCOMPARE(f.pnl_Totals->lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
+        QCOMPARE(f.edt_RefNo->text(), QString());
+    }
+
+    // Closing the error box re-activates the window: the failure must not come back (it did,
+    // forever), and the window must stay closable.
+    void activationFailureShownOnce_data()
+    {
+        QTest::addColumn<QString>("breakIt");
+        QTest::newRow("no active cycle") << "Delete From PayrollActiveCycle";
+        QTest::newRow("the project list cannot be read") << "Drop Table Assignments";
+    }
+    void activationFailureShownOnce()
+    {
+        QFETCH(QString, breakIt);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        fill(db.connection());
+        Session session(db.dataModule());
+        TestDb::exec(db.connection(), breakIt);
+        TClientAttendanceCheckerForm f(session);
+        Messages::setRecorder([&](Messages::Kind, const QString &text) {
+            m_recording->texts << text;
+            QEvent again(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(&f, &again);
+            return true;
+        });
+        f.show();
+        for (int i = 0; i < 3; ++i) {
+            QEvent activate(QEvent::WindowActivate);
+            QCoreApplication::sendEvent(&f, &activate);
+        }
+        QCOMPARE(m_recording->texts.size(), 1);
+        f.btn_Close->click();
+        QVERIFY(!f.isVisible());
     }
 
     void checkButtons()
@@ -120,7 +161,8 @@ private slots:
         fill(c);
         TDataModule1 &dm = db.dataModule();
         dm.Current_UserID = QStringLiteral("clerk");
-        TClientAttendanceCheckerForm f(nullptr, &dm);
+        Session session(dm);
+        TClientAttendanceCheckerForm f(session);
         f.show();
         f.FormActivate();
 
@@ -148,14 +190,14 @@ private slots:
         // The third worker picked by double-click: the pass runs from it to the end.
         f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(2, 0));
         f.dbg_WorkersDblClick();
-        QCOMPARE(f.DBEdit27->text(), QStringLiteral("E3"));
+        QCOMPARE(f.edt_EmployeeNo->text(), QStringLiteral("E3"));
         f.btn_CheckAll->click();
         QCOMPARE(m_recording->texts.size(), 1);
         QVERIFY2(m_recording->texts.at(0).contains(QLatin1String("E4")), qPrintable(m_recording->texts.at(0)));
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 2);
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1 And Checked_By = 'clerk'")), 4);
-        QCOMPARE(f.DBEdit27->text(), QStringLiteral("E5"));
+        QCOMPARE(f.edt_EmployeeNo->text(), QStringLiteral("E5"));
         m_recording->texts.clear();
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E2"));

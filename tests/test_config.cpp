@@ -258,6 +258,30 @@ private slots:
         QCOMPARE(WorkersIni(path).readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0), 2);
         QCOMPARE(WorkersIni(dir.filePath(QStringLiteral("none.ini"))).readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0), 0);
     }
+
+    // The photo settings the data module keeps for the run.
+    void photoSettings_data()
+    {
+        QTest::addColumn<QByteArray>("ini");
+        QTest::addColumn<bool>("show");
+        QTest::addColumn<QString>("path");
+        QTest::newRow("set") << QByteArray("[photo]\nPHOTOSHOW=1\nPhotoPath=\\\\srv\\Backups\\All_Photos\\\n") << true
+                             << "\\\\srv\\Backups\\All_Photos\\";
+        QTest::newRow("text that is not a number is off") << QByteArray("[Photo]\nPhotoShow=yes\n") << false
+                                                          << TDataModule1::DefaultPhotoPath;
+        QTest::newRow("missing section") << QByteArray("[Database]\n") << false << TDataModule1::DefaultPhotoPath;
+    }
+    void photoSettings()
+    {
+        QFETCH(QByteArray, ini);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Workers.ini"));
+        write(path, ini);
+        TDataModule1 dm(path);
+        QTEST(dm.PhotoShow, "show");
+        QTEST(dm.PhotoPath, "path");
+        QVERIFY(dm.PhotoPath.endsWith(QLatin1String("Backups\\All_Photos\\")));
+    }
 };
 
 QTEST_GUILESS_MAIN(TestConfig)

@@ -1,10 +1,11 @@
-// ExportToExcel on the hidden form: the save dialog (answered in advance), refusals and failures
+// A window's "Export To Excel": the save dialog (answered in advance), refusals and failures
 // as messages, and the file it leaves, read back with python3-xlrd.
 
 #include "MessageRecording.h"
 #include "FileDialog.h"
-#include "JoinForm.h"
+#include "ExportAction.h"
 #include "Messages.h"
+#include "Query.h"
 #include "TestDb.h"
 #include "XlrdReader.h"
 
@@ -41,7 +42,6 @@ private:
     std::optional<MessageRecording> m_recording;
     std::unique_ptr<TestDb::Fresh> m_db;
     std::unique_ptr<Query> m_query;
-    std::unique_ptr<TJoinForm> m_form;
 
     QString path(const QString &name) const { return m_dir.filePath(name); }
 
@@ -71,36 +71,9 @@ private slots:
     void init()
     {
         m_recording.emplace();
-        m_form = std::make_unique<TJoinForm>();
         forgetLastRequest();
     }
     void cleanupTestCase() { m_recording.reset(); }
-
-    void photoSettingsComeFromWorkersIni_data()
-    {
-        QTest::addColumn<QByteArray>("ini");
-        QTest::addColumn<bool>("show");
-        QTest::addColumn<QString>("path");
-        QTest::newRow("set") << QByteArray("[photo]\nPHOTOSHOW=1\nPhotoPath=\\\\srv\\Backups\\All_Photos\\\n") << true
-                             << "\\\\srv\\Backups\\All_Photos\\";
-        QTest::newRow("text that is not a number is off") << QByteArray("[Photo]\nPhotoShow=yes\n") << false << TJoinForm::DefaultPhotoPath;
-        QTest::newRow("missing section") << QByteArray("[Database]\n") << false << TJoinForm::DefaultPhotoPath;
-    }
-    void photoSettingsComeFromWorkersIni()
-    {
-        QFETCH(QByteArray, ini);
-        QFETCH(bool, show);
-        QFETCH(QString, path);
-        const QString file = this->path(QStringLiteral("Workers.ini"));
-        QFile f(file);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(ini);
-        f.close();
-        TJoinForm form(nullptr, file);
-        QCOMPARE(form.PhotoShow, show);
-        QCOMPARE(form.PhotoPath, path);
-        QVERIFY(form.PhotoPath.endsWith(QLatin1String("Backups\\All_Photos\\")));
-    }
 
     void savesUnderTheChosenNameWithTheDialogsSettings()
     {
@@ -108,7 +81,7 @@ private slots:
         const QString file = path(QStringLiteral("chosen.xls"));
         FileDialog::setNextFileName(file);
         q.setName(QStringLiteral("NotCheckedQ"));
-        m_form->ExportToExcel(q, QStringLiteral("List Of Employees"));
+        ExportAction::ExportToExcel(q, QStringLiteral("List Of Employees"), nullptr);
 
         const FileDialog::Request asked = FileDialog::lastRequest();
         QCOMPARE(asked.caption, QStringLiteral("Save Excel File As"));
@@ -134,7 +107,7 @@ private slots:
         Query &q = dataset(3);
         const QStringList before = filesIn(m_dir.path());
         FileDialog::setNextFileName(QString());
-        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("Save Excel File As"));
         QCOMPARE(filesIn(m_dir.path()), before);
         QVERIFY(m_recording->texts.isEmpty());
@@ -144,7 +117,7 @@ private slots:
     {
         Query &q = dataset(1);
         FileDialog::setNextFileName(path(QStringLiteral("typed")));
-        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QVERIFY(QFile::exists(path(QStringLiteral("typed.xls"))));
         QVERIFY(!QFile::exists(path(QStringLiteral("typed"))));
     }
@@ -154,19 +127,18 @@ private slots:
         const QString file = path(QStringLiteral("again.xls"));
         Query &q = dataset(2);
         FileDialog::setNextFileName(file);
-        m_form->ExportToExcel(q, QStringLiteral("Dispute Case"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
         Query &bigger = dataset(5);
         FileDialog::setNextFileName(file);
-        m_form->ExportToExcel(bigger, QStringLiteral("Dispute Case"));
+        ExportAction::ExportToExcel(bigger, QStringLiteral("Dispute Case"), nullptr);
         QVERIFY(m_recording->texts.isEmpty()); // no confirmation either
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(file)).value("nrows").toInt(), 6);
     }
 
     void refusalsComeBeforeTheDialog_data()
     {
-        QTest::addColumn<int>("records"); // -1: no dataset, -2: dataset closed
+        QTest::addColumn<int>("records"); // -2: dataset closed
         QTest::addColumn<QString>("message");
-        QTest::newRow("no dataset") << -1 << "No dataset is connected";
         QTest::newRow("dataset not open") << -2 << "Dataset is not active";
         QTest::newRow("more records than the sheet's rows")
             << 65536 << "The maximum number of rows (65535) has been reached";
@@ -176,14 +148,10 @@ private slots:
         QFETCH(int, records);
         QFETCH(QString, message);
         const QStringList before = filesIn(m_dir.path());
-        if (records == -1) {
-            m_form->ExportToExcel(nullptr, QStringLiteral("List Of Projects"));
-        } else {
-            Query &q = dataset(records == -2 ? 1 : records);
-            if (records == -2)
-                q.close();
-            m_form->ExportToExcel(q, QStringLiteral("List Of Projects"));
-        }
+        Query &q = dataset(records == -2 ? 1 : records);
+        if (records == -2)
+            q.close();
+        ExportAction::ExportToExcel(q, QStringLiteral("List Of Projects"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
         QCOMPARE(m_recording->texts.first(), message);
@@ -196,7 +164,7 @@ private slots:
         Query &q = dataset(3);
         const QString bad = path(QStringLiteral("missing folder/list.xls"));
         FileDialog::setNextFileName(bad);
-        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
         QVERIFY2(
@@ -207,7 +175,7 @@ private slots:
 
         const QString good = path(QStringLiteral("after failure.xls"));
         FileDialog::setNextFileName(good);
-        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(good)).value("nrows").toInt(), 4);
     }
@@ -222,7 +190,7 @@ private slots:
             if (const QCursor *c = QGuiApplication::overrideCursor())
                 shapeWhileWriting = c->shape();
         });
-        m_form->ExportToExcel(q, QStringLiteral("Invoice Details"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(shapeWhileWriting, int(Qt::WaitCursor));
         QVERIFY(!QGuiApplication::overrideCursor());
         QVERIFY(m_recording->texts.isEmpty());

@@ -3,8 +3,12 @@
 #include "AboutApplicationForm.h"
 #include "CategoryPanel.h"
 #include "DataModule1.h"
+#include "Dialogs.h"
 #include "MainForm.h"
 #include "Messages.h"
+#include "ModuleTable.h"
+#include "Roles.h"
+#include "Session.h"
 #include "ShellFixtures.h"
 #include "TestDb.h"
 
@@ -24,7 +28,6 @@
 #include <QSignalSpy>
 #include <QTest>
 #include <optional>
-#include <QTimer>
 #include <QToolButton>
 
 namespace {
@@ -67,16 +70,53 @@ QColor colourOf(QBarSeries *series)
     return series->barSets().isEmpty() ? QColor() : series->barSets().first()->color();
 }
 
-// A module window that closes itself as soon as it runs modally.
-QDialog *selfClosingDialog(QWidget *parent, int *created)
+// The seven function buttons as the program lays them out; only the named ones get a window
+// (a plain dialog), the others stay without one.
+ModuleTable table(const QStringList &withWindow = AllButtons)
 {
-    ++*created;
-    auto *d = new QDialog(parent);
-    QTimer::singleShot(0, d, [d] {
-        QVERIFY(QApplication::activeModalWidget() == d);
-        d->reject();
-    });
-    return d;
+    ModuleTable t;
+    t.addCategory(QStringLiteral("CategoryPanel5"), QStringLiteral("Projects"));
+    t.addCategory(QStringLiteral("CategoryPanel1"), QStringLiteral("Attendance"));
+    t.addCategory(QStringLiteral("CategoryPanel4"), QStringLiteral("Invoices"));
+    const struct
+    {
+        const char *category;
+        int order;
+        const char *name, *caption;
+        QString role;
+    } rows[] = {{"Projects", 10, "btn_Func_ClientsManagement", "Clients Management", Roles::ClientsMgt},
+                {"Projects", 20, "btn_Func_ProjectsManagement", "Projects Management", Roles::ProjectMgt},
+                {"Projects", 30, "btn_Func_ProjectsRates", "Projects Rates", Roles::ProjectRate},
+                {"Attendance", 30, "btn_Func_ClientAttendanceChecker", "Client Attendance Checker",
+                 Roles::ClientAttChecker},
+                {"Attendance", 10, "btn_Func_ClientAttendance", "Client Attendance", Roles::ClientAttCreater},
+                {"Attendance", 20, "btn_Func_DisputeManagement", "Dispute Management", Roles::DisputeMgt},
+                {"Invoices", 10, "btn_Func_InvoiceDetails", "Invoice Details", Roles::InvoiceDetails}};
+    for (const auto &r : rows) {
+        ModuleWindow w{QLatin1String(r.category), r.order, QLatin1String(r.name), QLatin1String(r.caption), r.role, {}};
+        if (withWindow.contains(w.objectName))
+            w.factory = [](QWidget *p, Session &) { return new QDialog(p); };
+        t.add(w);
+    }
+    return t;
+}
+
+// A main window over a test database, its clock fixed.
+struct Shell
+{
+    Shell(TDataModule1 &dm, const QStringList &args, const ModuleTable &modules = table(),
+          const QDate &today = QDate(2024, 4, 20))
+        : clock(today), session(dm, clock), form(session, modules, args)
+    {
+    }
+    TestClock clock;
+    Session session;
+    TMainForm form;
+};
+
+QPushButton *button(const TMainForm &form, const char *name)
+{
+    return form.findChild<QPushButton *>(QLatin1String(name));
 }
 } // namespace
 
@@ -95,12 +135,6 @@ class TestShellMainForm : public QObject
     Q_OBJECT
 
     std::optional<MessageRecording> m_recording;
-
-    void registerAll(TMainForm &form)
-    {
-        for (const QString &name : AllButtons)
-            form.registerModule(form.findChild<QPushButton *>(name), [](QWidget *p) { return new QDialog(p); });
-    }
 
     // Shows the window and waits for the first activation's login.
     static bool showAndLogin(TMainForm &form)
@@ -157,9 +191,8 @@ private slots:
         TestDb::Fresh db(QStringLiteral("SQLite"));
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), roles);
         TDataModule1 &dm = db.dataModule();
-        TMainForm form(args);
-        form.setDataModule(&dm);
-        registerAll(form);
+        Shell shell(dm, args);
+        TMainForm &form = shell.form;
         QVERIFY(enabledButtons(form).isEmpty());
         QVERIFY(showAndLogin(form));
 
@@ -186,14 +219,11 @@ private slots:
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {"Login_Tallimar", "ClientsMgt", "DisputeMgt"});
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
-        form.registerModule(form.btn_Func_DisputeManagement, [](QWidget *p) { return new QDialog(p); });
+        Shell shell(db.dataModule(), {QStringLiteral("u1")}, table({QStringLiteral("btn_Func_DisputeManagement")}));
+        TMainForm &form = shell.form;
         QVERIFY(showAndLogin(form));
+        // ClientsMgt is held, but no window stands behind its button.
         QCOMPARE(enabledButtons(form), QStringList{QStringLiteral("btn_Func_DisputeManagement")});
-        // Wired after the login (windows landing later): enabled at once.
-        form.registerModule(form.btn_Func_ClientsManagement, [](QWidget *p) { return new QDialog(p); });
-        QCOMPARE(enabledButtons(form), (QStringList{"btn_Func_ClientsManagement", "btn_Func_DisputeManagement"}));
     }
 
     void unreachableDatabaseAtLogin()
@@ -205,9 +235,8 @@ private slots:
         f.write("[Database]\nEngine=SQLite\nCatalog=missing/none.db\n");
         f.close();
         TDataModule1 dm(ini);
-        TMainForm form({QStringLiteral("demo"), QStringLiteral("pw")});
-        form.setDataModule(&dm);
-        registerAll(form);
+        Shell shell(dm, {QStringLiteral("demo"), QStringLiteral("pw")});
+        TMainForm &form = shell.form;
         QVERIFY(showAndLogin(form));
         QCOMPARE(m_recording->texts.size(), 1);
         QVERIFY(!m_recording->texts.first().contains(QStringLiteral("Permission")));
@@ -222,7 +251,9 @@ private slots:
 
     void accordion()
     {
-        TMainForm form;
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Shell shell(db.dataModule(), {});
+        TMainForm &form = shell.form;
         const QList<TCategoryPanel *> panels = form.pnl_Functions->panels();
         QCOMPARE(panels.size(), 3);
         QStringList captions;
@@ -231,22 +262,31 @@ private slots:
             QVERIFY(p->isCollapsed());
         }
         QCOMPARE(captions, (QStringList{"Projects", "Attendance", "Invoices"}));
-        QCOMPARE(panels[0], form.CategoryPanel5);
-        QCOMPARE(panels[1], form.CategoryPanel1);
-        QCOMPARE(panels[2], form.CategoryPanel4);
+        QCOMPARE(panels[0]->objectName(), QStringLiteral("CategoryPanel5"));
+        QCOMPARE(panels[1]->objectName(), QStringLiteral("CategoryPanel1"));
+        QCOMPARE(panels[2]->objectName(), QStringLiteral("CategoryPanel4"));
+        // Buttons in the table's order within their category, whatever the order of registration.
+        QStringList attendance;
+        for (QPushButton *b : panels[1]->findChildren<QPushButton *>())
+            attendance << b->objectName();
+        QCOMPARE(attendance, (QStringList{"btn_Func_ClientAttendance", "btn_Func_DisputeManagement",
+                                          "btn_Func_ClientAttendanceChecker"}));
+        QCOMPARE(button(form, "btn_Func_ProjectsRates")->text(), QStringLiteral("Projects Rates"));
         form.show();
 
-        QTest::mouseClick(form.CategoryPanel5->header(), Qt::LeftButton);
-        QVERIFY(!form.CategoryPanel5->isCollapsed());
-        QVERIFY(form.btn_Func_ProjectsRates->isVisible());
-        QTest::mouseClick(form.CategoryPanel1->header(), Qt::LeftButton);
-        QVERIFY(form.CategoryPanel5->isCollapsed());
-        QVERIFY(!form.CategoryPanel1->isCollapsed());
-        QVERIFY(!form.btn_Func_ProjectsRates->isVisible());
-        QVERIFY(form.btn_Func_ClientAttendanceChecker->isVisible());
-        QVERIFY(form.CategoryPanel4->isCollapsed());
+        TCategoryPanel *projects = form.categoryPanel(QStringLiteral("Projects"));
+        TCategoryPanel *attendancePanel = form.categoryPanel(QStringLiteral("Attendance"));
+        QTest::mouseClick(projects->header(), Qt::LeftButton);
+        QVERIFY(!projects->isCollapsed());
+        QVERIFY(button(form, "btn_Func_ProjectsRates")->isVisible());
+        QTest::mouseClick(attendancePanel->header(), Qt::LeftButton);
+        QVERIFY(projects->isCollapsed());
+        QVERIFY(!attendancePanel->isCollapsed());
+        QVERIFY(!button(form, "btn_Func_ProjectsRates")->isVisible());
+        QVERIFY(button(form, "btn_Func_ClientAttendanceChecker")->isVisible());
+        QVERIFY(form.categoryPanel(QStringLiteral("Invoices"))->isCollapsed());
         // Closing the open one leaves all closed.
-        QTest::mouseClick(form.CategoryPanel1->header(), Qt::LeftButton);
+        QTest::mouseClick(attendancePanel->header(), Qt::LeftButton);
         for (TCategoryPanel *p : panels)
             QVERIFY(p->isCollapsed());
     }
@@ -267,9 +307,8 @@ private slots:
         QFETCH(QDate, picked);
         TestDb::Fresh db(QStringLiteral("SQLite"));
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
-        form.setToday([today] { return today; });
+        Shell shell(db.dataModule(), {QStringLiteral("u1")}, table(), today);
+        TMainForm &form = shell.form;
         form.FormActivate();
         QCOMPARE(form.dtp_Cycle->date().year(), picked.year());
         QCOMPARE(form.dtp_Cycle->date().month(), picked.month());
@@ -284,9 +323,8 @@ private slots:
         TestDb::Fresh db(QStringLiteral("SQLite"));
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
         ShellFixtures::addRows(db.connection(), {QStringLiteral("own 2025-01-02 P 8 0 0")});
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
-        form.setToday([] { return QDate(2025, 1, 10); });
+        Shell shell(db.dataModule(), {QStringLiteral("u1")}, table(), QDate(2025, 1, 10));
+        TMainForm &form = shell.form;
         QVERIFY(showAndLogin(form));
         QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("12/2024"));
         QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("0"));
@@ -344,10 +382,9 @@ private slots:
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
         ShellFixtures::addRows(db.connection(), rows);
         QRandomGenerator random(7);
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
+        Shell shell(db.dataModule(), {QStringLiteral("u1")});
+        TMainForm &form = shell.form;
         form.setRandomGenerator(&random);
-        form.setToday([] { return QDate(2024, 4, 20); });
         QVERIFY(showAndLogin(form));
         QVERIFY(m_recording->texts.isEmpty());
 
@@ -373,10 +410,9 @@ private slots:
         ShellFixtures::addRows(db.connection(),
                                {"own 2024-03-04 P 8 0 0", "own 2024-02-05 P 5 0 0", "client 2024-02-05 P 5 0 0"});
         QRandomGenerator random(11);
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
+        Shell shell(db.dataModule(), {QStringLiteral("u1")});
+        TMainForm &form = shell.form;
         form.setRandomGenerator(&random);
-        form.setToday([] { return QDate(2024, 4, 20); });
         QVERIFY(showAndLogin(form));
         const QColor before = colourOf(form.Series_HoursDeployed);
         QCOMPARE(categoriesOf(form.Series_HoursDeployed), QStringList{"04/03/2024"});
@@ -414,35 +450,51 @@ private slots:
         TestDb::Fresh db(QStringLiteral("SQLite"));
         ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {"Login_Tallimar", "ClientsMgt", "InvoiceDetails"});
         ShellFixtures::addRows(db.connection(), {"own 2024-03-04 P 8 0 0", "own 2024-02-05 P 5 0 0"});
-        TMainForm form({QStringLiteral("u1")});
-        form.setDataModule(&db.dataModule());
-        form.setToday([] { return QDate(2024, 4, 20); });
         int created = 0;
         QList<QPointer<QWidget>> windows;
-        form.registerModule(form.btn_Func_ClientsManagement, [&](QWidget *p) {
-            QDialog *d = selfClosingDialog(p, &created);
+        ModuleTable modules = table({});
+        ModuleWindow clients = modules.windowsOf(QStringLiteral("Projects")).first();
+        clients.factory = [&](QWidget *p, Session &) {
+            ++created;
+            auto *d = new QDialog(p);
             windows << d;
             return d;
-        });
+        };
+        ModuleWindow invoices = modules.windowsOf(QStringLiteral("Invoices")).first();
         // A window that is not a dialog runs modally too.
-        form.registerModule(form.btn_Func_InvoiceDetails, [&](QWidget *p) {
-            auto *w = new QWidget(p);
+        invoices.factory = [&](QWidget *p, Session &) {
             ++created;
-            QTimer::singleShot(0, w, [w] {
-                QCOMPARE(w->windowModality(), Qt::ApplicationModal);
-                w->close();
-            });
+            auto *w = new QWidget(p);
             windows << w;
             return w;
+        };
+        ModuleTable withWindows;
+        for (const ModuleCategory &c : modules.categories())
+            withWindows.addCategory(c.objectName, c.caption);
+        withWindows.add(clients);
+        withWindows.add(invoices);
+        Shell shell(db.dataModule(), {QStringLiteral("u1")}, withWindows);
+        TMainForm &form = shell.form;
+        // Each window is run modally and closed at once; the main window is blocked meanwhile.
+        QStringList modal;
+        Dialogs::setAnswerer([&](QWidget &w) {
+            modal << QString::fromLatin1(w.metaObject()->className());
+            [&] {
+                QCOMPARE(form.moduleWindow(), &w);
+                QVERIFY(w.isWindow());
+            }();
+            return 0;
         });
         QVERIFY(showAndLogin(form));
         form.dtp_Cycle->setDate(QDate(2024, 2, 1));
         QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
 
-        QTest::mouseClick(form.btn_Func_ClientsManagement, Qt::LeftButton);
-        QTest::mouseClick(form.btn_Func_ClientsManagement, Qt::LeftButton);
-        QTest::mouseClick(form.btn_Func_InvoiceDetails, Qt::LeftButton);
+        QTest::mouseClick(button(form, "btn_Func_ClientsManagement"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "btn_Func_ClientsManagement"), Qt::LeftButton);
+        QTest::mouseClick(button(form, "btn_Func_InvoiceDetails"), Qt::LeftButton);
+        Dialogs::setAnswerer({});
         QCOMPARE(created, 3); // a fresh window at each click
+        QCOMPARE(modal, (QStringList{"QDialog", "QDialog", "QWidget"}));
         QVERIFY(!form.moduleWindow());
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<QWidget> &w : windows)
@@ -455,7 +507,9 @@ private slots:
 
     void menus()
     {
-        TMainForm form;
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Shell shell(db.dataModule(), {});
+        TMainForm &form = shell.form;
         QCOMPARE(form.windowTitle(), QStringLiteral("Velconi, a module of Orvessa System"));
         QCOMPARE(form.File1->title(), QStringLiteral("File"));
         QCOMPARE(form.Help1->title(), QStringLiteral("Help"));
@@ -478,19 +532,23 @@ private slots:
         QVERIFY(TMainForm::helpDeskUrl(QStringLiteral("/a\"b\"")).endsWith(QStringLiteral("/a%22b%22")));
 
         bool seen = false;
-        QTimer::singleShot(0, [&seen] {
-            auto *about = qobject_cast<TAboutApplicationForm *>(QApplication::activeModalWidget());
-            QVERIFY(about);
-            QCOMPARE(about->windowTitle(), QStringLiteral("About Tallima"));
-            QCOMPARE(about->lbl_ProductName->text(), QStringLiteral("Tallimar, a module of Orvessa System"));
-            QVERIFY(about->lbl_Version->text().startsWith(
-                QStringLiteral("Version %1 - Last Updated on ").arg(TDataModule1::GetAppVersionStr())));
-            QVERIFY(about->OKButton->isDefault());
-            seen = true;
-            QTest::mouseClick(about->OKButton, Qt::LeftButton);
+        Dialogs::setAnswerer([&seen](QWidget &w) {
+            auto *about = qobject_cast<TAboutApplicationForm *>(&w);
+            if (!about)
+                return 0;
+            [&] {
+                QCOMPARE(about->windowTitle(), QStringLiteral("About Tallima"));
+                QCOMPARE(about->lbl_ProductName->text(), QStringLiteral("Tallimar, a module of Orvessa System"));
+                QVERIFY(about->lbl_Version->text().startsWith(
+                    QStringLiteral("Version %1 - Last Updated on ").arg(TDataModule1::GetAppVersionStr())));
+                QVERIFY(about->OKButton->isDefault());
+                seen = true;
+            }();
+            return 1;
         });
         form.show();
         form.About1->trigger();
+        Dialogs::setAnswerer({});
         QVERIFY(seen);
         form.Exit1->trigger();
         QVERIFY(!form.isVisible());

@@ -6,7 +6,11 @@
 #include "FetchingDataForm.h"
 #include "Messages.h"
 #include "Query.h"
+#include "DbError.h"
+#include "Dialogs.h"
+#include "QueryTableModel.h"
 #include "ScreenServices.h"
+#include "Session.h"
 #include "TestDb.h"
 #include "Themes.h"
 
@@ -17,7 +21,7 @@
 #include <QStyle>
 #include <QTest>
 #include <optional>
-#include <QTimer>
+#include <QAbstractItemModelTester>
 
 class TestShellServices : public QObject
 {
@@ -58,18 +62,19 @@ private slots:
                 QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"),
                 {cycleRow.value(0).isNull() ? QVariant(QMetaType::fromType<int>()) : cycleRow.value(0),
                  cycleRow.value(1)});
-        TDataModule1 &dm = db.dataModule();
-        const std::optional<QDate> got = GetActiveCycle(nullptr, &dm);
+        Session session(db.dataModule());
         if (expected.isValid()) {
-            QVERIFY(got.has_value());
-            QCOMPARE(*got, expected);
-            QVERIFY(m_recording->texts.isEmpty());
+            QCOMPARE(GetActiveCycle(session), expected);
             // Read once per run: a later change of the table does not move windows opened afterwards.
             TestDb::exec(db.connection(), QStringLiteral("Update PayrollActiveCycle Set Cycle_Month = 7"));
-            QCOMPARE(GetActiveCycle(nullptr, &dm).value_or(QDate()), expected);
+            QCOMPARE(GetActiveCycle(session), expected);
         } else {
-            QVERIFY(!got.has_value());
-            QCOMPARE(m_recording->texts, QStringList{QStringLiteral("Invalid argument to date encode")});
+            QVERIFY_THROWS_EXCEPTION(DbError, GetActiveCycle(session));
+            try {
+                GetActiveCycle(session);
+            } catch (const DbError &e) {
+                QCOMPARE(e.message(), QStringLiteral("Invalid argument to date encode"));
+            }
         }
     }
 
@@ -82,9 +87,80 @@ private slots:
         f.write("[Database]\nEngine=SQLite\nCatalog=missing/none.db\n");
         f.close();
         TDataModule1 dm(ini);
-        QVERIFY(!GetActiveCycle(nullptr, &dm).has_value());
-        QCOMPARE(m_recording->texts.size(), 1);
-        QVERIFY(!m_recording->texts.first().isEmpty());
+        Session session(dm);
+        QVERIFY_THROWS_EXCEPTION(DbError, GetActiveCycle(session));
+    }
+
+    // A failing action shows one message in the window's words and leaves no busy window; the
+    // same for a failure inside a pass that holds the busy window, which stays up afterwards.
+    void windowAction()
+    {
+        QWidget owner;
+        owner.show();
+        SandGlass busy(&owner);
+        QVERIFY(runWindowAction(&owner, &busy, [] {}));
+        QVERIFY(!runWindowAction(&owner, &busy, [] { throw DbError(QStringLiteral("gone")); },
+                                 [](const DbError &e) { return QStringLiteral("Somthing went wrong!, ") + e.message(); }));
+        QCOMPARE(m_recording->texts, QStringList{"Somthing went wrong!, gone"});
+        QVERIFY(!busy.isShown());
+        busy.ShowSandGlass();
+        bool shownDuringMessage = true;
+        Messages::setRecorder([&](Messages::Kind, const QString &) {
+            shownDuringMessage = busy.isShown();
+            return true;
+        });
+        QVERIFY(!runWindowAction(&owner, &busy, [] { throw DbError(QStringLiteral("one worker")); }));
+        QVERIFY(!shownDuringMessage);
+        QVERIFY(busy.isShown());
+        busy.HideSandGlass();
+    }
+
+    // An activation failure is shown once per opening, also when the message box re-activates
+    // the window while it is shown.
+    void activationFailureShownOnce()
+    {
+        QWidget owner;
+        ActivationGuard guard;
+        int runs = 0;
+        Messages::setRecorder([&](Messages::Kind, const QString &) {
+            guard.run(&owner, [&] { ++runs; }); // the box closing re-activates the window
+            return true;
+        });
+        QVERIFY(!guard.run(&owner, [&] {
+            ++runs;
+            throw DbError(QStringLiteral("Invalid argument to date encode"));
+        }));
+        QVERIFY(!guard.run(&owner, [&] { ++runs; }));
+        QCOMPARE(runs, 1);
+        QVERIFY(guard.failed());
+    }
+
+    void queryModel()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Query q(db.connection(), QStringLiteral("Select 'Normal Hours' As Col01, 8 As \"01\", 1 As Flag Union All "
+                                                "Select 'Overtime Hours', 2, 0"));
+        QueryTableModel model(q, {{QStringLiteral("01"), QStringLiteral("Day 1"), {}},
+                                  {QStringLiteral("Missing"), QStringLiteral("Gone"), {}}});
+        QAbstractItemModelTester tester(&model, QAbstractItemModelTester::FailureReportingMode::QtTest);
+        model.setRowTitleField(QStringLiteral("Col01"));
+        model.setRowColour([](const Query &query, int row) {
+            return query.valueAt(row, query.fieldIndex(QStringLiteral("Flag"))).toInt() ? QColor(Qt::green) : QColor();
+        });
+        QCOMPARE(model.rowCount(), 0);
+        QCOMPARE(model.headerData(0, Qt::Horizontal).toString(), QStringLiteral("Day 1"));
+        q.open();
+        model.reload();
+        QCOMPARE(model.rowCount(), 2);
+        QCOMPARE(model.headerData(1, Qt::Vertical).toString(), QStringLiteral("Overtime Hours"));
+        QCOMPARE(model.index(1, 0).data().toString(), QStringLiteral("2"));
+        QCOMPARE(model.index(0, 1).data().toString(), QString()); // a field the query lacks
+        QCOMPARE(model.index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::green));
+        QVERIFY(!model.index(1, 0).data(Qt::BackgroundRole).isValid());
+        QCOMPARE(model.value(0, QStringLiteral("Flag")).toInt(), 1);
+        q.close();
+        model.reload();
+        QCOMPARE(model.rowCount(), 0);
     }
 
     void sandGlass()
@@ -160,12 +236,12 @@ private slots:
         ds.defineField(checked);
 
         // Empty grid: no popup at all.
-        ds.setParam(0, 99);
+        ds.setParam(QStringLiteral("Ref"), 99);
         ds.open();
         QVERIFY(!TAuditForm::create(ds));
         QVERIFY(!TAuditForm::AuditForm1Click(ds));
 
-        ds.setParam(0, 1);
+        ds.setParam(QStringLiteral("Ref"), 1);
         ds.open();
         auto form = TAuditForm::create(ds);
         QVERIFY(form);
@@ -187,13 +263,17 @@ private slots:
 
         // Shown modally; "Close" ends it with the Cancel result.
         int result = -1;
-        QTimer::singleShot(0, [&result] {
-            auto *popup = qobject_cast<TAuditForm *>(QApplication::activeModalWidget());
-            QVERIFY(popup);
+        Dialogs::setAnswerer([&result](QWidget &w) {
+            auto *popup = qobject_cast<TAuditForm *>(&w);
+            if (!popup)
+                return -1;
+            popup->show();
             connect(popup, &QDialog::finished, [&result](int r) { result = r; });
             QTest::mouseClick(popup->btn_Close, Qt::LeftButton);
+            return popup->result();
         });
         QVERIFY(TAuditForm::AuditForm1Click(ds));
+        Dialogs::setAnswerer({});
         QCOMPARE(result, int(QDialog::Rejected));
     }
 

@@ -38,22 +38,6 @@ namespace {
 
 const QString HelpDeskHost = QStringLiteral("https://helpdesk.orvessa.com");
 
-// Closes a local loop when a non-dialog module window is closed or hidden.
-class CloseWatcher : public QObject
-{
-public:
-    explicit CloseWatcher(QEventLoop &loop) : m_loop(loop) {}
-    bool eventFilter(QObject *, QEvent *e) override
-    {
-        if (e->type() == QEvent::Close || e->type() == QEvent::Hide)
-            m_loop.quit();
-        return false;
-    }
-
-private:
-    QEventLoop &m_loop;
-};
-
 struct AxisSteps
 {
     qreal max;
@@ -499,18 +483,7 @@ void TMainForm::openWindow(const ModuleFactory &factory, bool centreOnForm)
         w->adjustSize();
         w->move(mapToGlobal(rect().center()) - w->rect().center());
     }
-    if (auto *dialog = qobject_cast<QDialog *>(w)) {
-        Dialogs::exec(*dialog);
-    } else {
-        QEventLoop loop;
-        CloseWatcher watcher(loop);
-        w->setWindowModality(Qt::ApplicationModal);
-        w->installEventFilter(&watcher);
-        w->show();
-        loop.exec(QEventLoop::DialogExec);
-        if (m_moduleWindow)
-            w->removeEventFilter(&watcher);
-    }
+    Dialogs::exec(*w);
     // Released once its pending events are handled; nothing of it survives to the next click.
     if (m_moduleWindow)
         m_moduleWindow->deleteLater();

@@ -1,6 +1,9 @@
 #pragma once
 
-// Answers every message box of the program while it lives, keeping what was shown.
+// Answers every message box of the program while it lives, keeping what was shown. Any other
+// modal (a save dialog or a dialog that the test did not answer in advance) ends the test run
+// at once instead of waiting for a person.
+#include "Dialogs.h"
 #include "Messages.h"
 
 #include <QList>
@@ -16,8 +19,14 @@ public:
             texts << text;
             return answer;
         });
+        Dialogs::setUnansweredHandler(
+            [](const QString &what) { qFatal("The test left a %s unanswered", qPrintable(what)); });
     }
-    ~MessageRecording() { Messages::setRecorder({}); }
+    ~MessageRecording()
+    {
+        Messages::setRecorder({});
+        Dialogs::setUnansweredHandler({});
+    }
     MessageRecording(const MessageRecording &) = delete;
     MessageRecording &operator=(const MessageRecording &) = delete;
 
