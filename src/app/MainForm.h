@@ -126,6 +126,7 @@ private:
                              QLabel *&value, const QString &valueName, QChartView *&view, const QString &viewName,
                              QBarSeries *&series, const QString &seriesName);
     void fillChart(QChartView *view, QBarSeries *series, const DashboardSeries &data);
+    static QLabel *boldLabel(const QString &text, const QString &name, QWidget *parent, qreal scale = 1.0);
     void updateButtons();
     void openWindow(const ModuleFactory &factory, bool centreOnForm = true);
     void setPickerDefault();
