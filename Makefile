@@ -3,7 +3,7 @@ JOBS ?= 2
 RUN_BUILD := build
 TEST_BUILD := build-test
 
-.PHONY: run test deps build build-test bench clean
+.PHONY: run test deps build build-test bench format clean
 
 deps:
 	./tools/install-deps.sh
@@ -20,7 +20,11 @@ build-test: deps
 	cmake --build $(TEST_BUILD) -j $(JOBS)
 
 test: build-test
+	./tools/check-format.sh
 	./tests/run-tests.sh $(TEST_BUILD)
+
+format:
+	git ls-files '*.cpp' '*.h' | xargs clang-format -i --style=file
 
 bench: deps
 	cmake -S . -B $(RUN_BUILD) -G Ninja -DCMAKE_BUILD_TYPE=Release -DTALLIMAR_TESTS=OFF -DTALLIMAR_BENCH=ON

@@ -1,11 +1,11 @@
 #!/usr/bin/env bash
 # Installs the Debian packages the build, the tests and `make run` need, when missing.
 set -euo pipefail
-PKGS=(cmake g++ ninja-build make
+PKGS=(cmake g++ ninja-build make clang-format git
       qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev qt6-qpa-plugins libgl1-mesa-dev
       libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc tdsodbc unixodbc
       postgresql python3 python3-xlrd
-      xvfb xauth imagemagick fonts-dejavu-core)
+      xvfb xauth imagemagick openbox xdotool fonts-dejavu-core)
 missing=()
 for p in "${PKGS[@]}"; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q 'install ok installed' || missing+=("$p")
