@@ -3,8 +3,8 @@
 #include "ExportError.h"
 #include "SheetExporter.h"
 #include "TestDb.h"
-#include "XlsFormats.h"
 #include "XlrdReader.h"
+#include "XlsFormats.h"
 
 #include <QBuffer>
 #include <QDir>
@@ -295,14 +295,19 @@ private slots:
         QTest::newRow("Arabic name") << arabic << arabic;
         QTest::newRow("mixed scripts") << QStringLiteral("Ali علي 42 é") << QStringLiteral("Ali علي 42 é");
         QTest::newRow("Latin-1 accents") << QStringLiteral("Zoë Müller") << QStringLiteral("Zoë Müller");
-        const QString full(TSheetExporter::MaxCellText, QLatin1Char('a'));
+        // The cell's limit written out, so that a wrong limit in the writer shows.
+        const QString full(32767, QLatin1Char('a'));
         QTest::newRow("32,767 characters stay whole") << full << full;
         QTest::newRow("32,768 characters end in ...")
-            << full + QLatin1Char('b')
-            << QString(TSheetExporter::MaxCellText - 3, QLatin1Char('a')) + QStringLiteral("...");
+            << full + QLatin1Char('b') << QString(32764, QLatin1Char('a')) + QStringLiteral("...");
         const QString arabicLong = QString(40000, QChar(0x0645));
         QTest::newRow("a long Arabic text is cut too")
-            << arabicLong << QString(TSheetExporter::MaxCellText - 3, QChar(0x0645)) + QStringLiteral("...");
+            << arabicLong << QString(32764, QChar(0x0645)) + QStringLiteral("...");
+        // A character outside the BMP that straddles the cut goes whole, not half of it.
+        const QString emoji = QString(QChar(0xD83D)) + QChar(0xDE00);
+        QTest::newRow("the cut keeps a surrogate pair whole")
+            << QString(32763, QLatin1Char('a')) + emoji + QStringLiteral(" and more")
+            << QString(32763, QLatin1Char('a')) + QStringLiteral("...");
     }
     void textSurvivesWholeOrCut()
     {

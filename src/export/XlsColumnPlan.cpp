@@ -1,0 +1,267 @@
+#include "XlsColumnPlan.h"
+#include "Connection.h"
+#include "SheetExporter.h"
+#include "XlsFormats.h"
+
+#include <QHash>
+#include <charconv>
+#include <cmath>
+
+namespace Xls {
+
+namespace {
+
+// 1899-12-30 is day 0 of the sheet's calendar; 1900-03-01 is the first day it counts right.
+constexpr qint64 SerialEpochJulian = 2415019;
+constexpr double FirstReliableSerial = 61;
+constexpr double LastSerial = 2958465; // 9999-12-31
+
+int digitCount(double a)
+{
+    int n = 1;
+    while (a >= 10 && n < 400) {
+        a /= 10;
+        ++n;
+    }
+    return n;
+}
+
+} // namespace
+
+int CellFormats::formatIndex(const QString &code)
+{
+    static const QHash<QString, int> builtIn = {{QString(), 0},
+                                                {QStringLiteral("General"), 0},
+                                                {QStringLiteral("0"), 1},
+                                                {QStringLiteral("0.00"), 2},
+                                                {QStringLiteral("#,##0"), 3},
+                                                {QStringLiteral("#,##0.00"), 4},
+                                                {QStringLiteral("@"), 49}};
+    const auto b = builtIn.constFind(code);
+    if (b != builtIn.constEnd())
+        return b.value();
+    const int i = int(m_formats.indexOf(code));
+    if (i >= 0)
+        return FirstCustomFormat + i;
+    m_formats << code;
+    return FirstCustomFormat + int(m_formats.size()) - 1;
+}
+
+quint16 CellFormats::dataXf(const QString &code)
+{
+    const int format = formatIndex(code);
+    const int i = int(m_dataXfFormats.indexOf(format));
+    if (i >= 0)
+        return quint16(FirstDataXf + i);
+    m_dataXfFormats << format;
+    return quint16(FirstDataXf + m_dataXfFormats.size() - 1);
+}
+
+std::vector<Column> planColumns(const Query &q, const QLocale &locale, CellFormats &formats)
+{
+    std::vector<Column> columns;
+    const QList<int> fields = TSheetExporter::exportedFields(q);
+    for (int f : fields) {
+        const FieldDef &def = q.field(f);
+        Column c;
+        c.field = f;
+        c.kind = def.kind;
+        c.title = def.label();
+        switch (def.kind) {
+        case FieldKind::Text:
+            c.format = QStringLiteral("@");
+            break;
+        case FieldKind::Memo:
+            break;
+        case FieldKind::Integer:
+        case FieldKind::Float:
+        case FieldKind::Currency:
+        case FieldKind::LargeInt:
+        case FieldKind::AutoInc:
+            // 64-bit and auto-increment values go as their display text.
+            c.mode = def.kind == FieldKind::LargeInt || def.kind == FieldKind::AutoInc ? Mode::Display : Mode::Number;
+            if (!def.displayFormat.isEmpty())
+                c.format = def.displayFormat;
+            else if (def.kind == FieldKind::Currency)
+                c.format = XlsFormats::currency(locale);
+            break;
+        case FieldKind::Boolean:
+            c.mode = Mode::Display;
+            break;
+        case FieldKind::Date:
+        case FieldKind::Time:
+        case FieldKind::DateTime: {
+            c.mode = Mode::Serial;
+            QString qtFormat = def.displayFormat;
+            if (qtFormat.isEmpty()) {
+                if (def.kind == FieldKind::Date)
+                    qtFormat = locale.dateFormat(QLocale::ShortFormat);
+                else if (def.kind == FieldKind::Time)
+                    qtFormat = locale.timeFormat(QLocale::ShortFormat);
+                else
+                    qtFormat = locale.dateFormat(QLocale::ShortFormat) + QLatin1Char(' ') +
+                               locale.timeFormat(QLocale::ShortFormat);
+            }
+            c.format = XlsFormats::fromQtDateFormat(qtFormat);
+            // Longest month and weekday names of the language, late in the day.
+            c.serialChars =
+                int(locale.toString(QDateTime(QDate(2000, 9, 27), QTime(23, 59, 59, 999)), qtFormat).size());
+            break;
+        }
+        case FieldKind::Bytes:
+            break;
+        }
+        if (c.mode == Mode::Number && !c.format.isEmpty())
+            describeNumberFormat(c);
+        c.xf = formats.dataXf(c.format);
+        c.chars = int(std::ceil(c.title.size() * 1.1)); // the title is bold
+        columns.push_back(std::move(c));
+    }
+    return columns;
+}
+
+void describeNumberFormat(Column &c)
+{
+    c.fixedFormat = true;
+    const QString &f = c.format;
+    bool inQuote = false, afterPoint = false;
+    for (QChar ch : f) {
+        if (ch == QLatin1Char('"')) {
+            inQuote = !inQuote;
+            continue;
+        }
+        if (inQuote) {
+            ++c.formatExtra;
+            continue;
+        }
+        if (ch == QLatin1Char(';'))
+            break;
+        if (ch == QLatin1Char('.'))
+            afterPoint = true;
+        else if (ch == QLatin1Char(','))
+            c.grouped = true;
+        else if ((ch == QLatin1Char('0') || ch == QLatin1Char('#')) && afterPoint)
+            ++c.decimals;
+        else if (ch != QLatin1Char('0') && ch != QLatin1Char('#') && ch != QLatin1Char('\\'))
+            ++c.formatExtra;
+    }
+}
+
+double serialOf(const QVariant &v, FieldKind kind, bool *ok)
+{
+    *ok = true;
+    QDate date;
+    QTime time;
+    switch (v.typeId()) {
+    case QMetaType::QDateTime: {
+        const QDateTime &dt = *static_cast<const QDateTime *>(v.constData());
+        date = dt.date();
+        time = dt.time();
+        break;
+    }
+    case QMetaType::QDate:
+        date = v.toDate();
+        break;
+    case QMetaType::QTime:
+        time = v.toTime();
+        break;
+    default: {
+        const QDateTime dt = toDateTime(v);
+        date = dt.date();
+        time = dt.time();
+    }
+    }
+    double serial = 0;
+    if (kind != FieldKind::Time && date.isValid())
+        serial = double(date.toJulianDay() - SerialEpochJulian);
+    if (kind != FieldKind::Date && time.isValid())
+        serial += time.msecsSinceStartOfDay() / 86400000.0;
+    if (kind != FieldKind::Time && serial != 0 && (serial < FirstReliableSerial || serial >= LastSerial + 1))
+        *ok = false; // outside the sheet's calendar
+    return serial;
+}
+
+// Reads the usual types directly, without the general conversion machinery.
+double numberOf(const QVariant &v, bool *ok)
+{
+    *ok = true;
+    switch (v.typeId()) {
+    case QMetaType::Double:
+        return *static_cast<const double *>(v.constData());
+    case QMetaType::Int:
+        return *static_cast<const int *>(v.constData());
+    case QMetaType::LongLong:
+        return double(*static_cast<const qlonglong *>(v.constData()));
+    default:
+        return v.toDouble(ok);
+    }
+}
+
+QString textOf(const QVariant &v)
+{
+    if (v.typeId() == QMetaType::QString)
+        return TSheetExporter::fitText(*static_cast<const QString *>(v.constData()));
+    return TSheetExporter::fitText(v.toString());
+}
+
+Cell cellAt(const Query &q, const Column &c, int row)
+{
+    Cell cell;
+    const QVariant v = q.valueAt(row, c.field);
+    if (v.isNull())
+        return cell;
+    switch (c.mode) {
+    case Mode::Label:
+        cell.text = textOf(v);
+        break;
+    case Mode::Number: {
+        bool ok = false;
+        const double d = numberOf(v, &ok);
+        if (ok && std::isfinite(d)) {
+            cell.type = Cell::Number;
+            cell.number = d;
+            return cell;
+        }
+        cell.text = textOf(v);
+        break;
+    }
+    case Mode::Serial: {
+        bool ok = true;
+        const double serial = serialOf(v, c.kind, &ok);
+        if (ok) {
+            if (serial != 0) {
+                cell.type = Cell::Number;
+                cell.number = serial;
+            }
+            return cell;
+        }
+        cell.text = q.displayText(row, c.field);
+        break;
+    }
+    case Mode::Display:
+        cell.text = TSheetExporter::fitText(q.displayText(row, c.field));
+        break;
+    }
+    if (!cell.text.isEmpty())
+        cell.type = Cell::Label;
+    return cell;
+}
+
+int numberChars(const Column &c, double v)
+{
+    const double a = std::fabs(v);
+    const int sign = v < 0 ? 1 : 0;
+    if (c.mode == Mode::Serial)
+        return c.serialChars;
+    if (c.fixedFormat) {
+        const int digits = digitCount(std::floor(a));
+        return sign + digits + (c.grouped ? (digits - 1) / 3 : 0) + (c.decimals ? c.decimals + 1 : 0) + c.formatExtra;
+    }
+    if (a < 1e11 && v == std::floor(v))
+        return sign + digitCount(a);
+    char buf[32];
+    const auto r = std::to_chars(buf, buf + sizeof buf, v, std::chars_format::general, 10);
+    return qMin(int(r.ptr - buf), 11); // the General format shows at most 11 characters
+}
+
+} // namespace Xls
