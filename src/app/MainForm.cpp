@@ -127,53 +127,53 @@ TCategoryPanel *TMainForm::categoryPanel(const QString &caption) const
 
 void TMainForm::buildBody()
 {
-    Panel2 = new QWidget(pnl_Body);
-    Panel2->setObjectName(QStringLiteral("Panel2"));
-    Panel2->setAutoFillBackground(true);
-    Panel2->setBackgroundRole(QPalette::AlternateBase);
+    pnl_Heading = new QWidget(pnl_Body);
+    pnl_Heading->setObjectName(QStringLiteral("Panel2"));
+    pnl_Heading->setAutoFillBackground(true);
+    pnl_Heading->setBackgroundRole(QPalette::AlternateBase);
     lbl_PayrollRecordsLastYear_Title = boldLabel(QStringLiteral("Hours Deployed Vs. Billed"),
-                                                 QStringLiteral("lbl_PayrollRecordsLastYear_Title"), Panel2, 1.3);
-    Label18 = new QLabel(QStringLiteral("Select Invoiceing Cycle:"), Panel2);
-    Label18->setObjectName(QStringLiteral("Label18"));
-    dtp_Cycle = new CyclePicker(Panel2);
+                                                 QStringLiteral("lbl_PayrollRecordsLastYear_Title"), pnl_Heading, 1.3);
+    lbl_CycleCaption = new QLabel(QStringLiteral("Select Invoiceing Cycle:"), pnl_Heading);
+    lbl_CycleCaption->setObjectName(QStringLiteral("Label18"));
+    dtp_Cycle = new CyclePicker(pnl_Heading);
     dtp_Cycle->setObjectName(QStringLiteral("dtp_Cycle"));
     // 2000 to 2099: the range the suite shipped with ended in 2021, long past.
     dtp_Cycle->setDateRange(QDate(2000, 1, 1), QDate(2099, 12, 31));
     // Typed months take effect on Enter or leaving the field, not at each digit.
     dtp_Cycle->setKeyboardTracking(false);
     dtp_Cycle->setMinimumWidth(110);
-    Label18->setBuddy(dtp_Cycle);
+    lbl_CycleCaption->setBuddy(dtp_Cycle);
     connect(dtp_Cycle, &QDateEdit::dateChanged, this, [this] { dtp_CycleChange(); });
 
-    auto *head = new QHBoxLayout(Panel2);
+    auto *head = new QHBoxLayout(pnl_Heading);
     head->setContentsMargins(12, 8, 12, 8);
     head->setSpacing(10);
     head->addWidget(lbl_PayrollRecordsLastYear_Title);
     head->addStretch(1);
-    head->addWidget(Label18);
+    head->addWidget(lbl_CycleCaption);
     head->addWidget(dtp_Cycle);
 
     pnl_Charts = new QWidget(pnl_Body);
     pnl_Charts->setObjectName(QStringLiteral("pnl_Charts"));
-    Panel3 = buildChartPanel(QStringLiteral("Panel3"), lbl_AttendenceToday_Title,
+    pnl_DeployedChart = buildChartPanel(QStringLiteral("Panel3"), lbl_AttendenceToday_Title,
                              QStringLiteral("lbl_AttendenceToday_Title"), QStringLiteral("Deployed Hours"),
                              lbl_DeployedHours_Value, QStringLiteral("lbl_DeployedHours_Value"), chart_HoursDeployed,
                              QStringLiteral("chart_HoursDeployed"), Series_HoursDeployed,
                              QStringLiteral("Series_HoursDeployed"));
-    Panel4 =
-        buildChartPanel(QStringLiteral("Panel4"), Label3, QStringLiteral("Label3"), QStringLiteral("Billed Hours"),
+    pnl_BilledChart =
+        buildChartPanel(QStringLiteral("Panel4"), lbl_BilledHours_Title, QStringLiteral("Label3"), QStringLiteral("Billed Hours"),
                         lbl_BilledHours_Value, QStringLiteral("lbl_BilledHours_Value"), chart_HoursBilled,
                         QStringLiteral("chart_HoursBilled"), Series_HoursBilled, QStringLiteral("Series_HoursBilled"));
     auto *charts = new QVBoxLayout(pnl_Charts);
     charts->setContentsMargins(0, 0, 0, 0);
     charts->setSpacing(0);
-    charts->addWidget(Panel3, 499);
-    charts->addWidget(Panel4, 501);
+    charts->addWidget(pnl_DeployedChart, 499);
+    charts->addWidget(pnl_BilledChart, 501);
 
     auto *layout = new QVBoxLayout(pnl_Body);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->setSpacing(0);
-    layout->addWidget(Panel2);
+    layout->addWidget(pnl_Heading);
     layout->addWidget(pnl_Charts, 1);
 }
 
@@ -194,8 +194,8 @@ void TMainForm::buildMenus()
     Menu_Support = Help1->addAction(st->standardIcon(QStyle::SP_MessageBoxQuestion), QStringLiteral("Support"));
     Menu_Support->setObjectName(QStringLiteral("Menu_Support"));
     connect(Menu_Support, &QAction::triggered, this, &TMainForm::Menu_SupportClick);
-    N1 = Help1->addSeparator();
-    N1->setObjectName(QStringLiteral("N1"));
+    sep_Help = Help1->addSeparator();
+    sep_Help->setObjectName(QStringLiteral("N1"));
     About1 = Help1->addAction(st->standardIcon(QStyle::SP_MessageBoxInformation), QStringLiteral("About"));
     About1->setObjectName(QStringLiteral("About1"));
     connect(About1, &QAction::triggered, this, &TMainForm::About1Click);

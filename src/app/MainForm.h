@@ -78,18 +78,18 @@ public:
     TCategoryPanelGroup *pnl_Functions;
 
     QWidget *pnl_Body;
-    QWidget *Panel2;
+    QWidget *pnl_Heading;
     QLabel *lbl_PayrollRecordsLastYear_Title;
-    QLabel *Label18;
+    QLabel *lbl_CycleCaption;
     QDateEdit *dtp_Cycle;
     QWidget *pnl_Charts;
-    QWidget *Panel3;
-    QWidget *Panel4;
+    QWidget *pnl_DeployedChart;
+    QWidget *pnl_BilledChart;
     QLabel *lbl_AttendenceToday_Title;
     QLabel *lbl_DeployedHours_Value;
     QChartView *chart_HoursDeployed;
     QBarSeries *Series_HoursDeployed;
-    QLabel *Label3;
+    QLabel *lbl_BilledHours_Title;
     QLabel *lbl_BilledHours_Value;
     QChartView *chart_HoursBilled;
     QBarSeries *Series_HoursBilled;
@@ -100,7 +100,7 @@ public:
     QMenu *Help1;
     QAction *Menu_HowTo;
     QAction *Menu_Support;
-    QAction *N1;
+    QAction *sep_Help;
     QAction *About1;
 
 signals:
