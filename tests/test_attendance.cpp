@@ -149,16 +149,25 @@ private slots:
         QCOMPARE(ops->clientTotals().totalHours(), wh + 5);
     }
 
-    void moveOverwritesTheDayUnderAnotherProject_data() { TESTDB_ENGINE_ROWS(); }
+    void moveOverwritesTheDayUnderAnotherProject_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("siteJob");
+        addEngineRows([](const QString &e) {
+            QTest::addRow("%s: empty site job", qPrintable(e)) << e << QStringLiteral("");
+            QTest::addRow("%s: null site job", qPrintable(e)) << e << QString();
+        });
+    }
     void moveOverwritesTheDayUnderAnotherProject()
     {
         QFETCH(QString, engine);
+        QFETCH(QString, siteJob);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         seedBase(c);
         worker(c, 7, QStringLiteral("E7"));
-        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8, 1, 0, QStringLiteral(""));
-        ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8, 0, 0, QStringLiteral(""));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8, 1, 0, siteJob);
+        ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8, 0, 0, siteJob);
         const qint64 old = clientRow(c, 7, QStringLiteral("E7"), day(9), QStringLiteral("A"), 0, 0, 0, Other, 1, 1);
         auto ops = openOps(c);
         QVERIFY(ops->findEmployee(QStringLiteral("E7")));
@@ -169,15 +178,31 @@ private slots:
         // the empty site job as written on overwrite.
         QCOMPARE(rows[0].recId, old);
         QCOMPARE(rows[0].project, Project);
-        QCOMPARE(rows[0].job, QString());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Rec_ID = :I And ClientJob = ''"),
+                                {old})
+                     .toInt(),
+                 1);
         QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[0].checked, rows[0].dispute}), (QList<int>{8, 1, 0, 1}));
         QCOMPARE(rows[1].job, QStringLiteral("Labourer"));
     }
 
-    void employeeWithClientRowsIsNotMovedAgain_data() { TESTDB_ENGINE_ROWS(); }
+    void employeeWithClientRowsIsNotMovedAgain_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<qint64>("clientRef");
+        QTest::addColumn<bool>("all");
+        addEngineRows([](const QString &e) {
+            QTest::addRow("%s: Move Data, a row under the worker's key", qPrintable(e)) << e << qint64(7) << false;
+            QTest::addRow("%s: Move Data, a row under another Ref_No", qPrintable(e)) << e << qint64(70) << false;
+            QTest::addRow("%s: Move All, a row under the worker's key", qPrintable(e)) << e << qint64(7) << true;
+            QTest::addRow("%s: Move All, a row under another Ref_No", qPrintable(e)) << e << qint64(70) << true;
+        });
+    }
     void employeeWithClientRowsIsNotMovedAgain()
     {
         QFETCH(QString, engine);
+        QFETCH(qint64, clientRef);
+        QFETCH(bool, all);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         seedBase(c);
@@ -186,13 +211,20 @@ private slots:
         ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8);
         auto ops = openOps(c);
         QVERIFY(ops->findEmployee(QStringLiteral("E7")));
-        // Another clerk moves the employee after this one loaded it.
-        clientRow(c, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 5);
-        QVERIFY(!ops->moveEmployee());
-        QCOMPARE(clientRows(c, 7).size(), 1);
+        // Another clerk gives the employee a client row after this one loaded it; the window
+        // lists the employee's rows by number, so a row under another Ref_No counts as well.
+        clientRow(c, clientRef, QStringLiteral("E7"), day(10), QStringLiteral("P"), 5);
+        if (all) {
+            const auto lines = ops->moveAll();
+            QCOMPARE(lines.size(), 1);
+            QCOMPARE(lines[0].outcome, ClientAttendance::MoveAllLine::Skipped);
+        } else {
+            QVERIFY(!ops->moveEmployee());
+        }
+        QCOMPARE(clientRowCount(c, QStringLiteral("E7")), 1);
         QCOMPARE(ops->ClientAttHistory.recordCount(), 1);
         QVERIFY(!ops->moveEmployee());
-        QCOMPARE(clientRows(c, 7).size(), 1);
+        QCOMPARE(clientRowCount(c, QStringLiteral("E7")), 1);
     }
 
     void proposals_data()
@@ -253,10 +285,25 @@ private slots:
         QCOMPARE((QList<bool>{h.whEnabled, h.otEnabled, h.htEnabled}), enabled);
     }
 
-    void postInsertsAndOverwrites_data() { TESTDB_ENGINE_ROWS(); }
+    void postInsertsAndOverwrites_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QStringList>("overwrite"); // job, code, description
+        QTest::addColumn<QStringList>("insert");
+        QTest::addColumn<int>("presentDays");
+        addEngineRows([](const QString &e) {
+            QTest::addRow("%s: a chosen job and code; an insert without a job", qPrintable(e))
+                << e << QStringList{"Mason", "P", "Present"} << QStringList{QString(), "H", "Holiday"} << 2;
+            QTest::addRow("%s: nothing chosen writes empty texts", qPrintable(e))
+                << e << QStringList{QString(), QString(), QString()} << QStringList{QString(), QString(), QString()} << 0;
+        });
+    }
     void postInsertsAndOverwrites()
     {
         QFETCH(QString, engine);
+        QFETCH(QStringList, overwrite);
+        QFETCH(QStringList, insert);
+        QFETCH(int, presentDays);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         seedBase(c);
@@ -266,25 +313,28 @@ private slots:
         auto ops = openOps(c);
         QVERIFY(ops->findEmployee(QStringLiteral("E7")));
 
-        QCOMPARE(ops->post({day(9), QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 9, 1, 0}),
-                 old);
-        QCOMPARE(ops->post({day(17), QString(), QStringLiteral("H"), QStringLiteral("Holiday"), 0, 0, 8}) > old, true);
+        QCOMPARE(ops->post({day(9), overwrite[0], overwrite[1], overwrite[2], 9, 1, 0}), old);
+        QCOMPARE(ops->post({day(17), insert[0], insert[1], insert[2], 0, 0, 8}) > old, true);
         const auto rows = clientRows(c, 7);
         QCOMPARE(rows.size(), 2);
         QCOMPARE(rows[0].recId, old);
         QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[0].checked, rows[0].dispute}), (QList<int>{9, 1, 0, 1}));
-        QCOMPARE(rows[0].job, QStringLiteral("Mason"));
+        QCOMPARE((QStringList{rows[0].job, rows[0].code, rows[0].desc}), overwrite);
         QCOMPARE(rows[0].enteredBy, User);
         QCOMPARE(rows[1].day, 17);
-        QCOMPARE(rows[1].code, QStringLiteral("H"));
-        QCOMPARE(rows[1].job, QString());
+        QCOMPARE((QStringList{rows[1].job, rows[1].code, rows[1].desc}), insert);
         QCOMPARE(rows[1].checked, 0);
+        // Not chosen is stored as empty text, never as null.
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where ClientJob Is Null "
+                                                  "Or ClientAtt_Code Is Null Or ClientAtt_Desc Is Null"))
+                     .toInt(),
+                 0);
         QCOMPARE(rows[1].enteredDate, Today.startOfDay());
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Employee_Name From ClientTimeSheets Where Col_Day = 17"))
                      .toString(),
                  QStringLiteral("FirstE7 LastE7"));
         QCOMPARE(ops->clientTotals().totalHours(), 18);
-        QCOMPARE(ops->clientTotals().presentDays, 2);
+        QCOMPARE(ops->clientTotals().presentDays, presentDays);
     }
 
     void postAfterSwitchingEmployeesWritesTheNewOne_data() { TESTDB_ENGINE_ROWS(); }
@@ -533,6 +583,28 @@ private slots:
         QCOMPARE(ops->employeeNo(), QStringLiteral("E4"));
         QCOMPARE(ops->ClientAttHistory.recordCount(), 5);
         QVERIFY(!c.inTransaction());
+    }
+
+    void moveAllThatCannotReadTheOwnRowsFailsOnce_data() { TESTDB_ENGINE_ROWS(); }
+    void moveAllThatCannotReadTheOwnRowsFailsOnce()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        for (int w = 1; w <= 3; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w);
+            worker(c, w, no);
+            ownRow(c, w, w, no, day(2), QStringLiteral("P"), 8);
+        }
+        makeOwnRowsUnreadable(c, engine);
+        auto ops = openOps(c);
+        QCOMPARE(ops->WorkersInOurAttQ.recordCount(), 3);
+        int lines = 0;
+        QVERIFY_THROWS_EXCEPTION(DbError, ops->moveAll([&](const ClientAttendance::MoveAllLine &) { ++lines; }));
+        QCOMPARE(lines, 0);
+        QVERIFY(!c.inTransaction());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), 0);
     }
 };
 

@@ -45,7 +45,7 @@ private slots:
 
         QCOMPARE(run(db.iniPath(), {"--user", "viewer", "move-all", "--project", Project}, &out, &err), 3);
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), 1);
-        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", "NOWHERE"}, &out, &err), 1);
+        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Other}, &out, &err), 1);
         QVERIFY2(err.contains(QStringLiteral("No Employees In This Project!")), qPrintable(err));
 
         failWhen(c, engine, QStringLiteral("INSERT"), QStringLiteral("NEW.Employee_No = 'E2' AND NEW.Col_Day = 2"));
@@ -70,6 +70,52 @@ private slots:
                      (engine == QLatin1String("PostgreSQL") ? QStringLiteral(" ON ClientTimeSheets") : QString()));
         QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Project}, &out, &err), 0);
         QVERIFY2(out.endsWith(QStringLiteral("moved: 1, skipped: 2, failed: 0\n")), qPrintable(out));
+    }
+
+    void refusedPasses_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<bool>("unreadable");
+        QTest::addColumn<int>("exitCode");
+        QTest::addColumn<QString>("error");
+        for (const QString &e : TestDb::engines()) {
+            for (const char *p : {"OLD", "FREE", "NOPE"})
+                QTest::addRow("%s: project %s is not offered", qPrintable(e), p)
+                    << e << QString::fromLatin1(p) << false << 2
+                    << QStringLiteral("Project '%1' is not an active, billable project\n").arg(QLatin1String(p));
+            QTest::addRow("%s: own rows that cannot be read give one error", qPrintable(e))
+                << e << Project << true << 1 << QString();
+        }
+    }
+    void refusedPasses()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, project);
+        QFETCH(bool, unreadable);
+        QFETCH(int, exitCode);
+        QFETCH(QString, error);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        // Every project has the same employees, so a pass that went ahead would move them.
+        qint64 id = 0;
+        for (int w = 1; w <= 3; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w);
+            worker(c, w, no);
+            for (const QString &p : {Project, QStringLiteral("OLD"), QStringLiteral("FREE")})
+                ownRow(c, ++id, w, no, day(2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), p);
+        }
+        if (unreadable)
+            makeOwnRowsUnreadable(c, engine);
+        QString out, err;
+        QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", project}, &out, &err), exitCode);
+        QCOMPARE(out, QString());
+        // One message, the reason, not one failure per employee.
+        QVERIFY2(!err.isEmpty() && err.count(err.section(QLatin1Char('\n'), 0, 0)) == 1, qPrintable(err));
+        if (!error.isEmpty())
+            QCOMPARE(err, error);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), 0);
     }
 };
 

@@ -1,5 +1,7 @@
 // The checker's lookup, month grids and the check that writes invoice lines, on every engine.
+#include "AttendanceFixture.h"
 #include "CheckerLookup.h"
+#include "ClientAttendance.h"
 #include "InvoiceCheck.h"
 #include "Query.h"
 #include "TestDb.h"
@@ -11,10 +13,11 @@ namespace {
 
 const QString Project = QStringLiteral("MARINA");
 
-// Small fixture writer over one test database.
+// Small fixture writer over one test database; rows go to `project`.
 struct Fx
 {
     Connection &c;
+    QString project = Project;
 
     void worker(qint64 id, const QString &emp, const QString &first = QStringLiteral("Ali"),
                 const QString &last = QStringLiteral("Khan"), const QString &job = QStringLiteral("Mason"))
@@ -28,7 +31,7 @@ struct Fx
         TestDb::exec(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
                                        "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
                                        "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
-                     {++ownId, d, d.year(), d.month(), d.day(), ref, emp, name, Project, job, code, wh, ot, ht});
+                     {++ownId, d, d.year(), d.month(), d.day(), ref, emp, name, project, job, code, wh, ot, ht});
     }
     void client(qint64 ref, const QString &emp, const QDate &d, const QString &code, const QVariant &wh, int ot = 0, int ht = 0,
                 const QString &job = QStringLiteral("Mason"), int dispute = 0, const QString &name = QStringLiteral("Ali Khan"))
@@ -36,20 +39,20 @@ struct Fx
         TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
                                        "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
                                        "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
-                     {d, d.year(), d.month(), d.day(), ref, emp, name, Project, job, code, wh, ot, ht, dispute});
+                     {d, d.year(), d.month(), d.day(), ref, emp, name, project, job, code, wh, ot, ht, dispute});
     }
     void rate(const QString &job, double wh, double ot, double ht)
     {
         TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:v, :v, :v, :v, :v)"),
-                     {Project, job, wh, ot, ht});
+                     {project, job, wh, ot, ht});
     }
     // One invoice line as a query standing on it (empty when there is none).
     std::unique_ptr<Query> line(qint64 ref, int year, int month)
     {
         auto q = std::make_unique<Query>(c, QStringLiteral("Select * From Invoices Where Ref_No = :R And Col_Year = :Y And Col_Month = :M"));
-        q->setParam(0, ref);
-        q->setParam(1, year);
-        q->setParam(2, month);
+        q->setParam(QStringLiteral("R"), ref);
+        q->setParam(QStringLiteral("Y"), year);
+        q->setParam(QStringLiteral("M"), month);
         q->open();
         return q;
     }
@@ -88,10 +91,29 @@ class TestChecking : public QObject
     Q_OBJECT
 
 private slots:
-    void linePricedAtTheClientJobsRates_data() { TESTDB_ENGINE_ROWS(); }
+    void linePricedAtTheClientJobsRates_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<int>("holidayHours");   // on an "H" day, the 4th
+        QTest::addColumn<bool>("otherProject");  // the worker also has rows of another project that month
+        QTest::addColumn<QList<int>>("days");    // present days, rows marked
+        QTest::addColumn<QList<double>>("money"); // WH, OT, HT amounts, total
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": 20 normal and 4 overtime hours at 12.5 and 15")))
+                << e << 0 << false << QList<int>{2, 3} << QList<double>{250, 60, 0, 310};
+            QTest::newRow(qPrintable(e + QStringLiteral(": holiday hours are billed at the holiday rate")))
+                << e << 8 << false << QList<int>{3, 4} << QList<double>{250, 60, 160, 470};
+            QTest::newRow(qPrintable(e + QStringLiteral(": another project's rows stay unchecked and unbilled")))
+                << e << 0 << true << QList<int>{2, 3} << QList<double>{250, 60, 0, 310};
+        }
+    }
     void linePricedAtTheClientJobsRates()
     {
         QFETCH(QString, engine);
+        QFETCH(int, holidayHours);
+        QFETCH(bool, otherProject);
+        QFETCH(QList<int>, days);
+        QFETCH(QList<double>, money);
         TestDb::Fresh db(engine);
         Fx fx{db.connection()};
         fx.worker(7, QStringLiteral("E1"));
@@ -100,13 +122,22 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 2, 0);
         // An absence code adds its hours but no present day.
         fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 3), QStringLiteral("A"), 4, 0, 0);
+        if (holidayHours > 0)
+            fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 4), QStringLiteral("H"), 0, 0, holidayHours);
         fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
         fx.rate(QStringLiteral("Welder"), 99, 99, 99);
+        if (otherProject) {
+            fx.project = QStringLiteral("TOWER");
+            fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 4), QStringLiteral("P"), 9, 1, 3);
+            fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 5), QStringLiteral("H"), 0, 0, 8);
+            fx.rate(QStringLiteral("Mason"), 50, 50, 50);
+        }
 
         InvoiceCheck check(db.connection());
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(o.status, CheckOutcome::Status::Checked);
-        QCOMPARE(o.rowsMarked, 3);
+        QCOMPARE(o.rowsMarked, days[1]);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
 
         auto l = fx.line(7, 2026, 1);
         QCOMPARE(l->recordCount(), 1);
@@ -116,25 +147,31 @@ private slots:
         QCOMPARE(l->asString(QStringLiteral("Our_Job")), QStringLiteral("Mason"));
         QCOMPARE(l->asString(QStringLiteral("Client_Job")), QStringLiteral("Mason"));
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);
-        QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 2);
+        QCOMPARE(l->asInt(QStringLiteral("Days_Present")), days[0]);
         QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 20);
         QCOMPARE(l->asInt(QStringLiteral("Earned_OT_Hours")), 4);
-        QCOMPARE(l->asInt(QStringLiteral("Earned_HT_Hours")), 0);
+        QCOMPARE(l->asInt(QStringLiteral("Earned_HT_Hours")), holidayHours);
         QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Rate")), 12.5);
         QCOMPARE(l->asDouble(QStringLiteral("Earned_HT_Rate")), 20.0);
-        QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Amount")), 250.0);
-        QCOMPARE(l->asDouble(QStringLiteral("Earned_OT_Amount")), 60.0);
-        QCOMPARE(l->asDouble(QStringLiteral("Earned_HT_Amount")), 0.0);
-        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 310.0);
+        QCOMPARE((QList<double>{l->asDouble(QStringLiteral("Earned_WH_Amount")), l->asDouble(QStringLiteral("Earned_OT_Amount")),
+                                l->asDouble(QStringLiteral("Earned_HT_Amount")), l->asDouble(QStringLiteral("Earned_Total"))}),
+                 money);
         QCOMPARE(l->asString(QStringLiteral("D01_Code")), QStringLiteral("P"));
         QCOMPARE(l->asString(QStringLiteral("D01_Hour")), QStringLiteral("8,2,0"));
         QCOMPARE(l->asString(QStringLiteral("D03_Code")), QStringLiteral("A"));
         QCOMPARE(l->asString(QStringLiteral("D03_Hour")), QStringLiteral("4,0,0"));
-        QCOMPARE(l->asString(QStringLiteral("D04_Code")), QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D04_Code")), holidayHours ? QStringLiteral("H") : QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D04_Hour")), holidayHours ? QStringLiteral("0,0,8") : QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D05_Code")), QStringLiteral("NA"));
         QCOMPARE(l->asString(QStringLiteral("D31_Hour")), QStringLiteral("NA"));
 
-        QCOMPARE(fx.checkedRows(7), 3);
-        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked_By = 'clerk' And Checked_Date Is Not Null")), 3);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Assignment = :v And Checked = 1 "
+                                         "And Checked_By = 'clerk' And Checked_Date Is Not Null"), {Project}),
+                 days[1]);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Assignment <> :v And Checked = 0 "
+                                         "And Checked_By Is Null And Checked_Date Is Null"), {Project}),
+                 otherProject ? 2 : 0);
+        QCOMPARE(fx.checkedRows(7), days[1]);
     }
 
     void noRateRowGivesZerosAndStillMarks_data() { TESTDB_ENGINE_ROWS(); }
@@ -221,12 +258,57 @@ private slots:
         QCOMPARE(o.rowsMarked, 0);
         auto l = fx.line(7, 2026, 1);
         QCOMPARE(l->recordCount(), 1);
-        QCOMPARE(l->asString(QStringLiteral("Client_Job")), QString());
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);
         QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 0);
-        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 0.0);
-        QCOMPARE(l->asString(QStringLiteral("D01_Code")), QStringLiteral("NA"));
-        QCOMPARE(l->asString(QStringLiteral("D01_Hour")), QStringLiteral("NA"));
+        // A rate row with an empty site job does not price a month without rows.
+        for (const char *f : {"Earned_WH_Rate", "Earned_OT_Rate", "Earned_HT_Rate", "Earned_Total"})
+            QCOMPARE(l->asDouble(QLatin1String(f)), 0.0);
+        // Empty text, not null: an empty client job and empty codes; "NA" only for the hours.
+        QString emptyCodes = QStringLiteral("Client_Job = ''");
+        for (int d = 1; d <= 31; ++d)
+            emptyCodes += QStringLiteral(" And D%1_Code = '' And D%1_Hour = 'NA'").arg(d, 2, 10, QLatin1Char('0'));
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where ") + emptyCodes), 1);
+    }
+
+    // The program's clock stamps both dates, so an entry and its check made around midnight fall
+    // on the days the clerk saw, on every engine.
+    void checkedOnTheLocalDayTheClockShows_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QDateTime>("now");
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": half a minute before midnight")))
+                << e << QDateTime(QDate(2026, 4, 2), QTime(23, 59, 30));
+            QTest::newRow(qPrintable(e + QStringLiteral(": five seconds after midnight")))
+                << e << QDateTime(QDate(2026, 4, 3), QTime(0, 0, 5));
+        }
+    }
+    void checkedOnTheLocalDayTheClockShows()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QDateTime, now);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        AttFixture::seedBase(c);
+        AttFixture::worker(c, 7, QStringLiteral("E7"));
+        AttFixture::ownRow(c, 1, 7, QStringLiteral("E7"), AttFixture::day(9), QStringLiteral("P"), 8);
+        const TestClock clock(now);
+        ClientAttendance att(c, clock);
+        att.userId = AttFixture::User;
+        att.cycleYear = AttFixture::Year;
+        att.cycleMonth = AttFixture::Month;
+        att.openProject(AttFixture::Project);
+        QVERIFY(att.findEmployee(QStringLiteral("E7")));
+        QVERIFY(att.moveEmployee());
+        InvoiceCheck check(c, clock);
+        const CheckTarget t{AttFixture::Project, AttFixture::Year, AttFixture::Month};
+        QCOMPARE(check.checkWorker(t, QStringLiteral("E7"), AttFixture::User).status, CheckOutcome::Status::Checked);
+        Query q(c, QStringLiteral("Select Entered_Date, Checked_Date From ClientTimeSheets"));
+        q.open();
+        QCOMPARE(q.recordCount(), 1);
+        QCOMPARE(q.asDateTime(QStringLiteral("Entered_Date")), now.date().startOfDay());
+        QCOMPARE(q.asDateTime(QStringLiteral("Checked_Date")), now);
+        QCOMPARE(q.asDate(QStringLiteral("Checked_Date")), q.asDate(QStringLiteral("Entered_Date")));
     }
 
     // The month's last row by date names the job, whatever order the rows were entered in.
@@ -388,26 +470,40 @@ private slots:
     {
         QTest::addColumn<QString>("engine");
         QTest::addColumn<QString>("role");
+        QTest::addColumn<QString>("project");
         QTest::addColumn<int>("exitCode");
         QTest::addColumn<QString>("output");
+        QTest::addColumn<QString>("error");
+        const QString checker = QStringLiteral("ClientAttChecker");
         for (const QString &e : TestDb::engines()) {
             QTest::newRow(qPrintable(e + QStringLiteral(": a checker checks and reports each worker")))
-                << e << QStringLiteral("ClientAttChecker") << 0
+                << e << checker << Project << 0
                 << QStringLiteral("E1: checked\nE2: skipped: disputed attendance\nE3: skipped: no worker record\n"
-                                  "checked: 1, skipped: 2, failed: 0\n");
-            QTest::newRow(qPrintable(e + QStringLiteral(": another role is refused"))) << e << QStringLiteral("ClientAttCreater") << 3 << QString();
+                                  "checked: 1, skipped: 2, failed: 0\n")
+                << QString();
+            QTest::newRow(qPrintable(e + QStringLiteral(": another role is refused")))
+                << e << QStringLiteral("ClientAttCreater") << Project << 3 << QString() << QStringLiteral("You Do Not Have Authority");
+            for (const char *refused : {"OLD", "FREE", "NOPE"})
+                QTest::newRow(qPrintable(e + QStringLiteral(": project %1 is not offered").arg(QLatin1String(refused))))
+                    << e << checker << QString::fromLatin1(refused) << 2 << QString()
+                    << QStringLiteral("Project '%1' is not an active, billable project").arg(QLatin1String(refused));
         }
     }
     void checkAllCommand()
     {
         QFETCH(QString, engine);
         QFETCH(QString, role);
+        QFETCH(QString, project);
         QFETCH(int, exitCode);
         QFETCH(QString, output);
+        QFETCH(QString, error);
         TestDb::Fresh db(engine);
         Fx fx{db.connection()};
         TestDb::exec(db.connection(), QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
-        TestDb::exec(db.connection(), QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {Project});
+        const QString addProject = QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, :v, :v)");
+        TestDb::exec(db.connection(), addProject, {Project, 1, 1});
+        TestDb::exec(db.connection(), addProject, {QStringLiteral("OLD"), 0, 1});
+        TestDb::exec(db.connection(), addProject, {QStringLiteral("FREE"), 1, 0});
         for (const QString &r : {QStringLiteral("Login_Tallimar"), role})
             TestDb::exec(db.connection(), QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {r});
         for (int i = 1; i <= 3; ++i) {
@@ -416,14 +512,24 @@ private slots:
                 fx.worker(i, emp);
             fx.own(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8);
             fx.client(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), i == 2 ? 1 : 0);
+            // The same workers in the projects the checker does not offer.
+            for (const char *other : {"OLD", "FREE"}) {
+                fx.project = QString::fromLatin1(other);
+                fx.own(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8);
+                fx.client(i, emp, QDate(2026, 1, 1), QStringLiteral("P"), 8);
+            }
+            fx.project = Project;
         }
         QProcess p;
         p.start(QStringLiteral(TALLIMAR_CLI_PATH), {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
-                                                    QStringLiteral("check-all"), QStringLiteral("--project"), Project});
+                                                    QStringLiteral("check-all"), QStringLiteral("--project"), project});
         QVERIFY(p.waitForFinished(60000));
+        const QString err = QString::fromUtf8(p.readAllStandardError());
         QCOMPARE(p.exitCode(), exitCode);
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
+        QVERIFY2(err.contains(error), qPrintable(err));
         QCOMPARE(fx.checkedRows(1), exitCode == 0 ? 1 : 0);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Assignment <> :v"), {Project}), 0);
     }
 
     // Two clerks' check-all on one project at once: one line per worker, every row checked, and

@@ -1,14 +1,14 @@
 #include "ClientAttendance.h"
 
+#include "ActiveProjects.h"
 #include "Connection.h"
 #include "DbError.h"
 #include "Transaction.h"
 
 #include <QHash>
+#include <utility>
 
 namespace {
-
-const QString kCode = QStringLiteral("ClientAtt_Code");
 
 bool isClientCode(const QString &code)
 {
@@ -22,6 +22,19 @@ template <typename F> void quietly(F &&f)
         f();
     } catch (const DbError &) {
     }
+}
+
+// Text columns take empty text, never null: the drivers bind a null QString as NULL.
+QVariant text(const QString &s)
+{
+    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
+}
+
+using Binding = std::pair<QString, QVariant>;
+void bind(Query &q, std::initializer_list<Binding> values)
+{
+    for (const Binding &b : values)
+        q.setParam(b.first, b.second);
 }
 
 } // namespace
@@ -66,78 +79,6 @@ QString moveFailureText(const DbError &e)
     return QStringLiteral("Something went wrong!, \n\r") + e.message();
 }
 
-ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
-    : AssignmentQ(c, QStringLiteral(
-                         "Select Assignment From Assignments Where isActive = 1 And Billable = 1 Order by Assignment")),
-      WorkersInOurAttQ(c, QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment "
-                                         "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Employee_No")),
-      ClientJobsQ(c, QStringLiteral(
-                         "Select Distinct(Site_Job) As ClientJob From AssignmentsRates Where Assignment = :Assignment "
-                         "Order By Site_Job")),
-      WorkerQ(c, QStringLiteral(
-                     "Select Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, Arrival_Date, "
-                     "Assignment, SiteJob From Workers Where Employee_No = :Emp_No")),
-      OurAttHistory(
-          c, QStringLiteral("Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-                            "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date")),
-      ClientAttHistory(
-          c,
-          QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-                         "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date")),
-      m_conn(c), m_clock(clock),
-      // The suite's T-SQL "update; if no row, insert" becomes two statements in one transaction.
-      ComMoveUpdate(c, QStringLiteral("Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, "
-                                      "ClientAtt_Code = :ClientAtt_Code, "
-                                      "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = "
-                                      ":Client_OT, Client_HT = :Client_HT, "
-                                      "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where "
-                                      "Col_Date = :The_Date AND Ref_No = :The_Ref_No")),
-      ComMoveInsert(
-          c,
-          QStringLiteral(
-              "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-              "Employee_Name, ClientJob, "
-              "Assignment, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
-              "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :ClientJob, "
-              ":Assignment, "
-              ":ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)")),
-      // By the worker's key first, so that the check rides on the Ref_No index.
-      ComClientRowsCount(
-          c,
-          QStringLiteral("Select Count(*) As N From ClientTimeSheets Where Ref_No = :Ref_No And Col_Year = :Col_Year "
-                         "And Col_Month = :Col_Month And Assignment = :Assignment And Employee_No = :Employee_No")),
-      ProjectOwnRowsQ(c,
-                      QStringLiteral("Select * From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
-                                     "And Col_Month = :Col_Month Order By Employee_No, Col_Date")),
-      ComPostUpdate(
-          c,
-          QStringLiteral("Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code "
-                         "= :ClientAtt_Code, "
-                         "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT "
-                         "= :Client_HT, "
-                         "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID")),
-      ComPostInsert(c, ComMoveInsert.sql()),
-      // The shift is decided by the row's stored values in the statement itself, so a change
-      // another clerk made after the rows were loaded is shifted, not overwritten.
-      ComUpdateBase8(
-          c, QStringLiteral(
-                 "Update ClientTimeSheets Set Client_OT = COALESCE(Client_OT, 0) + Client_WH - 8, Client_WH = 8, "
-                 "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID And "
-                 "Client_WH > 8")),
-      ComUpdateBase10(
-          c, QStringLiteral(
-                 "Update ClientTimeSheets Set "
-                 "Client_WH = Client_WH + CASE WHEN COALESCE(Client_OT, 0) > 2 THEN 2 ELSE COALESCE(Client_OT, 0) END, "
-                 "Client_OT = CASE WHEN COALESCE(Client_OT, 0) > 2 THEN Client_OT - 2 ELSE 0 END, "
-                 "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID And "
-                 "Client_WH = 8")),
-      ComUpdateJob(c, QStringLiteral("Update ClientTimeSheets Set ClientJob = :ClientJob, Entered_By = :Entered_By, "
-                                     "Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID")),
-      ComDelete(c, QStringLiteral("Delete From ClientTimeSheets Where Rec_ID = :Rec_ID")),
-      ComUpdateDispute(c, QStringLiteral("Update ClientTimeSheets Set Dispute = :Dispute Where Rec_ID = :Rec_ID"))
-{
-}
-
 QDate ClientAttendance::today() const
 {
     return m_clock.today();
@@ -147,18 +88,27 @@ QStringList ClientAttendance::projectNames()
 {
     AssignmentQ.open();
     QStringList names;
-    for (int r = 0; r < AssignmentQ.recordCount(); ++r)
-        names << AssignmentQ.valueAt(r, 0).toString();
+    for (AssignmentQ.first(); !AssignmentQ.eof(); AssignmentQ.next())
+        names << AssignmentQ.asString(QStringLiteral("Assignment"));
+    AssignmentQ.first();
     return names;
 }
+
+namespace {
+const QString WorkersSql = QStringLiteral(
+    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Employee_No");
+const QString ClientJobsSql = QStringLiteral(
+    "Select Distinct(Site_Job) As ClientJob From AssignmentsRates Where Assignment = :Assignment Order By Site_Job");
+} // namespace
 
 void ClientAttendance::openProject(const QString &project)
 {
     m_project = project;
-    WorkersInOurAttQ.setParam(0, project);
-    WorkersInOurAttQ.setParam(1, cycleYear);
-    WorkersInOurAttQ.setParam(2, cycleMonth);
-    ClientJobsQ.setParam(0, project);
+    bind(WorkersInOurAttQ, {{QStringLiteral("Assignment"), project},
+                            {QStringLiteral("Col_Year"), cycleYear},
+                            {QStringLiteral("Col_Month"), cycleMonth}});
+    ClientJobsQ.setParam(QStringLiteral("Assignment"), project);
     closeEmployee();
     WorkersInOurAttQ.open();
     ClientJobsQ.open();
@@ -167,9 +117,11 @@ void ClientAttendance::openProject(const QString &project)
 QStringList ClientAttendance::clientJobs() const
 {
     QStringList jobs;
-    if (ClientJobsQ.isActive())
-        for (int r = 0; r < ClientJobsQ.recordCount(); ++r)
-            jobs << ClientJobsQ.valueAt(r, 0).toString();
+    if (!ClientJobsQ.isActive())
+        return jobs;
+    const int c = ClientJobsQ.fieldIndex(QStringLiteral("ClientJob"));
+    for (int r = 0; r < ClientJobsQ.recordCount(); ++r)
+        jobs << ClientJobsQ.valueAt(r, c).toString();
     return jobs;
 }
 
@@ -181,6 +133,18 @@ void ClientAttendance::closeEmployee()
     m_employeeNo.clear();
 }
 
+namespace {
+const QString WorkerSql = QStringLiteral(
+    "Select Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, Arrival_Date, Assignment, SiteJob "
+    "From Workers Where Employee_No = :Emp_No");
+const QString OurAttHistorySql = QStringLiteral(
+    "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Col_Date");
+const QString ClientAttHistorySql = QStringLiteral(
+    "Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
+    "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
+} // namespace
+
 bool ClientAttendance::findEmployee(QString employeeNo)
 {
     if (!projectOpen())
@@ -189,13 +153,12 @@ bool ClientAttendance::findEmployee(QString employeeNo)
         closeEmployee();
         return false;
     }
-    WorkerQ.setParam(0, employeeNo);
-    for (Query *q : {&OurAttHistory, &ClientAttHistory}) {
-        q->setParam(0, employeeNo);
-        q->setParam(1, m_project);
-        q->setParam(2, cycleYear);
-        q->setParam(3, cycleMonth);
-    }
+    WorkerQ.setParam(QStringLiteral("Emp_No"), employeeNo);
+    for (Query *q : {&OurAttHistory, &ClientAttHistory})
+        bind(*q, {{QStringLiteral("Employee_No"), employeeNo},
+                  {QStringLiteral("Assignemnt"), m_project},
+                  {QStringLiteral("Col_Year"), cycleYear},
+                  {QStringLiteral("Col_Month"), cycleMonth}});
     try {
         WorkerQ.open();
         OurAttHistory.open();
@@ -227,9 +190,25 @@ QList<qint64> ClientAttendance::loadedClientRowIds() const
 
 void ClientAttendance::stamp(Query &q)
 {
-    q.setParam(QStringLiteral("Entered_By"), userId);
+    q.setParam(QStringLiteral("Entered_By"), text(userId));
     q.setParam(QStringLiteral("Entered_Date"), today());
 }
+
+namespace {
+// One client row per worker and day: a day the worker already has, under any project, is
+// overwritten; otherwise the row is inserted. Update, then insert when nothing was updated, in
+// the caller's transaction.
+const QString MoveUpdateSql = QStringLiteral(
+    "Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code = :ClientAtt_Code, "
+    "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = :The_Ref_No");
+// Shared by the move and the post.
+const QString InsertRowSql = QStringLiteral(
+    "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, ClientJob, "
+    "Assignment, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
+    "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :ClientJob, :Assignment, "
+    ":ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)");
+} // namespace
 
 // Columns of an own row that the move reads, looked up once per walk rather than per value.
 struct ClientAttendance::OwnColumns
@@ -243,11 +222,11 @@ struct ClientAttendance::OwnColumns
                 throw DbError(QStringLiteral("Field '%1' not found").arg(QLatin1String(name)));
             return c;
         };
-        code = at("OurAtt_Code"), desc = at("OurAtt_Desc"), siteJob = at("SiteJob"), ourJob = at("OurJob"),
-        date = at("Col_Date");
-        ref = at("Ref_No"), assignment = at("Assignment"), wh = at("Our_WH"), ot = at("Our_OT"), ht = at("Our_HT");
-        year = at("Col_Year"), month = at("Col_Month"), day = at("Col_Day"), employeeNo = at("Employee_No"),
-        employeeName = at("Employee_Name");
+        code = at("OurAtt_Code"), desc = at("OurAtt_Desc"), siteJob = at("SiteJob"), ourJob = at("OurJob");
+        date = at("Col_Date"), ref = at("Ref_No"), assignment = at("Assignment");
+        wh = at("Our_WH"), ot = at("Our_OT"), ht = at("Our_HT");
+        year = at("Col_Year"), month = at("Col_Month"), day = at("Col_Day");
+        employeeNo = at("Employee_No"), employeeName = at("Employee_Name");
     }
 };
 
@@ -263,34 +242,45 @@ void ClientAttendance::batchMove(const Query &o, int row, const OwnColumns &c)
     const QString siteJob = v(c.siteJob).toString();
     const QDateTime date = toDateTime(v(c.date));
     const qint64 refNo = v(c.ref).toLongLong();
-    const QDate stamp = today();
     const QString assignment = v(c.assignment).toString();
     const int wh = v(c.wh).toInt(), ot = v(c.ot).toInt(), ht = v(c.ht).toInt();
-    const QVariantList update = {assignment, siteJob, code, desc, wh, ot, ht, userId, stamp, date, refNo};
-    for (int i = 0; i < update.size(); ++i)
-        ComMoveUpdate.setParam(i, update[i]);
+    // An overwritten day takes the site job as it is, empty included.
+    bind(ComMoveUpdate, {{QStringLiteral("Assignment"), text(assignment)},
+                         {QStringLiteral("ClientJob"), text(siteJob)},
+                         {QStringLiteral("ClientAtt_Code"), text(code)},
+                         {QStringLiteral("ClientAtt_Desc"), text(desc)},
+                         {QStringLiteral("Client_WH"), wh},
+                         {QStringLiteral("Client_OT"), ot},
+                         {QStringLiteral("Client_HT"), ht},
+                         {QStringLiteral("The_Date"), date},
+                         {QStringLiteral("The_Ref_No"), refNo}});
+    stamp(ComMoveUpdate);
     if (ComMoveUpdate.exec() > 0)
         return;
-    const QVariantList insert = {date,
-                                 v(c.year).toInt(),
-                                 v(c.month).toInt(),
-                                 v(c.day).toInt(),
-                                 refNo,
-                                 v(c.employeeNo).toString(),
-                                 v(c.employeeName).toString(),
-                                 siteJob.isEmpty() ? v(c.ourJob).toString() : siteJob,
-                                 assignment,
-                                 code,
-                                 desc,
-                                 wh,
-                                 ot,
-                                 ht,
-                                 userId,
-                                 stamp};
-    for (int i = 0; i < insert.size(); ++i)
-        ComMoveInsert.setParam(i, insert[i]);
+    bind(ComMoveInsert, {{QStringLiteral("Col_Date"), date},
+                         {QStringLiteral("Col_Year"), v(c.year).toInt()},
+                         {QStringLiteral("Col_Month"), v(c.month).toInt()},
+                         {QStringLiteral("Col_Day"), v(c.day).toInt()},
+                         {QStringLiteral("Ref_No"), refNo},
+                         {QStringLiteral("Employee_No"), text(v(c.employeeNo).toString())},
+                         {QStringLiteral("Employee_Name"), text(v(c.employeeName).toString())},
+                         {QStringLiteral("ClientJob"), text(siteJob.isEmpty() ? v(c.ourJob).toString() : siteJob)},
+                         {QStringLiteral("Assignment"), text(assignment)},
+                         {QStringLiteral("ClientAtt_Code"), text(code)},
+                         {QStringLiteral("ClientAtt_Desc"), text(desc)},
+                         {QStringLiteral("Client_WH"), wh},
+                         {QStringLiteral("Client_OT"), ot},
+                         {QStringLiteral("Client_HT"), ht}});
+    stamp(ComMoveInsert);
     ComMoveInsert.exec();
 }
+
+namespace {
+// The rows the window loads for the employee (ClientAttHistory), whatever their Ref_No.
+const QString ClientRowsCountSql = QStringLiteral(
+    "Select Count(*) As N From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignment "
+    "And Col_Year = :Col_Year And Col_Month = :Col_Month");
+} // namespace
 
 bool ClientAttendance::moveRows(Query &o, const QList<int> &rows)
 {
@@ -298,11 +288,11 @@ bool ClientAttendance::moveRows(Query &o, const QList<int> &rows)
     // Asked inside the transaction: another clerk may have moved this employee since the rows
     // were loaded, and moving twice would overwrite that clerk's corrections.
     o.setRow(rows.first());
-    ComClientRowsCount.setParam(0, o.asInt64(QStringLiteral("Ref_No")));
-    ComClientRowsCount.setParam(1, cycleYear);
-    ComClientRowsCount.setParam(2, cycleMonth);
-    ComClientRowsCount.setParam(3, m_project);
-    ComClientRowsCount.setParam(4, o.asString(QStringLiteral("Employee_No")));
+    ComClientRowsCount.close();
+    bind(ComClientRowsCount, {{QStringLiteral("Employee_No"), text(o.asString(QStringLiteral("Employee_No")))},
+                              {QStringLiteral("Assignment"), text(m_project)},
+                              {QStringLiteral("Col_Year"), cycleYear},
+                              {QStringLiteral("Col_Month"), cycleMonth}});
     ComClientRowsCount.open();
     const bool already = ComClientRowsCount.asInt(QStringLiteral("N")) > 0;
     ComClientRowsCount.close();
@@ -333,30 +323,30 @@ bool ClientAttendance::moveEmployee()
     return moved;
 }
 
+namespace {
+const QString ProjectOwnRowsSql = QStringLiteral(
+    "Select * From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month "
+    "Order By Employee_No, Col_Date");
+} // namespace
+
 QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::function<void(const MoveAllLine &)> &eachDone)
 {
     QList<MoveAllLine> lines;
     if (!projectOpen())
         return lines;
     QStringList employees;
+    const int listCol = WorkersInOurAttQ.fieldIndex(QStringLiteral("Employee_No"));
     for (int r = 0; r < WorkersInOurAttQ.recordCount(); ++r)
-        employees << WorkersInOurAttQ.valueAt(r, 0).toString();
+        employees << WorkersInOurAttQ.valueAt(r, listCol).toString();
     // The project's own rows are read once instead of once per employee: the walk does what
-    // loading each employee and moving it would do, at a fraction of the reads.
-    ProjectOwnRowsQ.setParam(0, m_project);
-    ProjectOwnRowsQ.setParam(1, cycleYear);
-    ProjectOwnRowsQ.setParam(2, cycleMonth);
+    // loading each employee and moving it would do, at a fraction of the reads. Without them
+    // nothing can be moved: the failure is the pass's, thrown once, not one per employee.
+    ProjectOwnRowsQ.close();
+    bind(ProjectOwnRowsQ, {{QStringLiteral("Assignment"), text(m_project)},
+                           {QStringLiteral("Col_Year"), cycleYear},
+                           {QStringLiteral("Col_Month"), cycleMonth}});
+    ProjectOwnRowsQ.open();
     QHash<QString, QList<int>> rowsOf;
-    try {
-        ProjectOwnRowsQ.open();
-    } catch (const DbError &e) {
-        for (const QString &no : std::as_const(employees)) {
-            lines << MoveAllLine{no, MoveAllLine::Failed, e.message()};
-            if (eachDone)
-                eachDone(lines.last());
-        }
-        return lines;
-    }
     const int empCol = ProjectOwnRowsQ.fieldIndex(QStringLiteral("Employee_No"));
     for (int r = 0; r < ProjectOwnRowsQ.recordCount(); ++r)
         rowsOf[ProjectOwnRowsQ.valueAt(r, empCol).toString()] << r;
@@ -422,6 +412,13 @@ DayProposal ClientAttendance::proposeForDate(const QDate &date) const
     return p;
 }
 
+namespace {
+const QString PostUpdateSql = QStringLiteral(
+    "Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code = :ClientAtt_Code, "
+    "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID");
+} // namespace
+
 qint64 ClientAttendance::post(const AttendanceEntry &e)
 {
     if (!employeeLoaded())
@@ -433,30 +430,29 @@ qint64 ClientAttendance::post(const AttendanceEntry &e)
         if (WorkerQ.isEmpty())
             throw DbError(QStringLiteral("Worker Not Found"));
         Transaction tx(m_conn);
-        const QVariantList update = {m_project, e.clientJob, e.code, e.desc, e.wh, e.ot, e.ht, userId, today(), recId};
-        for (int i = 0; i < update.size(); ++i)
-            ComPostUpdate.setParam(i, update[i]);
+        // No site job or no code chosen is written as empty text.
+        const std::initializer_list<Binding> day = {{QStringLiteral("Assignment"), text(m_project)},
+                                                    {QStringLiteral("ClientJob"), text(e.clientJob)},
+                                                    {QStringLiteral("ClientAtt_Code"), text(e.code)},
+                                                    {QStringLiteral("ClientAtt_Desc"), text(e.desc)},
+                                                    {QStringLiteral("Client_WH"), e.wh},
+                                                    {QStringLiteral("Client_OT"), e.ot},
+                                                    {QStringLiteral("Client_HT"), e.ht}};
+        bind(ComPostUpdate, day);
+        ComPostUpdate.setParam(QStringLiteral("Rec_ID"), recId);
+        stamp(ComPostUpdate);
         if (recId == 0 || ComPostUpdate.exec() == 0) {
             const QString name = WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') +
                                  WorkerQ.asString(QStringLiteral("LastName"));
-            const QVariantList insert = {e.date,
-                                         e.date.year(),
-                                         e.date.month(),
-                                         e.date.day(),
-                                         WorkerQ.asInt64(QStringLiteral("Rec_ID")),
-                                         WorkerQ.asString(QStringLiteral("Employee_No")),
-                                         name,
-                                         e.clientJob,
-                                         m_project,
-                                         e.code,
-                                         e.desc,
-                                         e.wh,
-                                         e.ot,
-                                         e.ht,
-                                         userId,
-                                         today()};
-            for (int i = 0; i < insert.size(); ++i)
-                ComPostInsert.setParam(i, insert[i]);
+            bind(ComPostInsert, day);
+            bind(ComPostInsert, {{QStringLiteral("Col_Date"), e.date},
+                                 {QStringLiteral("Col_Year"), e.date.year()},
+                                 {QStringLiteral("Col_Month"), e.date.month()},
+                                 {QStringLiteral("Col_Day"), e.date.day()},
+                                 {QStringLiteral("Ref_No"), WorkerQ.asInt64(QStringLiteral("Rec_ID"))},
+                                 {QStringLiteral("Employee_No"), text(WorkerQ.asString(QStringLiteral("Employee_No")))},
+                                 {QStringLiteral("Employee_Name"), text(name)}});
+            stamp(ComPostInsert);
             ComPostInsert.exec();
         }
         tx.commit();
@@ -467,6 +463,19 @@ qint64 ClientAttendance::post(const AttendanceEntry &e)
     reloadClientRows();
     return clientRowIdForDate(e.date);
 }
+
+namespace {
+// The shift is decided by the row's stored values in the statement itself, so a change another
+// clerk made after the rows were loaded is shifted, not overwritten.
+const QString UpdateBase8Sql = QStringLiteral(
+    "Update ClientTimeSheets Set Client_OT = COALESCE(Client_OT, 0) + Client_WH - 8, Client_WH = 8, "
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID And Client_WH > 8");
+const QString UpdateBase10Sql = QStringLiteral(
+    "Update ClientTimeSheets Set "
+    "Client_WH = Client_WH + CASE WHEN COALESCE(Client_OT, 0) > 2 THEN 2 ELSE COALESCE(Client_OT, 0) END, "
+    "Client_OT = CASE WHEN COALESCE(Client_OT, 0) > 2 THEN Client_OT - 2 ELSE 0 END, "
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID And Client_WH = 8");
+} // namespace
 
 int ClientAttendance::calculateBase(NormalBase base)
 {
@@ -491,6 +500,11 @@ int ClientAttendance::calculateBase(NormalBase base)
     return stamped;
 }
 
+namespace {
+const QString UpdateJobSql = QStringLiteral("Update ClientTimeSheets Set ClientJob = :ClientJob, Entered_By = :Entered_By, "
+                                            "Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID");
+} // namespace
+
 int ClientAttendance::changeJob(const QString &job)
 {
     const QList<qint64> ids = loadedClientRowIds();
@@ -498,7 +512,7 @@ int ClientAttendance::changeJob(const QString &job)
     try {
         Transaction tx(m_conn);
         for (qint64 id : ids) {
-            ComUpdateJob.setParam(QStringLiteral("ClientJob"), job);
+            ComUpdateJob.setParam(QStringLiteral("ClientJob"), text(job));
             stamp(ComUpdateJob);
             ComUpdateJob.setParam(QStringLiteral("Rec_ID"), id);
             changed += ComUpdateJob.exec();
@@ -512,12 +526,16 @@ int ClientAttendance::changeJob(const QString &job)
     return changed;
 }
 
+namespace {
+const QString UpdateDisputeSql = QStringLiteral("Update ClientTimeSheets Set Dispute = :Dispute Where Rec_ID = :Rec_ID");
+} // namespace
+
 void ClientAttendance::setDispute(qint64 recId, bool disputed)
 {
     try {
         Transaction tx(m_conn);
-        ComUpdateDispute.setParam(0, disputed);
-        ComUpdateDispute.setParam(1, recId);
+        ComUpdateDispute.setParam(QStringLiteral("Dispute"), disputed);
+        ComUpdateDispute.setParam(QStringLiteral("Rec_ID"), recId);
         ComUpdateDispute.exec();
         tx.commit();
     } catch (const DbError &) {
@@ -529,11 +547,15 @@ void ClientAttendance::setDispute(qint64 recId, bool disputed)
         ClientAttHistory.locate(QStringLiteral("Rec_ID"), recId);
 }
 
+namespace {
+const QString DeleteSql = QStringLiteral("Delete From ClientTimeSheets Where Rec_ID = :Rec_ID");
+} // namespace
+
 void ClientAttendance::deleteRow(qint64 recId)
 {
     try {
         Transaction tx(m_conn);
-        ComDelete.setParam(0, recId);
+        ComDelete.setParam(QStringLiteral("Rec_ID"), recId);
         ComDelete.exec();
         tx.commit();
     } catch (const DbError &) {
@@ -541,4 +563,15 @@ void ClientAttendance::deleteRow(qint64 recId)
         throw;
     }
     findEmployee(m_employeeNo);
+}
+
+// Every statement is defined beside the operation that runs it, above.
+ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
+    : AssignmentQ(c, ActiveProjects::Sql), WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql),
+      WorkerQ(c, WorkerSql), OurAttHistory(c, OurAttHistorySql), ClientAttHistory(c, ClientAttHistorySql), m_conn(c),
+      m_clock(clock), ComMoveUpdate(c, MoveUpdateSql), ComMoveInsert(c, InsertRowSql),
+      ComClientRowsCount(c, ClientRowsCountSql), ProjectOwnRowsQ(c, ProjectOwnRowsSql), ComPostUpdate(c, PostUpdateSql),
+      ComPostInsert(c, InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql), ComUpdateBase10(c, UpdateBase10Sql),
+      ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql), ComUpdateDispute(c, UpdateDisputeSql)
+{
 }

@@ -101,7 +101,8 @@ public:
     };
     // Walks the project's employee list, loading and moving each in a transaction of its own;
     // a failed employee is rolled back alone and the walk goes on. The callback sees each line
-    // as it is decided. The last employee stays loaded.
+    // as it is decided. The last employee stays loaded. Throws DbError, with nothing moved, when
+    // the project's own rows cannot be read.
     QList<MoveAllLine> moveAll(const std::function<void(const MoveAllLine &)> &eachDone = {});
 
     // The loaded client row of a day, 0 when there is none.
@@ -128,7 +129,7 @@ private:
     struct OwnColumns;
     void batchMove(const Query &own, int row, const OwnColumns &cols); // one own row: update, else insert
     // Moves the rows (of one employee, in date order) in one transaction; false when the
-    // employee already has client rows in the project and cycle.
+    // employee number already has client rows in the project and cycle, whatever their Ref_No.
     bool moveRows(Query &own, const QList<int> &rows);
     void stamp(Query &q);
 

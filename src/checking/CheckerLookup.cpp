@@ -1,5 +1,7 @@
 #include "CheckerLookup.h"
 
+#include "ActiveProjects.h"
+
 #include <QStringList>
 
 QString monthGridSql(Engine engine, MonthSide side)
@@ -34,18 +36,25 @@ QString monthGridSql(Engine engine, MonthSide side)
     return s + QStringLiteral(" Order By k.Row_Order");
 }
 
+namespace {
+const QString WorkersSql = QStringLiteral(
+    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Employee_No");
+const QString WorkerSql = QStringLiteral(
+    "Select Rec_ID, Employee_No, FirstName,  LastName, Assignment, OurJob From Workers Where Employee_No = :Emp_No "
+    "Order By Rec_ID");
+const QString OurAttHistorySql = QStringLiteral(
+    "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Col_Date");
+const QString ClientAttHistorySql = QStringLiteral(
+    "Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
+    "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
+} // namespace
+
 CheckerLookup::CheckerLookup(Connection &c)
-    : AssignmentQ(c, QStringLiteral("Select Assignment From Assignments Where isActive = 1 And Billable = 1 Order by 1")),
-      WorkersInOurAttQ(c, QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And "
-                                         "Col_Year = :Col_Year And Col_Month = :Col_Month Order By Employee_No")),
-      WorkerQ(c, QStringLiteral("Select Rec_ID, Employee_No, FirstName,  LastName, Assignment, OurJob From Workers Where "
-                                "Employee_No = :Emp_No Order By Rec_ID")),
-      OurAttHistory(c, QStringLiteral("Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-                                      "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date")),
-      OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)),
-      ClientAttHistory(c, QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = "
-                                         ":Assignemnt And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date")),
-      ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
+    : AssignmentQ(c, ActiveProjects::Sql), WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql),
+      OurAttHistory(c, OurAttHistorySql), OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)),
+      ClientAttHistory(c, ClientAttHistorySql), ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
 {
     WorkersInOurAttQ.defineField({QStringLiteral("Employee_No"), FieldKind::Text, QStringLiteral("Workers"), {}, true});
     WorkerQ.defineField({QStringLiteral("Rec_ID"), FieldKind::LargeInt, QStringLiteral("Ref No"), {}, true});
@@ -61,9 +70,9 @@ void CheckerLookup::openWorkers(const QString &project, int year, int month)
     m_year = year;
     m_month = month;
     WorkersInOurAttQ.close();
-    WorkersInOurAttQ.setParam(0, project);
-    WorkersInOurAttQ.setParam(1, year);
-    WorkersInOurAttQ.setParam(2, month);
+    WorkersInOurAttQ.setParam(QStringLiteral("Assignment"), project);
+    WorkersInOurAttQ.setParam(QStringLiteral("Col_Year"), year);
+    WorkersInOurAttQ.setParam(QStringLiteral("Col_Month"), month);
     closeEmployee();
     WorkersInOurAttQ.open();
 }
@@ -102,7 +111,7 @@ bool CheckerLookup::findEmployee(const QString &employeeNo, bool withGrids)
         return false;
     }
     WorkerQ.close();
-    WorkerQ.setParam(0, employeeNo);
+    WorkerQ.setParam(QStringLiteral("Emp_No"), employeeNo);
     WorkerQ.open();
     m_employeeNo = employeeNo;
     openForEmployee(OurAttHistory);

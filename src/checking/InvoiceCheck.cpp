@@ -27,7 +27,7 @@ QStringList updatedColumns()
     return c;
 }
 
-QString updateSql()
+QString buildUpdateSql()
 {
     QStringList sets;
     for (const QString &c : updatedColumns())
@@ -44,7 +44,7 @@ QStringList insertedColumns()
            updatedColumns();
 }
 
-QString insertSql()
+QString buildInsertSql()
 {
     const QStringList cols = insertedColumns();
     QStringList params;
@@ -52,6 +52,17 @@ QString insertSql()
         params << QStringLiteral(":") + c;
     return QStringLiteral("Insert Into Invoices (") + cols.join(QStringLiteral(", ")) + QStringLiteral(") Values (") +
            params.join(QStringLiteral(", ")) + QStringLiteral(")");
+}
+
+// The invoice-line upsert: update the line of the project, worker and month, insert it when
+// nothing was updated, in the check's transaction.
+const QString InvoiceUpdateSql = buildUpdateSql();
+const QString InvoiceInsertSql = buildInsertSql();
+
+// Text columns take empty text, never null: the drivers bind a null QString as NULL.
+QVariant text(const QString &s)
+{
+    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
 }
 
 // The stored text of one day's hours: "8,2,0", a null hour giving an empty piece.
@@ -69,12 +80,12 @@ void setLineParams(Query &q, const CheckTarget &t, const InvoiceLine &l)
     };
     set(QStringLiteral("Col_Year"), t.year);
     set(QStringLiteral("Col_Month"), t.month);
-    set(QStringLiteral("Assignment"), t.project);
+    set(QStringLiteral("Assignment"), text(t.project));
     set(QStringLiteral("Ref_No"), l.refNo);
-    set(QStringLiteral("Employee_No"), l.employeeNo);
-    set(QStringLiteral("Employee_Name"), l.employeeName);
-    set(QStringLiteral("Our_Job"), l.ourJob);
-    set(QStringLiteral("Client_Job"), l.clientJob);
+    set(QStringLiteral("Employee_No"), text(l.employeeNo));
+    set(QStringLiteral("Employee_Name"), text(l.employeeName));
+    set(QStringLiteral("Our_Job"), text(l.ourJob));
+    set(QStringLiteral("Client_Job"), text(l.clientJob));
     set(QStringLiteral("Days_Calander"), l.daysCalander);
     set(QStringLiteral("Days_Present"), l.daysPresent);
     set(QStringLiteral("Earned_WH_Hours"), l.whHours);
@@ -88,8 +99,8 @@ void setLineParams(Query &q, const CheckTarget &t, const InvoiceLine &l)
     set(QStringLiteral("Earned_HT_Amount"), l.htAmount());
     set(QStringLiteral("Earned_Total"), l.total());
     for (int d = 1; d <= 31; ++d) {
-        set(dayName(d, "Code"), l.dayCode[d - 1]);
-        set(dayName(d, "Hour"), l.dayHour[d - 1]);
+        set(dayName(d, "Code"), text(l.dayCode[d - 1]));
+        set(dayName(d, "Hour"), text(l.dayHour[d - 1]));
     }
 }
 
@@ -99,8 +110,10 @@ void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month)
 {
     line.daysCalander = QDate(year, month, 1).daysInMonth();
     line.daysPresent = line.whHours = line.otHours = line.htHours = 0;
-    line.clientJob.clear();
-    line.dayCode.fill(QStringLiteral("NA"));
+    line.clientJob = QStringLiteral("");
+    // Without a row the client month grid has no "Attendance" row, so the codes are empty; the
+    // hours pivot always has its one row, so a day without hours reads "NA" either way.
+    line.dayCode.fill(rows.isEmpty() ? QStringLiteral("") : QStringLiteral("NA"));
     line.dayHour.fill(QStringLiteral("NA"));
     std::array<bool, 31> seen{};
     const int cDate = rows.fieldIndex(QStringLiteral("Col_Date"));
@@ -156,20 +169,25 @@ QString CheckOutcome::summary() const
     return {};
 }
 
+namespace {
+const QString WorkerSql = QStringLiteral(
+    "Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No Order By Rec_ID");
+// Checked_Date comes from the program's clock, as Entered_Date does.
+const QString MarkRowsSql = QStringLiteral(
+    "Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = :Checked_Date Where Ref_No = :Ref_No "
+    "And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
+const QString ClientRowsSql = QStringLiteral(
+    "Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From ClientTimeSheets "
+    "Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month "
+    "Order By Col_Date, Rec_ID");
+const QString RatesSql = QStringLiteral(
+    "Select WH_Rate, OT_Rate, HT_Rate From AssignmentsRates Where Assignment = :Assignment And Site_Job = :Our_Job "
+    "Order By Rec_ID");
+} // namespace
+
 InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
-    : m_conn(c), m_clock(clock),
-      WorkerQ(c, QStringLiteral("Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No "
-                                "Order By Rec_ID")),
-      ComUpdate_TimeSheet(c, QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = "
-                                            ":Checked_Date Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
-                                            ":Col_Year And Col_Month = :Col_Month")),
-      ClientRowsQ(c, QStringLiteral("Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute "
-                                    "From ClientTimeSheets Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = "
-                                    ":Col_Year And Col_Month = :Col_Month Order By Col_Date, Rec_ID")),
-      ClientJobsQ(c, QStringLiteral("Select WH_Rate, OT_Rate, HT_Rate From AssignmentsRates Where Assignment = :Assignment And "
-                                    "Site_Job = :Our_Job Order By Rec_ID")),
-      ComUpdate_Invoice(c, updateSql()),
-      ComInsert_Invoice(c, insertSql())
+    : m_conn(c), m_clock(clock), WorkerQ(c, WorkerSql), ComUpdate_TimeSheet(c, MarkRowsSql), ClientRowsQ(c, ClientRowsSql),
+      ClientJobsQ(c, RatesSql), ComUpdate_Invoice(c, InvoiceUpdateSql), ComInsert_Invoice(c, InvoiceInsertSql)
 {
 }
 
@@ -209,11 +227,11 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
             o.conflicts = conflicts;
             return o;
         } catch (const std::exception &e) {
-        CheckOutcome o;
-        o.status = CheckOutcome::Status::Failed;
-        o.message = checkFailureText(QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
-        return o;
-    }
+            CheckOutcome o;
+            o.status = CheckOutcome::Status::Failed;
+            o.message = checkFailureText(QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
+            return o;
+        }
     }
 }
 
@@ -224,7 +242,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     // The master row is read before the transaction: the check never writes it, and a write as
     // the transaction's first statement keeps SQLite from failing on a stale read snapshot.
     WorkerQ.close();
-    WorkerQ.setParam(0, employeeNo);
+    WorkerQ.setParam(QStringLiteral("Emp_No"), employeeNo);
     WorkerQ.open();
     if (WorkerQ.isEmpty()) {
         // Without a reference number the line would be filed under 0 and mark nobody's rows.
@@ -236,7 +254,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
 
     Transaction tr(m_conn);
-    ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), user);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), text(user));
     // The program's local clock, as for Entered_Date: the server's CURRENT_TIMESTAMP is UTC on
     // some engines and would put a check made near midnight on another day.
     ComUpdate_TimeSheet.setParam(QStringLiteral("Checked_Date"), m_clock.now());
@@ -262,11 +280,15 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         }
     fillLineFromRows(o.line, ClientRowsQ, t.year, t.month);
 
+    // A month without client rows bills nothing: its rates stay 0 even when a rate row has an
+    // empty site job.
     ClientJobsQ.close();
-    ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
-    ClientJobsQ.setParam(QStringLiteral("Our_Job"), o.line.clientJob);
-    ClientJobsQ.open();
-    if (!ClientJobsQ.isEmpty()) {
+    if (!ClientRowsQ.isEmpty()) {
+        ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
+        ClientJobsQ.setParam(QStringLiteral("Our_Job"), text(o.line.clientJob));
+        ClientJobsQ.open();
+    }
+    if (ClientJobsQ.isActive() && !ClientJobsQ.isEmpty()) {
         ClientJobsQ.first();
         o.line.whRate = ClientJobsQ.asDouble(QStringLiteral("WH_Rate"));
         o.line.otRate = ClientJobsQ.asDouble(QStringLiteral("OT_Rate"));
@@ -304,16 +326,21 @@ CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, c
     return s;
 }
 
+namespace {
+const QString WorkersOfProjectSql = QStringLiteral(
+    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Employee_No");
+} // namespace
+
 QStringList workersOfProject(Connection &c, const CheckTarget &t)
 {
-    Query q(c, QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = "
-                              ":Col_Year And Col_Month = :Col_Month Order By Employee_No"));
-    q.setParam(0, t.project);
-    q.setParam(1, t.year);
-    q.setParam(2, t.month);
+    Query q(c, WorkersOfProjectSql);
+    q.setParam(QStringLiteral("Assignment"), t.project);
+    q.setParam(QStringLiteral("Col_Year"), t.year);
+    q.setParam(QStringLiteral("Col_Month"), t.month);
     q.open();
     QStringList out;
-    for (int r = 0; r < q.recordCount(); ++r)
-        out << q.valueAt(r, 0).toString();
+    for (q.first(); !q.eof(); q.next())
+        out << q.asString(QStringLiteral("Employee_No"));
     return out;
 }

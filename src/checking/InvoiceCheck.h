@@ -47,7 +47,8 @@ struct InvoiceLine
 
 // Fills the client figures of a line (days, hour sums, client job, day codes and hours) from a
 // worker's client rows of one month, ordered by date (columns Col_Date, ClientJob,
-// ClientAtt_Code, Client_WH, Client_OT, Client_HT).
+// ClientAtt_Code, Client_WH, Client_OT, Client_HT). A day without a row has "NA" hours and,
+// when the month has rows, the code "NA"; a month without rows has empty codes and job.
 void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month);
 
 struct CheckOutcome

@@ -1,7 +1,7 @@
+#include "ActiveProjects.h"
 #include "CliCommand.h"
 #include "DataModule1.h"
 #include "InvoiceCheck.h"
-#include "Query.h"
 #include "Roles.h"
 
 namespace {
@@ -17,11 +17,9 @@ int runCheckAll(CliContext &ctx)
     const CycleMonth cycle = dm.activeCycle();
     const CheckTarget target{project, cycle.year, cycle.month};
 
-    Query known(dm.ADOConnection1, QStringLiteral("Select Assignment From Assignments Where Assignment = :Assignment"));
-    known.setParam(0, project);
-    known.open();
-    if (known.isEmpty()) {
-        ctx.err << "Project not found: " << project << "\n";
+    // The checker window offers only these projects.
+    if (!ActiveProjects::contains(dm.ADOConnection1, project)) {
+        ctx.err << "Project '" << project << "' is not an active, billable project\n";
         return 2;
     }
     QStringList employees = workersOfProject(dm.ADOConnection1, target);

@@ -1,3 +1,4 @@
+#include "ActiveProjects.h"
 #include "CliCommand.h"
 #include "DataModule1.h"
 #include "ExportError.h"
@@ -38,7 +39,7 @@ int runExport(CliContext &ctx)
     }
     Connection &connection = ctx.dm->ADOConnection1;
     // The window offers only these projects.
-    if (!InvoiceLists::projects(connection).contains(project)) {
+    if (!ActiveProjects::contains(connection, project)) {
         ctx.err << "Project '" << project << "' is not an active, billable project\n";
         return 1;
     }

@@ -1,3 +1,4 @@
+#include "ActiveProjects.h"
 #include "CliCommand.h"
 #include "ClientAttendance.h"
 #include "DataModule1.h"
@@ -14,6 +15,11 @@ int runMoveAll(CliContext &ctx)
         return 2;
     }
     TDataModule1 &dm = *ctx.dm;
+    // The attendance window offers only these projects.
+    if (!ActiveProjects::contains(dm.ADOConnection1, project)) {
+        ctx.err << "Project '" << project << "' is not an active, billable project\n";
+        return 2;
+    }
     const CycleMonth cycle = dm.activeCycle();
     ClientAttendance att(dm.ADOConnection1);
     att.userId = dm.Current_UserID;
@@ -25,6 +31,7 @@ int runMoveAll(CliContext &ctx)
         return 1;
     }
     int moved = 0, skipped = 0, failed = 0;
+    // A pass that cannot read the project's rows throws: one message, from main.
     att.moveAll([&](const ClientAttendance::MoveAllLine &l) {
         ctx.out << l.employeeNo << ": ";
         switch (l.outcome) {

@@ -6,8 +6,52 @@
 #include "Transaction.h"
 
 #include <QRandomGenerator>
+#include <utility>
 
 namespace {
+
+using Binding = std::pair<QString, QVariant>;
+void bind(Query &q, std::initializer_list<Binding> values)
+{
+    for (const Binding &b : values)
+        q.setParam(b.first, b.second);
+}
+
+const QString CountRowsSql = QStringLiteral("Select Count(*) As N From %1"); // %1: one of the schema's own table names
+const QString InsertClientSql = QStringLiteral(
+    "Insert Into Clients (Client_Name, Client_Kind, Client_Size, Payment_Terms, Web_Site, HO_Address, isActive, "
+    "Manager_Name, Manager_Title, Manager_Email, Manager_Mobile) "
+    "Values (:Client_Name, :Client_Kind, :Client_Size, :Payment_Terms, :Web_Site, :HO_Address, :isActive, "
+    ":Manager_Name, :Manager_Title, :Manager_Email, :Manager_Mobile)");
+const QString ClientIdsSql = QStringLiteral("Select Rec_ID From Clients Order By Rec_ID");
+const QString InsertProjectSql = QStringLiteral(
+    "Insert Into Assignments (Assignment, isActive, isProtected, Billable, Night_Shift, Trans_To, Trans_From, WH, OT, HT, "
+    "Client_ID, Project_Description, Site_Location, Remarks, Project_Manager_Name, Project_Manager_Mobile, "
+    "Project_Manager_Email, Timekeeper_Name, Payment_Terms, ERP_Account_No) "
+    "Values (:Assignment, :isActive, :isProtected, :Billable, :Night_Shift, :Trans_To, :Trans_From, :WH, :OT, :HT, "
+    ":Client_ID, :Project_Description, :Site_Location, :Remarks, :Project_Manager_Name, :Project_Manager_Mobile, "
+    ":Project_Manager_Email, :Timekeeper_Name, :Payment_Terms, :ERP_Account_No)");
+const QString InsertRateSql = QStringLiteral(
+    "Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+    "Values (:Assignment, :Site_Job, :WH_Rate, :OT_Rate, :HT_Rate)");
+const QString InsertSiteJobSql = QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (:Rec_ID, :Job_Site)");
+const QString InsertRoleSql = QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:UserName, :RoleName)");
+const QString InsertCycleSql =
+    QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)");
+const QString InsertWorkerSql = QStringLiteral(
+    "Insert Into Workers (Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, SiteJob, Assignment, "
+    "Arrival_Date) Values (:Rec_ID, :Employee_No, :FirstName, :SecondName, :LastName, :Nationality, :OurJob, :SiteJob, "
+    ":Assignment, :Arrival_Date)");
+const QString InsertOwnRowSql = QStringLiteral(
+    "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
+    "OurJob, SiteJob, OurAtt_Code, OurAtt_Desc, Our_WH, Our_OT, Our_HT, Entered_By, Entered_Date, Checked) "
+    "Values (:Rec_ID, :Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
+    ":OurJob, :SiteJob, :OurAtt_Code, :OurAtt_Desc, :Our_WH, :Our_OT, :Our_HT, :Entered_By, :Entered_Date, 0)");
+const QString InsertClientRowSql = QStringLiteral(
+    "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
+    "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date, Dispute) "
+    "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
+    ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date, :Dispute)");
 
 const char *const kJobs[] = {"Carpenter", "Mason", "Electrician", "Plumber", "Welder", "Steel Fixer",
                              "Helper", "Foreman", "Scaffolder", "Painter"};
@@ -44,7 +88,7 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
         throw DbError(QStringLiteral("The database has only some of the program's tables; missing: %1").arg(missing.join(QStringLiteral(", "))));
     if (!newSchema) {
         for (const QString &t : Schema::tableNames()) {
-            Query q(conn, QStringLiteral("Select Count(*) As N From %1").arg(t));
+            Query q(conn, CountRowsSql.arg(t));
             q.open();
             if (q.asInt64(QStringLiteral("N")) > 0)
                 throw DbError(QStringLiteral("The database already holds data (table %1 is not empty); nothing was changed").arg(t));
@@ -61,11 +105,7 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
     }
 
     // Clients.
-    Query insClient(conn, QStringLiteral(
-        "Insert Into Clients (Client_Name, Client_Kind, Client_Size, Payment_Terms, Web_Site, HO_Address, isActive, "
-        "Manager_Name, Manager_Title, Manager_Email, Manager_Mobile) "
-        "Values (:Client_Name, :Client_Kind, :Client_Size, :Payment_Terms, :Web_Site, :HO_Address, :isActive, "
-        ":Manager_Name, :Manager_Title, :Manager_Email, :Manager_Mobile)"));
+    Query insClient(conn, InsertClientSql);
     const QStringList clientNames = {QStringLiteral("Gulf Construction Co."), QStringLiteral("Al Noor Contracting"),
                                      QStringLiteral("Delta Facilities Management"), QStringLiteral("Orion Petrochemicals"),
                                      QStringLiteral("شركة الخليج للمقاولات")};
@@ -73,20 +113,20 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
                                QStringLiteral("Net 45 Days"), QStringLiteral("Net 60 Days"), QStringLiteral("Net 90 Days"),
                                QStringLiteral("Net 120 Days")};
     for (int i = 0; i < clientNames.size(); ++i) {
-        insClient.setParam(0, clientNames[i]);
-        insClient.setParam(1, i % 2 ? QStringLiteral("Private") : QStringLiteral("Government"));
-        insClient.setParam(2, i % 3 ? QStringLiteral("Large") : QStringLiteral("Medium"));
-        insClient.setParam(3, terms[(i * 2) % terms.size()]);
-        insClient.setParam(4, QStringLiteral("www.client%1.example").arg(i + 1));
-        insClient.setParam(5, QStringLiteral("P.O. Box %1").arg(1000 + i * 37));
-        insClient.setParam(6, i == clientNames.size() - 1 ? 0 : 1);
-        insClient.setParam(7, QStringLiteral("Manager %1").arg(i + 1));
-        insClient.setParam(8, QStringLiteral("Project Director"));
-        insClient.setParam(9, QStringLiteral("manager%1@client%1.example").arg(i + 1));
-        insClient.setParam(10, QStringLiteral("+974 5550 %1").arg(1000 + i, 4, 10, QLatin1Char('0')));
+        bind(insClient, {{QStringLiteral("Client_Name"), clientNames[i]},
+                         {QStringLiteral("Client_Kind"), i % 2 ? QStringLiteral("Private") : QStringLiteral("Government")},
+                         {QStringLiteral("Client_Size"), i % 3 ? QStringLiteral("Large") : QStringLiteral("Medium")},
+                         {QStringLiteral("Payment_Terms"), terms[(i * 2) % terms.size()]},
+                         {QStringLiteral("Web_Site"), QStringLiteral("www.client%1.example").arg(i + 1)},
+                         {QStringLiteral("HO_Address"), QStringLiteral("P.O. Box %1").arg(1000 + i * 37)},
+                         {QStringLiteral("isActive"), i == clientNames.size() - 1 ? 0 : 1},
+                         {QStringLiteral("Manager_Name"), QStringLiteral("Manager %1").arg(i + 1)},
+                         {QStringLiteral("Manager_Title"), QStringLiteral("Project Director")},
+                         {QStringLiteral("Manager_Email"), QStringLiteral("manager%1@client%1.example").arg(i + 1)},
+                         {QStringLiteral("Manager_Mobile"), QStringLiteral("+974 5550 %1").arg(1000 + i, 4, 10, QLatin1Char('0'))}});
         insClient.exec();
     }
-    Query clientIds(conn, QStringLiteral("Select Rec_ID From Clients Order By Rec_ID"));
+    Query clientIds(conn, ClientIdsSql);
     clientIds.open();
     QList<qint64> clients;
     for (clientIds.first(); !clientIds.eof(); clientIds.next())
@@ -105,48 +145,51 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
     projects << Project{QStringLiteral("OLD STADIUM"), false, true, false, clients[0]}
              << Project{QStringLiteral("HEAD OFFICE SUPPORT"), true, false, false, clients[1 % clients.size()]}
              << Project{QStringLiteral("PALACE MAINTENANCE"), true, true, true, clients[2 % clients.size()]};
-    Query insProject(conn, QStringLiteral(
-        "Insert Into Assignments (Assignment, isActive, isProtected, Billable, Night_Shift, Trans_To, Trans_From, WH, OT, HT, "
-        "Client_ID, Project_Description, Site_Location, Remarks, Project_Manager_Name, Project_Manager_Mobile, "
-        "Project_Manager_Email, Timekeeper_Name, Payment_Terms, ERP_Account_No) "
-        "Values (:Assignment, :isActive, :isProtected, :Billable, :Night_Shift, :Trans_To, :Trans_From, :WH, :OT, :HT, "
-        ":Client_ID, :Project_Description, :Site_Location, :Remarks, :Project_Manager_Name, :Project_Manager_Mobile, "
-        ":Project_Manager_Email, :Timekeeper_Name, :Payment_Terms, :ERP_Account_No)"));
-    Query insRate(conn, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
-                                       "Values (:Assignment, :Site_Job, :WH_Rate, :OT_Rate, :HT_Rate)"));
+    Query insProject(conn, InsertProjectSql);
+    Query insRate(conn, InsertRateSql);
     for (int i = 0; i < projects.size(); ++i) {
         const Project &p = projects[i];
-        const QVariantList v = {p.name, p.active ? 1 : 0, p.isProtected ? 1 : 0, p.billable ? 1 : 0, i % 3 == 2 ? 1 : 0, 1, 1,
-                                8, 2, 8, p.clientId, QStringLiteral("Manpower supply for %1").arg(p.name),
-                                QStringLiteral("Site %1").arg(i + 1), QString(), QStringLiteral("PM %1").arg(i + 1),
-                                QStringLiteral("+974 6660 %1").arg(2000 + i), QStringLiteral("pm%1@example.com").arg(i + 1),
-                                QStringLiteral("TK %1").arg(i + 1), terms[i % terms.size()],
-                                QStringLiteral("ERP-%1").arg(4100 + i)};
-        for (int k = 0; k < v.size(); ++k)
-            insProject.setParam(k, v[k]);
+        bind(insProject, {{QStringLiteral("Assignment"), p.name},
+                          {QStringLiteral("isActive"), p.active ? 1 : 0},
+                          {QStringLiteral("isProtected"), p.isProtected ? 1 : 0},
+                          {QStringLiteral("Billable"), p.billable ? 1 : 0},
+                          {QStringLiteral("Night_Shift"), i % 3 == 2 ? 1 : 0},
+                          {QStringLiteral("Trans_To"), 1},
+                          {QStringLiteral("Trans_From"), 1},
+                          {QStringLiteral("WH"), 8},
+                          {QStringLiteral("OT"), 2},
+                          {QStringLiteral("HT"), 8},
+                          {QStringLiteral("Client_ID"), p.clientId},
+                          {QStringLiteral("Project_Description"), QStringLiteral("Manpower supply for %1").arg(p.name)},
+                          {QStringLiteral("Site_Location"), QStringLiteral("Site %1").arg(i + 1)},
+                          {QStringLiteral("Remarks"), QString()},
+                          {QStringLiteral("Project_Manager_Name"), QStringLiteral("PM %1").arg(i + 1)},
+                          {QStringLiteral("Project_Manager_Mobile"), QStringLiteral("+974 6660 %1").arg(2000 + i)},
+                          {QStringLiteral("Project_Manager_Email"), QStringLiteral("pm%1@example.com").arg(i + 1)},
+                          {QStringLiteral("Timekeeper_Name"), QStringLiteral("TK %1").arg(i + 1)},
+                          {QStringLiteral("Payment_Terms"), terms[i % terms.size()]},
+                          {QStringLiteral("ERP_Account_No"), QStringLiteral("ERP-%1").arg(4100 + i)}});
         insProject.exec();
         for (int j = 0; j < countOf(kJobs); ++j) {
             const double wh = 10.0 + ((i * 7 + j * 3) % 20) * 0.5;
-            insRate.setParam(0, p.name);
-            insRate.setParam(1, QString::fromLatin1(kJobs[j]));
-            insRate.setParam(2, wh);
-            insRate.setParam(3, wh * 1.25);
-            insRate.setParam(4, wh * 1.5);
+            bind(insRate, {{QStringLiteral("Assignment"), p.name},
+                           {QStringLiteral("Site_Job"), QString::fromLatin1(kJobs[j])},
+                           {QStringLiteral("WH_Rate"), wh},
+                           {QStringLiteral("OT_Rate"), wh * 1.25},
+                           {QStringLiteral("HT_Rate"), wh * 1.5}});
             insRate.exec();
         }
     }
-    Query insJob(conn, QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (:Rec_ID, :Job_Site)"));
-    for (int j = 0; j < countOf(kJobs); ++j) {
-        insJob.setParam(0, j + 1);
-        insJob.setParam(1, QString::fromLatin1(kJobs[j]));
+    Query insJob(conn, InsertSiteJobSql);
+    for (int j = 0; j <= countOf(kJobs); ++j) {
+        // A site job without rates after the rated ones.
+        const QString job = j < countOf(kJobs) ? QString::fromLatin1(kJobs[j]) : QStringLiteral("Rigger");
+        bind(insJob, {{QStringLiteral("Rec_ID"), j + 1}, {QStringLiteral("Job_Site"), job}});
         insJob.exec();
     }
-    insJob.setParam(0, countOf(kJobs) + 1);
-    insJob.setParam(1, QStringLiteral("Rigger"));
-    insJob.exec();
 
     // Users and roles.
-    Query insRole(conn, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:UserName, :RoleName)"));
+    Query insRole(conn, InsertRoleSql);
     const QStringList allRoles = {QStringLiteral("Login_Tallimar"), QStringLiteral("ClientsMgt"), QStringLiteral("ProjectMgt"),
                                   QStringLiteral("ProjectRate"), QStringLiteral("ClientAttCreater"), QStringLiteral("ClientAttChecker"),
                                   QStringLiteral("DisputeMgt"), QStringLiteral("InvoiceDetails"), QStringLiteral("ProjectAddNew"),
@@ -154,8 +197,7 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
                                   QStringLiteral("ClientsModify")};
     auto grant = [&](const QString &user, const QStringList &roles) {
         for (const QString &r : roles) {
-            insRole.setParam(0, user);
-            insRole.setParam(1, r);
+            bind(insRole, {{QStringLiteral("UserName"), user}, {QStringLiteral("RoleName"), r}});
             insRole.exec();
         }
     };
@@ -165,9 +207,8 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
 
     // Active cycle: the month before today.
     const QDate active = o.clock->today().addMonths(-1);
-    Query insCycle(conn, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
-    insCycle.setParam(0, active.year());
-    insCycle.setParam(1, active.month());
+    Query insCycle(conn, InsertCycleSql);
+    bind(insCycle, {{QStringLiteral("Y"), active.year()}, {QStringLiteral("M"), active.month()}});
     insCycle.exec();
 
     // Workers.
@@ -175,9 +216,7 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
     struct Worker { qint64 id; QString no, name, ourJob, siteJob, project; bool holidayWorker; };
     QList<Worker> workers;
     workers.reserve(o.workers);
-    Query insWorker(conn, QStringLiteral(
-        "Insert Into Workers (Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, SiteJob, Assignment, Arrival_Date) "
-        "Values (:Rec_ID, :Employee_No, :FirstName, :SecondName, :LastName, :Nationality, :OurJob, :SiteJob, :Assignment, :Arrival_Date)"));
+    Query insWorker(conn, InsertWorkerSql);
     for (int i = 0; i < o.workers; ++i) {
         Worker w;
         w.id = i + 1;
@@ -195,25 +234,29 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
         w.ourJob = rng.bounded(4) == 0 ? QString::fromLatin1(kJobs[rng.bounded(countOf(kJobs))]) : w.siteJob;
         w.project = projects[i % o.projects].name;
         w.holidayWorker = rng.bounded(10) < 3;
-        const QVariantList v = {w.id, w.no, first, QString(), last, QString::fromLatin1(kNationalities[rng.bounded(countOf(kNationalities))]),
-                                w.ourJob, w.siteJob, w.project, QDate(2015 + int(rng.bounded(10)), 1 + int(rng.bounded(12)), 1 + int(rng.bounded(28)))};
-        for (int k = 0; k < v.size(); ++k)
-            insWorker.setParam(k, v[k]);
+        // Drawn one at a time: a call's arguments have no fixed order, and a seed must give the
+        // same workers with every compiler.
+        const QString nationality = QString::fromLatin1(kNationalities[rng.bounded(countOf(kNationalities))]);
+        const int arrivalYear = 2015 + int(rng.bounded(10));
+        const int arrivalMonth = 1 + int(rng.bounded(12));
+        const QDate arrival(arrivalYear, arrivalMonth, 1 + int(rng.bounded(28)));
+        bind(insWorker, {{QStringLiteral("Rec_ID"), w.id},
+                         {QStringLiteral("Employee_No"), w.no},
+                         {QStringLiteral("FirstName"), first},
+                         {QStringLiteral("SecondName"), QString()},
+                         {QStringLiteral("LastName"), last},
+                         {QStringLiteral("Nationality"), nationality},
+                         {QStringLiteral("OurJob"), w.ourJob},
+                         {QStringLiteral("SiteJob"), w.siteJob},
+                         {QStringLiteral("Assignment"), w.project},
+                         {QStringLiteral("Arrival_Date"), arrival}});
         insWorker.exec();
         workers << w;
     }
 
     // Own timesheets, and the client's rows for the months before the active cycle.
-    Query insOwn(conn, QStringLiteral(
-        "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
-        "OurJob, SiteJob, OurAtt_Code, OurAtt_Desc, Our_WH, Our_OT, Our_HT, Entered_By, Entered_Date, Checked) "
-        "Values (:Rec_ID, :Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
-        ":OurJob, :SiteJob, :OurAtt_Code, :OurAtt_Desc, :Our_WH, :Our_OT, :Our_HT, :Entered_By, :Entered_Date, 0)"));
-    Query insClientRow(conn, QStringLiteral(
-        "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
-        "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date, Dispute) "
-        "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
-        ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date, :Dispute)"));
+    Query insOwn(conn, InsertOwnRowSql);
+    Query insClientRow(conn, InsertClientRowSql);
     qint64 ownId = 0;
     const QDate firstMonth = QDate(active.year(), active.month(), 1).addMonths(-(o.months - 1));
     for (int m = 0; m < o.months; ++m) {
@@ -245,10 +288,26 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
                     wh = 8;
                     ot = roll < 300 ? int(roll % 4) : 0;
                 }
-                const QVariantList v = {++ownId, date, date.year(), date.month(), d, w.id, w.no, w.name, w.project, w.ourJob,
-                                        w.siteJob, code, desc, wh, ot, ht, QStringLiteral("hr"), date};
-                for (int k = 0; k < v.size(); ++k)
-                    insOwn.setParam(k, v[k]);
+                // The day's columns, the same on both sides.
+                const std::initializer_list<Binding> dayColumns = {{QStringLiteral("Col_Date"), date},
+                                                                   {QStringLiteral("Col_Year"), date.year()},
+                                                                   {QStringLiteral("Col_Month"), date.month()},
+                                                                   {QStringLiteral("Col_Day"), d},
+                                                                   {QStringLiteral("Ref_No"), w.id},
+                                                                   {QStringLiteral("Employee_No"), w.no},
+                                                                   {QStringLiteral("Employee_Name"), w.name},
+                                                                   {QStringLiteral("Assignment"), w.project}};
+                bind(insOwn, dayColumns);
+                bind(insOwn, {{QStringLiteral("Rec_ID"), ++ownId},
+                              {QStringLiteral("OurJob"), w.ourJob},
+                              {QStringLiteral("SiteJob"), w.siteJob},
+                              {QStringLiteral("OurAtt_Code"), code},
+                              {QStringLiteral("OurAtt_Desc"), desc},
+                              {QStringLiteral("Our_WH"), wh},
+                              {QStringLiteral("Our_OT"), ot},
+                              {QStringLiteral("Our_HT"), ht},
+                              {QStringLiteral("Entered_By"), QStringLiteral("hr")},
+                              {QStringLiteral("Entered_Date"), date}});
                 insOwn.exec();
                 ++summary.timesheetRows;
                 if (!withClient)
@@ -263,10 +322,16 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o, const std::
                 if (diff < 8 && ccode == QLatin1String("P"))
                     cot = qMax(0, ot + (diff % 2 ? 1 : -1));
                 const int dispute = diff >= 995 ? 1 : 0;
-                const QVariantList c = {date, date.year(), date.month(), d, w.id, w.no, w.name, w.project, w.siteJob,
-                                        ccode, cdesc, wh, cot, ht, QStringLiteral("demo"), date, dispute};
-                for (int k = 0; k < c.size(); ++k)
-                    insClientRow.setParam(k, c[k]);
+                bind(insClientRow, dayColumns);
+                bind(insClientRow, {{QStringLiteral("ClientJob"), w.siteJob},
+                                    {QStringLiteral("ClientAtt_Code"), ccode},
+                                    {QStringLiteral("ClientAtt_Desc"), cdesc},
+                                    {QStringLiteral("Client_WH"), wh},
+                                    {QStringLiteral("Client_OT"), cot},
+                                    {QStringLiteral("Client_HT"), ht},
+                                    {QStringLiteral("Entered_By"), QStringLiteral("demo")},
+                                    {QStringLiteral("Entered_Date"), date},
+                                    {QStringLiteral("Dispute"), dispute}});
                 insClientRow.exec();
                 ++summary.clientRows;
             }

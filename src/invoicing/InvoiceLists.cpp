@@ -1,4 +1,5 @@
 #include "InvoiceLists.h"
+#include "ActiveProjects.h"
 
 namespace InvoiceLists {
 namespace {
@@ -58,8 +59,8 @@ void define(Query &q, const QList<FieldDef> &fields)
 }
 } // namespace
 
-const QString AssignmentSql =
-    QStringLiteral("Select Assignment From Assignments Where isActive = 1 And Billable = 1 Order by 1");
+// A reference, so that it is bound before any other file's static initialisation reads it.
+const QString &AssignmentSql = ActiveProjects::Sql;
 
 const QString NotCheckedSql = QStringLiteral(
     "Select Distinct(Employee_No), Entered_By From ClientTimeSheets Where Checked = 0 And Col_Year = :Col_Year "
@@ -118,12 +119,7 @@ void open(Query &q, int year, int month, const QString &project)
 
 QStringList projects(Connection &connection)
 {
-    Query q(connection, AssignmentSql);
-    q.open();
-    QStringList names;
-    for (q.first(); !q.eof(); q.next())
-        names << q.asString(QStringLiteral("Assignment"));
-    return names;
+    return ActiveProjects::names(connection);
 }
 
 } // namespace InvoiceLists

@@ -6,21 +6,24 @@ namespace ActiveProjects {
 const QString Sql =
     QStringLiteral("Select Assignment From Assignments Where isActive = 1 And Billable = 1 Order by Assignment");
 
+namespace {
+const QString ContainsSql = QStringLiteral(
+    "Select Assignment From Assignments Where isActive = 1 And Billable = 1 And Assignment = :Assignment");
+} // namespace
+
 QStringList names(Connection &connection)
 {
     Query q(connection, Sql);
     q.open();
     QStringList out;
-    const int c = q.fieldIndex(QStringLiteral("Assignment"));
-    for (int r = 0; r < q.recordCount(); ++r)
-        out << q.valueAt(r, c).toString();
+    for (q.first(); !q.eof(); q.next())
+        out << q.asString(QStringLiteral("Assignment"));
     return out;
 }
 
 bool contains(Connection &connection, const QString &project)
 {
-    Query q(connection, QStringLiteral("Select Assignment From Assignments Where isActive = 1 And Billable = 1 "
-                                       "And Assignment = :Assignment"));
+    Query q(connection, ContainsSql);
     q.setParam(QStringLiteral("Assignment"), project);
     q.open();
     return !q.isEmpty();

@@ -11,13 +11,17 @@ const QString TDataModule1::CompiledPassword = QStringLiteral("Quorb8361");
 const QString TDataModule1::DefaultStyle = QStringLiteral("Lavender Classico");
 const QString TDataModule1::DefaultPhotoPath = QStringLiteral("\\\\hrfiles\\HR\\Backups\\All_Photos\\");
 
+namespace {
+// The shared datasets: the user's roles, the active payroll cycle and the clients list.
+const QString UsersRolesSql = QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName");
+const QString ActiveCycleSql = QStringLiteral("Select Rec_ID, Cycle_Year, Cycle_Month From PayrollActiveCycle Order By Rec_ID");
+const QString AllClientsSql = QStringLiteral("Select Rec_ID as Client_ID, Client_Name from Clients Order By Client_Name");
+} // namespace
+
 TDataModule1::TDataModule1(const QString &iniPath)
     : ADOConnection1(QStringLiteral("ADOConnection1-%1").arg(quintptr(this), 0, 16)),
-      UsersRolesQ(ADOConnection1,
-                  QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName")),
-      ActiveCycle(ADOConnection1,
-                  QStringLiteral("Select Rec_ID, Cycle_Year, Cycle_Month From PayrollActiveCycle Order By Rec_ID")),
-      AllClientsQ(ADOConnection1, QStringLiteral("Select Rec_ID as Client_ID, Client_Name from Clients Order By Client_Name")),
+      UsersRolesQ(ADOConnection1, UsersRolesSql), ActiveCycle(ADOConnection1, ActiveCycleSql),
+      AllClientsQ(ADOConnection1, AllClientsSql),
       m_iniPath(iniPath.isEmpty() ? QDir(QCoreApplication::applicationDirPath()).filePath(QStringLiteral("Workers.ini"))
                                   : iniPath)
 {
@@ -146,7 +150,7 @@ void TDataModule1::ADOConnection1AfterConnect()
 
 void TDataModule1::openRoles(const QString &userName)
 {
-    UsersRolesQ.setParam(0, userName);
+    UsersRolesQ.setParam(QStringLiteral("UserName"), userName);
     UsersRolesQ.open();
 }
 

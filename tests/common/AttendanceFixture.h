@@ -103,4 +103,29 @@ inline void failWhen(Connection &c, const QString &engine, const QString &event,
     }
 }
 
+// Makes every read of whole own rows fail while the project's employee list, which reads only
+// Employee_No, still opens: a column the server cannot compute for any row. The tables stay,
+// so tallimar-cli still finds its database whole.
+inline void makeOwnRowsUnreadable(Connection &c, const QString &engine)
+{
+    if (engine == QLatin1String("PostgreSQL")) {
+        // A view in a schema searched first, for this session and every later one.
+        c.execDirect(QStringLiteral("CREATE SCHEMA unreadable"));
+        c.execDirect(QStringLiteral("CREATE VIEW unreadable.TimeSheets AS SELECT r.*, CAST(r.Employee_No AS INTEGER) "
+                                    "AS Unreadable FROM public.TimeSheets r"));
+        const QString db = TestDb::scalar(c, QStringLiteral("SELECT current_database()")).toString();
+        c.execDirect(QStringLiteral("ALTER DATABASE \"%1\" SET search_path = unreadable, public").arg(db));
+        c.execDirect(QStringLiteral("SET search_path = unreadable, public"));
+    } else {
+        c.execDirect(QStringLiteral(
+            "ALTER TABLE TimeSheets ADD COLUMN Unreadable TEXT GENERATED ALWAYS AS (json(Employee_No)) VIRTUAL"));
+    }
+}
+
+// Client rows of an employee number, whatever their Ref_No.
+inline int clientRowCount(Connection &c, const QString &no)
+{
+    return TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = :N"), {no}).toInt();
+}
+
 } // namespace AttFixture
