@@ -59,12 +59,6 @@ QString buildInsertSql()
 const QString InvoiceUpdateSql = buildUpdateSql();
 const QString InvoiceInsertSql = buildInsertSql();
 
-// Text columns take empty text, never null: the drivers bind a null QString as NULL.
-QVariant text(const QString &s)
-{
-    return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s);
-}
-
 // The stored text of one day's hours: "8,2,0", a null hour giving an empty piece.
 QString hoursText(const QVariant &wh, const QVariant &ot, const QVariant &ht)
 {
@@ -80,12 +74,12 @@ void setLineParams(Query &q, const CheckTarget &t, const InvoiceLine &l)
     };
     set(QStringLiteral("Col_Year"), t.year);
     set(QStringLiteral("Col_Month"), t.month);
-    set(QStringLiteral("Assignment"), text(t.project));
+    set(QStringLiteral("Assignment"), Query::text(t.project));
     set(QStringLiteral("Ref_No"), l.refNo);
-    set(QStringLiteral("Employee_No"), text(l.employeeNo));
-    set(QStringLiteral("Employee_Name"), text(l.employeeName));
-    set(QStringLiteral("Our_Job"), text(l.ourJob));
-    set(QStringLiteral("Client_Job"), text(l.clientJob));
+    set(QStringLiteral("Employee_No"), Query::text(l.employeeNo));
+    set(QStringLiteral("Employee_Name"), Query::text(l.employeeName));
+    set(QStringLiteral("Our_Job"), Query::text(l.ourJob));
+    set(QStringLiteral("Client_Job"), Query::text(l.clientJob));
     set(QStringLiteral("Days_Calander"), l.daysCalander);
     set(QStringLiteral("Days_Present"), l.daysPresent);
     set(QStringLiteral("Earned_WH_Hours"), l.whHours);
@@ -99,8 +93,8 @@ void setLineParams(Query &q, const CheckTarget &t, const InvoiceLine &l)
     set(QStringLiteral("Earned_HT_Amount"), l.htAmount());
     set(QStringLiteral("Earned_Total"), l.total());
     for (int d = 1; d <= 31; ++d) {
-        set(dayName(d, "Code"), text(l.dayCode[d - 1]));
-        set(dayName(d, "Hour"), text(l.dayHour[d - 1]));
+        set(dayName(d, "Code"), Query::text(l.dayCode[d - 1]));
+        set(dayName(d, "Hour"), Query::text(l.dayHour[d - 1]));
     }
 }
 
@@ -254,7 +248,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
 
     Transaction tr(m_conn);
-    ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), text(user));
+    ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), Query::text(user));
     // The program's local clock, as for Entered_Date: the server's CURRENT_TIMESTAMP is UTC on
     // some engines and would put a check made near midnight on another day.
     ComUpdate_TimeSheet.setParam(QStringLiteral("Checked_Date"), m_clock.now());
@@ -285,7 +279,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     ClientJobsQ.close();
     if (!ClientRowsQ.isEmpty()) {
         ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
-        ClientJobsQ.setParam(QStringLiteral("Our_Job"), text(o.line.clientJob));
+        ClientJobsQ.setParam(QStringLiteral("Our_Job"), Query::text(o.line.clientJob));
         ClientJobsQ.open();
     }
     if (ClientJobsQ.isActive() && !ClientJobsQ.isEmpty()) {

@@ -16,3 +16,12 @@ private:
     QString m_message;
     QByteArray m_utf8;
 };
+
+// Runs a re-read after a failed write: its own failure must not hide the write's error.
+template <typename F> void ignoringDbError(F &&f)
+{
+    try {
+        f();
+    } catch (const DbError &) {
+    }
+}

@@ -8,7 +8,9 @@
 #include <QString>
 #include <QStringList>
 #include <QVariant>
+#include <initializer_list>
 #include <memory>
+#include <utility>
 
 class QSqlQuery;
 
@@ -64,6 +66,14 @@ public:
     // Sets every occurrence of the name.
     void setParamAll(const QString &name, const QVariant &value);
     QVariant param(int index) const { return m_params.value(index); }
+    // Sets several parameters by name, in one call.
+    void setParams(std::initializer_list<std::pair<QString, QVariant>> values)
+    {
+        for (const auto &v : values)
+            setParam(v.first, v.second);
+    }
+    // Text for a text column: empty text stays empty, since the drivers bind a null QString as NULL.
+    static QVariant text(const QString &s) { return s.isNull() ? QVariant(QStringLiteral("")) : QVariant(s); }
 
     // Persistent field definitions (label, format, visibility, kind); fields not declared get
     // their kind from the driver.
