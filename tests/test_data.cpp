@@ -201,6 +201,22 @@ private slots:
     }
 
     // Rows fetched on another connection (the dashboard's second one) read as this query's own.
+    // An error on a later row must not leave a shorter list that passes for the whole one.
+    void failureWhileFetchingIsAnError_data() { TESTDB_ENGINE_ROWS(); }
+    void failureWhileFetchingIsAnError()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        // The second row fails only when it is fetched (PostgreSQL raises it at once).
+        const QString bad = engine == QLatin1String("SQLite") ? QStringLiteral("json('not json')")
+                                                              : QStringLiteral("CAST('not a number' AS INTEGER)");
+        Query q(db.connection(), QStringLiteral("Select N, CASE WHEN N = 2 THEN %1 ELSE '' END As V "
+                                                "From (Select 1 As N Union All Select 2) t").arg(bad));
+        QVERIFY_THROWS_EXCEPTION(DbError, q.open());
+        QVERIFY(!q.isActive());
+        QCOMPARE(q.recordCount(), 0);
+    }
+
     void snapshotMovesBetweenQueries()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));

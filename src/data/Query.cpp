@@ -240,6 +240,15 @@ void Query::open()
         }
         m_rows << row;
     }
+    // A failure while fetching (a lost connection, a row the engine cannot read) ends next()
+    // early: a shorter list must not pass for the whole one.
+    if (q.lastError().isValid()) {
+        const QString msg = q.lastError().text().trimmed();
+        q.finish();
+        m_rows.clear();
+        m_fields.clear();
+        throw DbError(msg.isEmpty() ? QStringLiteral("Reading the rows failed") : msg);
+    }
     q.finish();
     for (int c = 0; c < cols; ++c) {
         if (!typeFromValues[c])
