@@ -3,6 +3,7 @@
 #include "AttendanceFixture.h"
 
 #include <QProcess>
+#include <csignal>
 #include <QTest>
 
 using namespace AttFixture;
@@ -24,6 +25,63 @@ class TestAttendanceCli : public QObject
     }
 
 private slots:
+    // Ctrl+C stops a pass between two workers: those before are whole, the rest untouched, the
+    // summary says so and the exit is not 0.
+    void interruptedPass_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("command");
+        for (const QString &e : TestDb::engines())
+            for (const char *cmd : {"move-all", "check-all"})
+                QTest::newRow(qPrintable(e + QLatin1Char(' ') + QLatin1String(cmd))) << e << QString::fromLatin1(cmd);
+    }
+    void interruptedPass()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, command);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, 'ClientAttChecker')"), {User});
+        const int workers = 400, days = 10;
+        c.beginTrans();
+        qint64 id = 0;
+        for (int w = 1; w <= workers; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w, 4, 10, QLatin1Char('0'));
+            worker(c, w, no);
+            for (int d = 1; d <= days; ++d)
+                ownRow(c, ++id, w, no, day(d), QStringLiteral("P"), 8);
+        }
+        c.commitTrans();
+        QString out;
+        if (command == QLatin1String("check-all"))
+            QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Project}, &out), 0);
+
+        QProcess p;
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH),
+                {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), User, command,
+                 QStringLiteral("--project"), Project});
+        QVERIFY(p.waitForReadyRead(60000));
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(60000));
+        QCOMPARE(p.exitCode(), 130);
+        const QStringList lines = QString::fromUtf8(p.readAllStandardOutput()).trimmed().split(QLatin1Char('\n'));
+        const int done = int(lines.size()) - 1;
+        QVERIFY2(done > 0 && done < workers, qPrintable(lines.last()));
+        const QString word = command == QLatin1String("move-all") ? QStringLiteral("moved") : QStringLiteral("checked");
+        QCOMPARE(lines.last(), QStringLiteral("%1: %2, skipped: 0, failed: 0, not started: %3").arg(word).arg(done).arg(workers - done));
+        QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Interrupted.")));
+        // Every worker whole or untouched.
+        const QString table = command == QLatin1String("move-all") ? QStringLiteral("ClientTimeSheets")
+                                                                    : QStringLiteral("Invoices");
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(Distinct Ref_No) From ") + table).toInt(), done);
+        if (command == QLatin1String("move-all"))
+            QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), done * days);
+        else
+            QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Checked = 1")).toInt(),
+                     done * days);
+    }
+
     void moveAll_data() { TESTDB_ENGINE_ROWS(); }
     void moveAll()
     {

@@ -7,6 +7,7 @@
 #include "DataModule1.h"
 #include "Dialogs.h"
 #include "Messages.h"
+#include "PassProgress.h"
 #include "Session.h"
 #include "TestDb.h"
 #include "AttendanceFixture.h"
@@ -366,12 +367,36 @@ private slots:
         failWhen(w.db.connection(), QStringLiteral("SQLite"), QStringLiteral("INSERT"),
                  QStringLiteral("NEW.Col_Day = 3"));
         f.btn_Move_All->click();
-        QCOMPARE(rec.texts.size(), 2);
+        QCOMPARE(rec.texts.size(), 3);
         QVERIFY2(rec.texts[1].startsWith(QStringLiteral("Something went wrong!, \n\rsimulated failure")),
                  qPrintable(rec.texts[1]));
+        QCOMPARE(rec.texts[2], QStringLiteral("Moved: 0, skipped: 1, failed: 1, not started: 0"));
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
         QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
+    }
+
+    // Cancel stops between two employees: the ones before are done, the rest untouched.
+    void moveAllCancelled()
+    {
+        Recorded rec;
+        Window w(QStringLiteral("SQLite"));
+        w.chooseProject(Project);
+        QStringList seen;
+        PassProgress::setTestHook([&](PassProgress &p, int done) {
+            seen << p.text().section(QLatin1Char('\n'), 0, 0);
+            if (done == 0)
+                p.cancel(); // while the first is moved: it finishes, the next is not started
+        });
+        w.form->btn_Move_All->click();
+        PassProgress::setTestHook({});
+        QCOMPARE(seen, QStringList{"0 / 2, employee E1"});
+        QCOMPARE(rec.texts, QStringList{"Moved: 0, skipped: 1, failed: 0, not started: 1"});
+        QCOMPARE(TestDb::scalar(w.db.connection(),
+                                QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = 'E2'"))
+                     .toInt(),
+                 0);
+        QCOMPARE(w.form->edt_SearchEmpNo->text(), QStringLiteral("E1"));
     }
 };
 

@@ -2,6 +2,7 @@
 
 #include "AttendanceTotals.h"
 #include "Clock.h"
+#include "PassControl.h"
 #include "Query.h"
 
 #include <QDate>
@@ -103,7 +104,10 @@ public:
     // a failed employee is rolled back alone and the walk goes on. The callback sees each line
     // as it is decided. The last employee stays loaded. Throws DbError, with nothing moved, when
     // the project's own rows cannot be read.
-    QList<MoveAllLine> moveAll(const std::function<void(const MoveAllLine &)> &eachDone = {});
+    // The control sees each employee before it is moved and may stop the walk between two
+    // employees; the employees after it are not started (fewer lines than employees).
+    QList<MoveAllLine> moveAll(const std::function<void(const MoveAllLine &)> &eachDone = {},
+                               const PassControl &control = {});
 
     // The loaded client row of a day, 0 when there is none.
     qint64 clientRowIdForDate(const QDate &date) const;

@@ -8,6 +8,7 @@
 #include "Dialogs.h"
 #include "EmployeeSearchPanel.h"
 #include "Messages.h"
+#include "PassProgress.h"
 #include "QueryTableModel.h"
 #include "Session.h"
 
@@ -280,15 +281,33 @@ void TClientAttendanceForm::btn_Move_AllClick()
         Messages::show(QStringLiteral("No Employees In This Project!"), this);
         return;
     }
-    // Each employee is its own transaction: a failed one is shown and the pass goes on; a
-    // failure of the pass itself (the project's rows cannot be read) is shown once.
-    run([this] {
-        m_att.moveAll([this](const ClientAttendance::MoveAllLine &l) {
-            if (l.outcome == ClientAttendance::MoveAllLine::Failed)
-                run([&] { throw DbError(l.message); }, moveFailureText);
-        });
-    });
-    // The last employee of the list stays loaded, as the walk left it.
+    const int total = m_att.WorkersInOurAttQ.recordCount();
+    QList<ClientAttendance::MoveAllLine> lines;
+    bool passRan = false;
+    {
+        PassProgress progress(this, QStringLiteral("Move All Employees"), total);
+        // Each employee is its own transaction: a failed one is shown and the pass goes on; a
+        // failure of the pass itself (the project's rows cannot be read) is shown once.
+        passRan = run(
+            [&] {
+                lines = m_att.moveAll(
+                    [this](const ClientAttendance::MoveAllLine &l) {
+                        if (l.outcome == ClientAttendance::MoveAllLine::Failed)
+                            run([&] { throw DbError(l.message); }, moveFailureText, false);
+                    },
+                    progress.control());
+            },
+            {}, false);
+    }
+    if (passRan) {
+        int moved = 0, skipped = 0, failed = 0;
+        for (const ClientAttendance::MoveAllLine &l : std::as_const(lines))
+            ++(l.outcome == ClientAttendance::MoveAllLine::Moved     ? moved
+               : l.outcome == ClientAttendance::MoveAllLine::Skipped ? skipped
+                                                                     : failed);
+        Messages::show(passSummary(QStringLiteral("Moved"), moved, skipped, failed, total - int(lines.size())), this);
+    }
+    // The last employee walked stays loaded, as the walk left it.
     edt_SearchEmpNo->setText(m_att.employeeNo());
     pnl_Employees->reload();
     showEmployee(false);

@@ -152,7 +152,8 @@ const QString ProjectOwnRowsSql = QStringLiteral(
     "Order By Employee_No, Col_Date");
 } // namespace AttendanceSql
 
-QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::function<void(const MoveAllLine &)> &eachDone)
+QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::function<void(const MoveAllLine &)> &eachDone,
+                                                               const PassControl &control)
 {
     QList<MoveAllLine> lines;
     if (!projectOpen())
@@ -174,6 +175,9 @@ QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::functi
     for (int r = 0; r < ProjectOwnRowsQ.recordCount(); ++r)
         rowsOf[ProjectOwnRowsQ.valueAt(r, empCol).toString()] << r;
     for (const QString &no : std::as_const(employees)) {
+        if (control.stop())
+            break;
+        control.start(int(lines.size()), int(employees.size()), no);
         MoveAllLine line;
         line.employeeNo = no;
         const QList<int> rows = rowsOf.value(no);
@@ -189,9 +193,9 @@ QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::functi
             eachDone(line);
     }
     ProjectOwnRowsQ.close();
-    // The last employee of the list stays loaded, as walking the window would leave it.
-    if (!employees.isEmpty())
-        findEmployee(employees.last());
+    // The last employee walked stays loaded, as walking the window would leave it.
+    if (!lines.isEmpty())
+        findEmployee(lines.last().employeeNo);
     return lines;
 }
 

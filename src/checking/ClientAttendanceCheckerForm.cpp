@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "EmployeeSearchPanel.h"
 #include "Messages.h"
+#include "PassProgress.h"
 #include "QueryTableModel.h"
 #include "Session.h"
 
@@ -354,38 +355,46 @@ void TClientAttendanceCheckerForm::btn_CheckAllClick()
     for (int r = qMax(0, w.row()); r < w.recordCount(); ++r)
         employees << pnl_Employees->employeeAt(r);
     CheckAllSummary summary;
+    QString last;
     {
         m_inPass = true;
-        SandGlassScope busy(m_sandGlass);
-        QElapsedTimer painted;
-        painted.start();
-        // The same pass as the command line's check-all; the window shows each worker in turn.
+        PassProgress progress(this, QStringLiteral("Check All Employees"), int(employees.size()));
+        QElapsedTimer shown;
+        shown.start();
+        // The same pass as the command line's check-all. The window shows the worker in turn a
+        // few times a second: loading every worker's rows would cost more than its check.
         summary = checkEmployees(
             *m_check, {cb_Project->currentText(), m_year, m_month}, employees, m_session.user(),
-            [this](const QString &emp) {
-                edt_SearchEmpNo->setText(emp);
-                FindEmployee();
+            [&](const QString &emp) {
+                last = emp;
+                if (shown.elapsed() > 100) {
+                    edt_SearchEmpNo->setText(emp);
+                    FindEmployee();
+                    reloadGrids();
+                    shown.restart();
+                }
             },
             [&](const QString &, const CheckOutcome &o) {
-                rereadClientRows();
                 if (o.status == CheckOutcome::Status::Failed)
-                    runWindowAction(this, &m_sandGlass, [&] { throw DbError(o.message); });
-                // A few repaints a second: painting every worker costs more than its check.
-                if (painted.elapsed() > 100) {
-                    reloadGrids();
-                    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-                    painted.restart();
-                }
-            });
+                    runWindowAction(this, nullptr, [&] { throw DbError(o.message); });
+            },
+            progress.control());
         m_inPass = false;
-        reloadGrids();
     }
-    QStringList notes;
+    // The last worker checked is shown, read again as after every check.
+    if (!last.isEmpty()) {
+        edt_SearchEmpNo->setText(last);
+        FindEmployee();
+    }
+    QStringList notes{passSummary(QStringLiteral("Checked"), summary.checked, summary.skipped, summary.failed,
+                                  summary.notStarted)};
     if (!summary.disputed.isEmpty())
         notes << QStringLiteral("The attendance is Disputed! Not checked: %1")
                      .arg(summary.disputed.join(QStringLiteral(", ")));
     if (!summary.noWorker.isEmpty())
         notes << QStringLiteral("No worker record, not checked: %1").arg(summary.noWorker.join(QStringLiteral(", ")));
-    if (!notes.isEmpty())
+    if (notes.size() > 1)
         Messages::warning(notes.join(QStringLiteral("\n\r")), this);
+    else
+        Messages::show(notes.first(), this);
 }

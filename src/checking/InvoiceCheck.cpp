@@ -301,10 +301,18 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
 
 CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, const QStringList &employees, const QString &user,
                                const std::function<void(const QString &)> &before,
-                               const std::function<void(const QString &, const CheckOutcome &)> &after)
+                               const std::function<void(const QString &, const CheckOutcome &)> &after,
+                               const PassControl &control)
 {
     CheckAllSummary s;
+    int done = 0;
     for (const QString &emp : employees) {
+        if (control.stop()) {
+            s.stopped = true;
+            s.notStarted = int(employees.size()) - done;
+            break;
+        }
+        control.start(done++, int(employees.size()), emp);
         if (before)
             before(emp);
         const CheckOutcome o = check.checkWorker(target, emp, user);

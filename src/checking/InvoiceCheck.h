@@ -2,6 +2,7 @@
 
 #include "Clock.h"
 #include "Connection.h"
+#include "PassControl.h"
 #include "Query.h"
 
 #include <QString>
@@ -103,16 +104,20 @@ struct CheckAllSummary
     int checked = 0;
     int skipped = 0;
     int failed = 0;
+    int notStarted = 0; // after a stop
+    bool stopped = false;
     QStringList disputed;  // employee numbers skipped because of disputed rows
     QStringList noWorker;  // employee numbers without a Workers row
 };
 
 // Checks the given employees one after the other, each in its own transaction; a failure of
 // one does not stop the pass. `before` runs ahead of each check (the window shows the worker
-// there); `after` receives each outcome.
+// there); `after` receives each outcome. The control sees each worker first and may stop the
+// pass between two workers: the rest count as not started.
 CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, const QStringList &employees,
                                const QString &user, const std::function<void(const QString &)> &before = {},
-                               const std::function<void(const QString &, const CheckOutcome &)> &after = {});
+                               const std::function<void(const QString &, const CheckOutcome &)> &after = {},
+                               const PassControl &control = {});
 
 // Employee numbers with own rows in the project and month, in the workers list's order.
 QStringList workersOfProject(Connection &connection, const CheckTarget &target);

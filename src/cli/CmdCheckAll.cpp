@@ -1,5 +1,6 @@
 #include "ActiveProjects.h"
 #include "CliCommand.h"
+#include "CliPass.h"
 #include "DataModule1.h"
 #include "InvoiceCheck.h"
 #include "Roles.h"
@@ -36,12 +37,22 @@ int runCheckAll(CliContext &ctx)
         ctx.err << "There are no workers in this project!\n";
 
     InvoiceCheck check(dm.ADOConnection1);
+    CliPass pass(ctx.err);
     const CheckAllSummary s = checkEmployees(check, target, employees, dm.Current_UserID, {},
                                              [&ctx](const QString &emp, const CheckOutcome &o) {
                                                  ctx.out << emp << ": " << o.summary() << "\n";
                                                  ctx.out.flush();
-                                             });
-    ctx.out << "checked: " << s.checked << ", skipped: " << s.skipped << ", failed: " << s.failed << "\n";
+                                             },
+                                             pass.control());
+    pass.finish();
+    ctx.out << "checked: " << s.checked << ", skipped: " << s.skipped << ", failed: " << s.failed;
+    if (s.stopped) {
+        // Stopped by Ctrl+C between two workers: each one is checked whole or not at all.
+        ctx.out << ", not started: " << s.notStarted << "\n";
+        ctx.err << "Interrupted.\n";
+        return 130;
+    }
+    ctx.out << "\n";
     return s.failed == 0 ? 0 : 1;
 }
 

@@ -1,5 +1,6 @@
 #include "ActiveProjects.h"
 #include "CliCommand.h"
+#include "CliPass.h"
 #include "ClientAttendance.h"
 #include "DataModule1.h"
 #include "Roles.h"
@@ -31,8 +32,10 @@ int runMoveAll(CliContext &ctx)
         return 1;
     }
     int moved = 0, skipped = 0, failed = 0;
+    CliPass pass(ctx.err);
     // A pass that cannot read the project's rows throws: one message, from main.
-    att.moveAll([&](const ClientAttendance::MoveAllLine &l) {
+    const int total = att.WorkersInOurAttQ.recordCount();
+    const auto lines = att.moveAll([&](const ClientAttendance::MoveAllLine &l) {
         ctx.out << l.employeeNo << ": ";
         switch (l.outcome) {
         case ClientAttendance::MoveAllLine::Moved:
@@ -51,8 +54,17 @@ int runMoveAll(CliContext &ctx)
             break;
         }
         ctx.out << "\n";
-    });
-    ctx.out << "moved: " << moved << ", skipped: " << skipped << ", failed: " << failed << "\n";
+        ctx.out.flush();
+    }, pass.control());
+    pass.finish();
+    ctx.out << "moved: " << moved << ", skipped: " << skipped << ", failed: " << failed;
+    if (pass.interrupted()) {
+        // Stopped by Ctrl+C between two employees: each one is moved whole or not at all.
+        ctx.out << ", not started: " << total - lines.size() << "\n";
+        ctx.err << "Interrupted.\n";
+        return 130;
+    }
+    ctx.out << "\n";
     return failed == 0 ? 0 : 1;
 }
 

@@ -1,0 +1,29 @@
+#pragma once
+
+#include "PassControl.h"
+
+#include <QElapsedTimer>
+#include <QTextStream>
+
+// A pass of the command line: on a terminal a single updating progress line on stderr (nothing
+// extra when stderr is not a terminal), and Ctrl+C stopping the pass between two workers. The
+// handler is installed for the object's life.
+class CliPass
+{
+public:
+    explicit CliPass(QTextStream &err);
+    ~CliPass();
+    CliPass(const CliPass &) = delete;
+    CliPass &operator=(const CliPass &) = delete;
+
+    PassControl control();
+    bool interrupted() const;
+    // Clears the progress line before the summary.
+    void finish();
+
+private:
+    QTextStream &m_err;
+    QElapsedTimer m_sinceLine;
+    bool m_terminal;
+    bool m_lineShown = false;
+};
