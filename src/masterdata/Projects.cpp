@@ -53,7 +53,7 @@ void open(Query &q, int showAll, const Query &allClients)
     if (allClients.isActive()) {
         const int id = allClients.fieldIndex(QStringLiteral("Client_ID"));
         const int name = allClients.fieldIndex(QStringLiteral("Client_Name"));
-        for (int r = 0; r < allClients.recordCount(); ++r)
+        for (int r = 0; id >= 0 && name >= 0 && r < allClients.recordCount(); ++r)
             names.insert(allClients.valueAt(r, id).toLongLong(), allClients.valueAt(r, name).toString());
     }
     const int clientId = q.fieldIndex(QStringLiteral("Client_ID"));
