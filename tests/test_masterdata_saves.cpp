@@ -245,8 +245,7 @@ private slots:
         Env env(engine);
         env.project(QStringLiteral("AIRPORT"), 0, false);
         env.project(QStringLiteral("MARINA"));
-        for (const char *j : {"Mason", "Welder"})
-            TestDb::exec(env.c(), QStringLiteral("Insert Into SiteJobs (Job_Site) Values (:J)"), {QString::fromLatin1(j)});
+        TestDb::exec(env.c(), QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
         Rates::insert(env.c(), QStringLiteral("AIRPORT"), {QStringLiteral("Mason"), 1, 2, 3});
         Rates::insert(env.c(), QStringLiteral("MARINA"), {QStringLiteral("Welder"), 4, 5, 6});
         Rates::insert(env.c(), QStringLiteral("MARINA"), {QStringLiteral("Mason"), 7, 8, 9});

@@ -114,11 +114,11 @@ void bindMainData(Query &q, const MainData &d)
 
 qint64 insert(Connection &c, const MainData &d)
 {
-    Transaction t(c);
     Query ins(c, InsertSql);
+    Query id(c, InsertedIdSql);
+    Transaction t(c); // statements are released after the rollback, never inside a failed transaction
     bindMainData(ins, d);
     ins.exec();
-    Query id(c, InsertedIdSql);
     id.setParam(QStringLiteral("Client_Name"), d.name);
     id.open();
     const qint64 recId = id.asInt64(QStringLiteral("Inserted_Rec_ID"));
@@ -128,8 +128,8 @@ qint64 insert(Connection &c, const MainData &d)
 
 void modify(Connection &c, qint64 recId, const MainData &d)
 {
-    Transaction t(c);
     Query q(c, ModifySql);
+    Transaction t(c);
     bindMainData(q, d);
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();
@@ -138,8 +138,8 @@ void modify(Connection &c, qint64 recId, const MainData &d)
 
 void updateContacts(Connection &c, qint64 recId, const Contacts &d)
 {
-    Transaction t(c);
     Query q(c, MoreDetailsSql);
+    Transaction t(c);
     q.setParam(QStringLiteral("Manager_Name"), d.managerName);
     q.setParam(QStringLiteral("Manager_Title"), d.managerTitle);
     q.setParam(QStringLiteral("Manager_Mobile"), d.managerMobile);

@@ -162,8 +162,8 @@ void bindCommon(Query &q, const Record &r)
 void insert(Connection &c, const Record &r)
 {
     try {
-        Transaction t(c);
         Query q(c, InsertSql);
+        Transaction t(c); // statements are released after the rollback, never inside a failed transaction
         q.setParam(QStringLiteral("Assignment"), r.assignment);
         bindCommon(q, r);
         q.exec();
@@ -181,8 +181,8 @@ void insert(Connection &c, const Record &r)
 
 void modify(Connection &c, qint64 recId, const Record &r)
 {
-    Transaction t(c);
     Query q(c, ModifySql);
+    Transaction t(c);
     bindCommon(q, r);
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();

@@ -70,8 +70,8 @@ QLocale rateLocale()
 
 void insert(Connection &c, const QString &project, const Rate &r)
 {
-    Transaction t(c);
     Query q(c, InsertSql);
+    Transaction t(c); // statements are released after the rollback, never inside a failed transaction
     q.setParam(QStringLiteral("Assignment"), project);
     bindRate(q, r);
     q.exec();
@@ -80,8 +80,8 @@ void insert(Connection &c, const QString &project, const Rate &r)
 
 void modify(Connection &c, qint64 recId, const Rate &r)
 {
-    Transaction t(c);
     Query q(c, ModifySql);
+    Transaction t(c);
     bindRate(q, r);
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();
@@ -90,8 +90,8 @@ void modify(Connection &c, qint64 recId, const Rate &r)
 
 void remove(Connection &c, qint64 recId)
 {
-    Transaction t(c);
     Query q(c, DeleteSql);
+    Transaction t(c);
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();
     t.commit();
