@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "LocalTime.h"
 #include "MainForm.h"
+#include "MasterDataModule.h"
 #include "Messages.h"
 #include "ModuleTable.h"
 #include "Session.h"
@@ -25,6 +26,7 @@ ModuleTable moduleTable()
     table.addCategory(QStringLiteral("CategoryPanel5"), QStringLiteral("Projects"));
     table.addCategory(QStringLiteral("CategoryPanel1"), QStringLiteral("Attendance"));
     table.addCategory(QStringLiteral("CategoryPanel4"), QStringLiteral("Invoices"));
+    registerMasterDataWindows(table);
     registerAttendanceWindows(table);
     registerCheckingWindows(table);
     return table;

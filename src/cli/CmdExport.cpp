@@ -3,6 +3,7 @@
 #include "DataModule1.h"
 #include "ExportError.h"
 #include "InvoiceLists.h"
+#include "Projects.h"
 #include "Roles.h"
 #include "SheetExporter.h"
 
@@ -10,15 +11,53 @@
 
 namespace {
 
+int saveList(CliContext &ctx, Query &q, const QString &outFile)
+{
+    TSheetExporter exporter;
+    exporter.setDataSet(&q);
+    try {
+        exporter.SaveAs(outFile);
+    } catch (const ExportError &e) {
+        ctx.err << e.message() << "\n";
+        return 1;
+    }
+    ctx.out << "rows: " << q.recordCount() << "\nfile: " << outFile << "\n";
+    return 0;
+}
+
+// The projects window's list (all, or active only) with the looked-up client names.
+int runProjectsExport(CliContext &ctx)
+{
+    if (!ctx.dm->hasRole(Roles::ProjectListExport)) {
+        ctx.err << "You Do Not Have Authority To Export Projects\n";
+        return 3;
+    }
+    const QString outFile = ctx.option(QStringLiteral("--out"));
+    if (outFile.isEmpty()) {
+        ctx.err << "--out is required\n";
+        return 2;
+    }
+    Query q(ctx.dm->ADOConnection1);
+    Projects::prepareAssignmentQ(q);
+    Projects::open(q, ctx.hasFlag(QStringLiteral("--active-only")) ? 0 : -1, ctx.dm->AllClientsQ);
+    return saveList(ctx, q, outFile);
+}
+
 // The lists of the invoice details window, saved as the window's "Export To Excel" saves them.
 int runExport(CliContext &ctx)
 {
     const QString list = ctx.option(QStringLiteral("--list"));
+    if (list == QLatin1String("projects"))
+        return runProjectsExport(ctx);
+    if (!ctx.dm->hasRole(Roles::InvoiceDetails)) {
+        ctx.err << "You Do Not Have Authority To run export (role " << Roles::InvoiceDetails << ")\n";
+        return 3;
+    }
     const QString project = ctx.option(QStringLiteral("--project"));
     const QString outFile = ctx.option(QStringLiteral("--out"));
     const QString cycleText = ctx.option(QStringLiteral("--cycle"));
     if (list != QLatin1String("invoices") && list != QLatin1String("unchecked")) {
-        ctx.err << "--list must be invoices or unchecked\n";
+        ctx.err << "--list must be invoices, unchecked or projects\n";
         return 2;
     }
     if (project.isEmpty() || outFile.isEmpty()) {
@@ -52,23 +91,16 @@ int runExport(CliContext &ctx)
         InvoiceLists::prepareNotCheckedQ(q);
     InvoiceLists::open(q, cycle.year, cycle.month, project);
 
-    TSheetExporter exporter;
-    exporter.setDataSet(&q);
-    try {
-        exporter.SaveAs(outFile);
-    } catch (const ExportError &e) {
-        ctx.err << e.message() << "\n";
-        return 1;
-    }
-    ctx.out << "rows: " << q.recordCount() << "\nfile: " << outFile << "\n";
-    return 0;
+    return saveList(ctx, q, outFile);
 }
 
 const CliRegistrar
     reg({QStringLiteral("export"),
          QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls"
-                        "   save an invoice details list as a spreadsheet"),
-         {Roles::InvoiceDetails},
+                        "   save an invoice details list as a spreadsheet\n"
+                        "  export --list projects [--active-only] --out FILE.xls"
+                        "   save the projects list as a spreadsheet"),
+         {}, // each list tests its own role
          true,
          &runExport});
 } // namespace

@@ -287,3 +287,7 @@ CREATE INDEX IX_Workers_EmployeeNo ON Workers (Employee_No)
 
 CREATE INDEX IX_UsersRoles_User ON UsersRoles (UserName, RoleName)
 ;
+
+-- A project name is the key of rates, attendance and invoice rows: one project per name.
+CREATE UNIQUE INDEX UX_Assignments_Assignment ON Assignments (Assignment)
+;
