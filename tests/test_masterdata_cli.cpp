@@ -3,7 +3,7 @@
 #include "FileDialog.h"
 #include "MessageRecording.h"
 #include "XlrdReader.h"
-#include "test_masterdata_fixture.h"
+#include "MasterDataFixture.h"
 
 #include <QCheckBox>
 #include <QProcess>

@@ -11,7 +11,7 @@
 #include "ProjectsRatesForm.h"
 #include "Rates.h"
 #include "XlrdReader.h"
-#include "test_masterdata_fixture.h"
+#include "MasterDataFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>

@@ -17,7 +17,7 @@
 #include "Session.h"
 #include "ShellFixtures.h"
 #include "TestDb.h"
-#include "test_masterdata_fixture.h"
+#include "MasterDataFixture.h"
 #include "XlrdReader.h"
 
 #include <QCheckBox>

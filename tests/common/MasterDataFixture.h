@@ -67,10 +67,13 @@ struct Answering
     int dialogs = 0;
     explicit Answering(std::function<int(QDialog &)> f)
     {
-        Dialogs::setAnswerer([this, f](QDialog &d) {
+        Dialogs::setAnswerer([this, f](QWidget &w) {
             ++dialogs;
-            d.setResult(QDialog::Rejected);
-            return f(d);
+            auto *d = qobject_cast<QDialog *>(&w);
+            if (!d)
+                return int(QDialog::Rejected);
+            d->setResult(QDialog::Rejected);
+            return f(*d);
         });
     }
     ~Answering() { Dialogs::setAnswerer({}); }
