@@ -3,6 +3,7 @@
 #include "CheckingModule.h"
 #include "DataModule1.h"
 #include "DbError.h"
+#include "InvoicingModule.h"
 #include "LocalTime.h"
 #include "MainForm.h"
 #include "Messages.h"
@@ -27,6 +28,7 @@ ModuleTable moduleTable()
     table.addCategory(QStringLiteral("CategoryPanel4"), QStringLiteral("Invoices"));
     registerAttendanceWindows(table);
     registerCheckingWindows(table);
+    registerInvoicingWindows(table);
     return table;
 }
 
