@@ -87,8 +87,8 @@ int findEmployee(const Query &q, const QString &employeeNo)
 
 bool setDispute(Connection &connection, qint64 clientRecId, bool disputed)
 {
+    Query q(connection, UpdateDisputeSql); // outlives the transaction, so it is freed after the rollback
     Transaction t(connection);
-    Query q(connection, UpdateDisputeSql);
     // A flag column: bound as 0/1 on every engine.
     q.setParam(QStringLiteral("Dispute"), disputed ? 1 : 0);
     q.setParam(QStringLiteral("Rec_ID"), clientRecId);
