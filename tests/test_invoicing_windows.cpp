@@ -157,9 +157,11 @@ private slots:
         QVERIFY(m_recording->texts.isEmpty());
     }
 
+    void anEditedLineIsWrittenWhenTheRowIsLeft_data() { TESTDB_ENGINE_ROWS(); }
     void anEditedLineIsWrittenWhenTheRowIsLeft()
     {
-        TestDb::Fresh db(QStringLiteral("SQLite"));
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
         Connection &c = db.connection();
         invoices(c);
         Session session(db.dataModule());
@@ -225,9 +227,11 @@ private slots:
         QCOMPARE(f.DBGrid1->model()->rowCount(), 1);
     }
 
+    void disputeManagement_data() { TESTDB_ENGINE_ROWS(); }
     void disputeManagement()
     {
-        TestDb::Fresh db(QStringLiteral("SQLite"));
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
         Connection &c = db.connection();
         seedBase(c);
         ownRow(c, 11, 1, QStringLiteral("E1"), day(5), QStringLiteral("P"), 8, 2);
@@ -281,7 +285,7 @@ private slots:
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(), 0);
 
         // A failed removal shows the error and leaves the list as it was.
-        failWhen(c, QStringLiteral("SQLite"), QStringLiteral("UPDATE"), QStringLiteral("NEW.Dispute = 0"));
+        failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Dispute = 0"));
         f.RemoveDispute1->trigger();
         QCOMPARE(m_recording->texts.size(), 1);
         QVERIFY(m_recording->texts[0].startsWith(QStringLiteral("Something went wrong!, DbError: ")));

@@ -1,5 +1,6 @@
 #include "CliCommand.h"
 #include "DataModule1.h"
+#include "Disputes.h"
 #include "ExportError.h"
 #include "InvoiceLists.h"
 #include "Roles.h"
@@ -16,11 +17,18 @@ int runExport(CliContext &ctx)
     const QString project = ctx.option(QStringLiteral("--project"));
     const QString outFile = ctx.option(QStringLiteral("--out"));
     const QString cycleText = ctx.option(QStringLiteral("--cycle"));
-    if (list != QLatin1String("invoices") && list != QLatin1String("unchecked")) {
-        ctx.err << "--list must be invoices or unchecked\n";
+    const bool disputes = list == QLatin1String("disputes");
+    if (list != QLatin1String("invoices") && list != QLatin1String("unchecked") && !disputes) {
+        ctx.err << "--list must be invoices, unchecked or disputes\n";
         return 2;
     }
-    if (project.isEmpty() || outFile.isEmpty()) {
+    // Each list needs the role of the window that shows it.
+    const QString role = disputes ? Roles::DisputeMgt : Roles::InvoiceDetails;
+    if (!ctx.dm->hasRole(role)) {
+        ctx.err << "You Do Not Have Authority To run export (role " << role << ")\n";
+        return 3;
+    }
+    if ((project.isEmpty() && !disputes) || outFile.isEmpty()) {
         ctx.err << "--project and --out are required\n";
         return 2;
     }
@@ -37,19 +45,23 @@ int runExport(CliContext &ctx)
         }
     }
     Connection &connection = ctx.dm->ADOConnection1;
-    // The window offers only these projects.
-    if (!InvoiceLists::projects(connection).contains(project)) {
-        ctx.err << "Project '" << project << "' is not an active, billable project\n";
-        return 1;
-    }
-
-    const bool invoices = list == QLatin1String("invoices");
     Query q(connection);
-    if (invoices)
-        InvoiceLists::prepareInvoiceQ(q);
-    else
-        InvoiceLists::prepareNotCheckedQ(q);
-    InvoiceLists::open(q, cycle.year, cycle.month, project);
+    if (disputes) {
+        // Every project of the cycle, as the dispute window lists them.
+        Disputes::prepareDisputeQ(q);
+        Disputes::open(q, cycle.year, cycle.month);
+    } else {
+        // The window offers only these projects.
+        if (!InvoiceLists::projects(connection).contains(project)) {
+            ctx.err << "Project '" << project << "' is not an active, billable project\n";
+            return 1;
+        }
+        if (list == QLatin1String("invoices"))
+            InvoiceLists::prepareInvoiceQ(q);
+        else
+            InvoiceLists::prepareNotCheckedQ(q);
+        InvoiceLists::open(q, cycle.year, cycle.month, project);
+    }
 
     TSheetExporter exporter;
     exporter.setDataSet(&q);
@@ -66,8 +78,10 @@ int runExport(CliContext &ctx)
 const CliRegistrar
     reg({QStringLiteral("export"),
          QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls"
-                        "   save an invoice details list as a spreadsheet"),
-         {Roles::InvoiceDetails},
+                        "   save an invoice details list as a spreadsheet\n"
+                        "  export --list disputes [--cycle YYYY-MM] --out FILE.xls"
+                        "   save the disputed attendance of a cycle (role DisputeMgt)"),
+         {}, // the role depends on the list
          true,
          &runExport});
 } // namespace

@@ -21,7 +21,8 @@ FieldDef field(const char *name, const char *title, FieldKind kind, const QStrin
 {
     FieldDef f;
     f.name = QString::fromLatin1(name);
-    f.displayLabel = QString::fromLatin1(title);
+    // Untitled fields keep their own name as title: the driver may hand names back in lower case.
+    f.displayLabel = QString::fromLatin1(*title ? title : name);
     f.kind = kind;
     f.displayFormat = format;
     return f;
