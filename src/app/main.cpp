@@ -3,6 +3,7 @@
 #include "CheckingModule.h"
 #include "DataModule1.h"
 #include "DbError.h"
+#include "InvoicingModule.h"
 #include "LocalTime.h"
 #include "MainForm.h"
 #include "MasterDataModule.h"
@@ -29,6 +30,7 @@ ModuleTable moduleTable()
     registerMasterDataWindows(table);
     registerAttendanceWindows(table);
     registerCheckingWindows(table);
+    registerInvoicingWindows(table);
     return table;
 }
 

@@ -321,14 +321,21 @@ namespace {
 const QString UpdateDisputeSql = QStringLiteral("Update ClientTimeSheets Set Dispute = :Dispute Where Rec_ID = :Rec_ID");
 } // namespace
 
+bool setClientRowDispute(Connection &connection, qint64 recId, bool disputed)
+{
+    Query q(connection, UpdateDisputeSql); // outlives the transaction, so it is freed after the rollback
+    Transaction tx(connection);
+    // A flag column: bound as 0/1 on every engine.
+    q.setParams({{QStringLiteral("Dispute"), disputed ? 1 : 0}, {QStringLiteral("Rec_ID"), recId}});
+    const int changed = q.exec();
+    tx.commit();
+    return changed > 0;
+}
+
 void ClientAttendance::setDispute(qint64 recId, bool disputed)
 {
     try {
-        Transaction tx(m_conn);
-        ComUpdateDispute.setParam(QStringLiteral("Dispute"), disputed);
-        ComUpdateDispute.setParam(QStringLiteral("Rec_ID"), recId);
-        ComUpdateDispute.exec();
-        tx.commit();
+        setClientRowDispute(m_conn, recId, disputed);
     } catch (const DbError &) {
         ignoringDbError([this] { reloadClientRows(); });
         throw;
@@ -363,6 +370,6 @@ ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
       m_clock(clock), ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
       ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql), ComPostUpdate(c, PostUpdateSql),
       ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql), ComUpdateBase10(c, UpdateBase10Sql),
-      ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql), ComUpdateDispute(c, UpdateDisputeSql)
+      ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql)
 {
 }

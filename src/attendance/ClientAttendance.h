@@ -152,8 +152,11 @@ private:
     Query ComUpdateBase10;
     Query ComUpdateJob;
     Query ComDelete;
-    Query ComUpdateDispute;
 };
+
+// Marks or clears the dispute of one client row in a transaction of its own; only Dispute changes.
+// Returns whether the row exists. Throws DbError after rolling back.
+bool setClientRowDispute(Connection &connection, qint64 recId, bool disputed);
 
 // "Something went wrong!, DbError: message", the text every failed correction and post shows.
 QString failureText(const DbError &e);

@@ -1,6 +1,7 @@
 #include "ActiveProjects.h"
 #include "CliCommand.h"
 #include "DataModule1.h"
+#include "Disputes.h"
 #include "ExportError.h"
 #include "InvoiceLists.h"
 #include "Projects.h"
@@ -49,18 +50,21 @@ int runExport(CliContext &ctx)
     const QString list = ctx.option(QStringLiteral("--list"));
     if (list == QLatin1String("projects"))
         return runProjectsExport(ctx);
-    if (!ctx.dm->hasRole(Roles::InvoiceDetails)) {
-        ctx.err << "You Do Not Have Authority To run export (role " << Roles::InvoiceDetails << ")\n";
+    const bool disputes = list == QLatin1String("disputes");
+    // Each list needs the role of the window that shows it.
+    const QString role = disputes ? Roles::DisputeMgt : Roles::InvoiceDetails;
+    if (!ctx.dm->hasRole(role)) {
+        ctx.err << "You Do Not Have Authority To run export (role " << role << ")\n";
         return 3;
     }
     const QString project = ctx.option(QStringLiteral("--project"));
     const QString outFile = ctx.option(QStringLiteral("--out"));
     const QString cycleText = ctx.option(QStringLiteral("--cycle"));
-    if (list != QLatin1String("invoices") && list != QLatin1String("unchecked")) {
-        ctx.err << "--list must be invoices, unchecked or projects\n";
+    if (list != QLatin1String("invoices") && list != QLatin1String("unchecked") && !disputes) {
+        ctx.err << "--list must be invoices, unchecked, disputes or projects\n";
         return 2;
     }
-    if (project.isEmpty() || outFile.isEmpty()) {
+    if ((project.isEmpty() && !disputes) || outFile.isEmpty()) {
         ctx.err << "--project and --out are required\n";
         return 2;
     }
@@ -77,19 +81,23 @@ int runExport(CliContext &ctx)
         }
     }
     Connection &connection = ctx.dm->ADOConnection1;
-    // The window offers only these projects.
-    if (!ActiveProjects::contains(connection, project)) {
-        ctx.err << "Project '" << project << "' is not an active, billable project\n";
-        return 1;
-    }
-
-    const bool invoices = list == QLatin1String("invoices");
     Query q(connection);
-    if (invoices)
-        InvoiceLists::prepareInvoiceQ(q);
-    else
-        InvoiceLists::prepareNotCheckedQ(q);
-    InvoiceLists::open(q, cycle.year, cycle.month, project);
+    if (disputes) {
+        // Every project of the cycle, as the dispute window lists them.
+        Disputes::prepareDisputeQ(q);
+        Disputes::open(q, cycle.year, cycle.month);
+    } else {
+        // The window offers only these projects.
+        if (!ActiveProjects::contains(connection, project)) {
+            ctx.err << "Project '" << project << "' is not an active, billable project\n";
+            return 1;
+        }
+        if (list == QLatin1String("invoices"))
+            InvoiceLists::prepareInvoiceQ(q);
+        else
+            InvoiceLists::prepareNotCheckedQ(q);
+        InvoiceLists::open(q, cycle.year, cycle.month, project);
+    }
 
     return saveList(ctx, q, outFile);
 }
@@ -98,6 +106,8 @@ const CliRegistrar
     reg({QStringLiteral("export"),
          QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls"
                         "   save an invoice details list as a spreadsheet\n"
+                        "  export --list disputes [--cycle YYYY-MM] --out FILE.xls"
+                        "   save the disputed attendance of a cycle (role DisputeMgt)\n"
                         "  export --list projects [--active-only] --out FILE.xls"
                         "   save the projects list as a spreadsheet"),
          {}, // each list tests its own role

@@ -1,0 +1,254 @@
+#include "InvoicesDetForm.h"
+
+#include "ActiveProjects.h"
+#include "CyclePicker.h"
+#include "DbError.h"
+#include "ExportAction.h"
+#include "FrozenTableView.h"
+#include "InvoiceGridModel.h"
+#include "InvoiceLists.h"
+#include "Messages.h"
+#include "QueryTableModel.h"
+#include "Session.h"
+
+#include <QComboBox>
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLocale>
+#include <QPushButton>
+#include <QTableView>
+#include <QVBoxLayout>
+
+namespace {
+const QString ConflictText = QStringLiteral("This line was changed by another user; it has been reloaded.");
+
+QString money(double v)
+{
+    QLocale l;
+    l.setNumberOptions(QLocale::DefaultNumberOptions); // "#,##0.00": grouped, two decimals
+    return l.toString(v, 'f', 2);
+}
+
+QString hours(qint64 v)
+{
+    QLocale l;
+    l.setNumberOptions(QLocale::DefaultNumberOptions);
+    return l.toString(v);
+}
+} // namespace
+
+TInvoicesDetForm::TInvoicesDetForm(Session &session, QWidget *parent)
+    : QDialog(parent), NotCheckedQ(session.connection()), m_session(session), m_sandGlass(this),
+      m_lines(session.connection())
+{
+    setObjectName(QStringLiteral("InvoicesDetForm"));
+    setWindowTitle(QStringLiteral("Clients Invoices Details"));
+    setWindowFlags(Qt::Dialog | Qt::WindowSystemMenuHint | Qt::WindowMinMaxButtonsHint | Qt::WindowCloseButtonHint);
+    setSizeGripEnabled(true);
+    InvoiceLists::prepareNotCheckedQ(NotCheckedQ);
+    buildControls();
+    resize(1200, 640);
+}
+
+TInvoicesDetForm::~TInvoicesDetForm()
+{
+    // The models read queries that go before the child widgets do.
+    DBGrid1->setModel(nullptr);
+    DBGrid2->setModel(nullptr);
+}
+
+void TInvoicesDetForm::buildControls()
+{
+    dtp_Cycle = new CyclePicker(this);
+    dtp_Cycle->setObjectName(QStringLiteral("dtp_Cycle"));
+    dtp_Cycle->setEnabled(false); // the window always works on the active cycle
+    cb_Project = new QComboBox(this);
+    cb_Project->setObjectName(QStringLiteral("cb_Project"));
+    cb_Project->setMinimumWidth(220);
+    auto button = [this](const char *caption, const char *name) {
+        auto *b = new QPushButton(QString::fromLatin1(caption), this);
+        b->setObjectName(QLatin1String(name));
+        b->setAutoDefault(false);
+        return b;
+    };
+    btn_Close = button("Close", "btn_Close");
+    btn_FindUnChecked = button("Find Unchecked", "btn_FindUnChecked");
+    btn_ExportUnChecked = button("Export To Excel", "btn_ExportUnChecked");
+    btn_InvoiceDetails = button("Show Invoice Details", "btn_InvoiceDetails");
+    btn_ExportToExcel = button("Export To Excel", "btn_ExportToExcel");
+
+    QList<QueryTableModel::Column> unchecked;
+    for (const FieldDef &f : InvoiceLists::notCheckedFields())
+        unchecked.append({f.name, f.label(), {}});
+    m_notCheckedModel = new QueryTableModel(NotCheckedQ, unchecked, this);
+    m_notCheckedModel->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
+    DBGrid1 = new QTableView(this);
+    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
+    DBGrid1->setModel(m_notCheckedModel);
+    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
+    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
+    DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    DBGrid1->setFixedWidth(280);
+
+    m_invoiceModel = new InvoiceGridModel(m_lines, this);
+    DBGrid2 = new FrozenTableView(3, this);
+    DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    DBGrid2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
+                             | QAbstractItemView::AnyKeyPressed);
+    DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
+    DBGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
+    for (QHeaderView *h : {DBGrid2->verticalHeader(), DBGrid2->frozenView()->verticalHeader()}) {
+        h->setSectionResizeMode(QHeaderView::Fixed);
+        h->setMinimumSectionSize(20);
+        h->setDefaultSectionSize(20);
+    }
+    DBGrid2->horizontalHeader()->setFixedHeight(20);
+    DBGrid2->setModel(m_invoiceModel);
+    lbl_InvoiceTotals = new QLabel(this);
+    lbl_InvoiceTotals->setObjectName(QStringLiteral("lbl_InvoiceTotals"));
+    lbl_InvoiceTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    updateTotals();
+
+    auto *top = new QHBoxLayout;
+    top->addWidget(new QLabel(QStringLiteral("Cycle"), this));
+    top->addWidget(dtp_Cycle);
+    top->addSpacing(12);
+    top->addWidget(new QLabel(QStringLiteral("Project"), this));
+    top->addWidget(cb_Project);
+    top->addStretch();
+    top->addWidget(btn_Close);
+
+    auto *left = new QVBoxLayout;
+    auto *leftButtons = new QHBoxLayout;
+    leftButtons->addWidget(btn_FindUnChecked);
+    leftButtons->addWidget(btn_ExportUnChecked);
+    left->addLayout(leftButtons);
+    left->addWidget(DBGrid1, 1);
+
+    auto *right = new QVBoxLayout;
+    auto *rightButtons = new QHBoxLayout;
+    rightButtons->addWidget(btn_InvoiceDetails);
+    rightButtons->addWidget(btn_ExportToExcel);
+    rightButtons->addStretch();
+    right->addLayout(rightButtons);
+    right->addWidget(DBGrid2, 1);
+    right->addWidget(lbl_InvoiceTotals);
+
+    auto *body = new QHBoxLayout;
+    body->addLayout(left);
+    body->addLayout(right, 1);
+    auto *outer = new QVBoxLayout(this);
+    outer->addLayout(top);
+    outer->addLayout(body, 1);
+
+    connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btn_FindUnChecked, &QPushButton::clicked, this, &TInvoicesDetForm::btn_FindUnCheckedClick);
+    connect(btn_InvoiceDetails, &QPushButton::clicked, this, &TInvoicesDetForm::btn_InvoiceDetailsClick);
+    connect(btn_ExportUnChecked, &QPushButton::clicked, this, &TInvoicesDetForm::btn_ExportUnCheckedClick);
+    connect(btn_ExportToExcel, &QPushButton::clicked, this, &TInvoicesDetForm::btn_ExportToExcelClick);
+    connect(m_invoiceModel, &InvoiceGridModel::editRefused, this,
+            [this](const QString &reason) { Messages::warning(reason, this); });
+    connect(m_invoiceModel, &InvoiceGridModel::lineEdited, this, &TInvoicesDetForm::updateTotals);
+    // An edited line is written when the current row is left.
+    connect(DBGrid2->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
+            [this](const QModelIndex &current, const QModelIndex &previous) {
+                if (m_lines.hasPending() && previous.row() == m_lines.pendingRow() && current.row() != previous.row())
+                    submitEdit();
+            });
+}
+
+bool TInvoicesDetForm::event(QEvent *e)
+{
+    const bool done = QDialog::event(e);
+    if (e->type() == QEvent::WindowActivate)
+        FormActivate();
+    return done;
+}
+
+void TInvoicesDetForm::FormActivate()
+{
+    if (m_created)
+        return;
+    // The cycle and the projects are taken once per window; a failure is shown once.
+    m_created = m_activation.run(this, [this] {
+        dtp_Cycle->setDate(GetActiveCycle(m_session));
+        m_year = dtp_Cycle->date().year();
+        m_month = dtp_Cycle->date().month();
+        const QStringList projects = ActiveProjects::names(m_session.connection());
+        cb_Project->clear();
+        cb_Project->addItems(projects);
+        cb_Project->setCurrentIndex(projects.isEmpty() ? -1 : 0);
+    });
+}
+
+void TInvoicesDetForm::btn_FindUnCheckedClick()
+{
+    runWindowAction(this, &m_sandGlass,
+                    [this] { InvoiceLists::open(NotCheckedQ, m_year, m_month, cb_Project->currentText()); });
+    m_notCheckedModel->reload();
+}
+
+void TInvoicesDetForm::btn_InvoiceDetailsClick()
+{
+    submitEdit();
+    runWindowAction(this, &m_sandGlass, [this] { m_lines.open(m_year, m_month, cb_Project->currentText()); });
+    m_invoiceModel->reload();
+    updateTotals();
+}
+
+void TInvoicesDetForm::btn_ExportUnCheckedClick()
+{
+    ExportAction::ExportToExcel(NotCheckedQ, QStringLiteral("List Of Employees"), this);
+}
+
+void TInvoicesDetForm::btn_ExportToExcelClick()
+{
+    // The file holds the lines as stored: an edit still open is written first.
+    submitEdit();
+    ExportAction::ExportToExcel(m_lines.InvoiceQ, QStringLiteral("Invoice Details"), this);
+}
+
+bool TInvoicesDetForm::submitEdit()
+{
+    if (!m_lines.hasPending())
+        return true;
+    const int row = m_lines.pendingRow();
+    InvoiceEdit::InvoiceLines::SaveResult result = InvoiceEdit::InvoiceLines::SaveResult::NothingToSave;
+    const bool ok = runWindowAction(
+        this, nullptr, [&] { result = m_lines.submit(); },
+        [](const DbError &e) { return QStringLiteral("Something went wrong!, DbError: ") + e.message(); });
+    using R = InvoiceEdit::InvoiceLines::SaveResult;
+    if (result == R::Gone || !ok) {
+        m_invoiceModel->reload();
+    } else if (result == R::Saved || result == R::Conflict) {
+        emit m_invoiceModel->dataChanged(m_invoiceModel->index(row, 0),
+                                         m_invoiceModel->index(row, m_invoiceModel->columnCount() - 1));
+    }
+    updateTotals();
+    if (result == R::Conflict || result == R::Gone)
+        Messages::show(ConflictText, this);
+    return ok && result != R::Conflict && result != R::Gone;
+}
+
+void TInvoicesDetForm::done(int result)
+{
+    submitEdit();
+    QDialog::done(result);
+}
+
+QString TInvoicesDetForm::totalsText(const InvoiceEdit::Totals &t)
+{
+    return QStringLiteral("Lines: %1    Normal Hours: %2    Overtime Hours: %3    Holiday Hours: %4    "
+                          "Normal Amount: %5    Overtime Amount: %6    Holiday Amount: %7    Total: %8")
+        .arg(hours(t.lines), hours(t.whHours), hours(t.otHours), hours(t.htHours), money(t.whAmount),
+             money(t.otAmount), money(t.htAmount), money(t.total));
+}
+
+void TInvoicesDetForm::updateTotals()
+{
+    lbl_InvoiceTotals->setText(totalsText(m_lines.totals()));
+}

@@ -1,0 +1,73 @@
+#pragma once
+
+#include "InvoiceEdit.h"
+#include "ScreenServices.h"
+
+#include <QDialog>
+
+class QComboBox;
+class QDateEdit;
+class QLabel;
+class QPushButton;
+class QTableView;
+class FrozenTableView;
+class InvoiceGridModel;
+class QueryTableModel;
+class Session;
+
+// "Clients Invoices Details": a project's invoice lines of the active cycle (editable, with the
+// project's totals under them) and the employees whose client attendance there is unchecked.
+class TInvoicesDetForm : public QDialog
+{
+    Q_OBJECT
+public:
+    explicit TInvoicesDetForm(Session &session, QWidget *parent = nullptr);
+    ~TInvoicesDetForm() override;
+
+    QDateEdit *dtp_Cycle;
+    QComboBox *cb_Project;
+    QPushButton *btn_Close;
+    QPushButton *btn_FindUnChecked;
+    QPushButton *btn_ExportUnChecked;
+    QTableView *DBGrid1;
+    QPushButton *btn_InvoiceDetails;
+    QPushButton *btn_ExportToExcel;
+    FrozenTableView *DBGrid2;
+    QLabel *lbl_InvoiceTotals;
+
+    Query NotCheckedQ;
+    InvoiceEdit::InvoiceLines &lines() { return m_lines; }
+    InvoiceGridModel *invoiceModel() const { return m_invoiceModel; }
+    int cycleYear() const { return m_year; }
+    int cycleMonth() const { return m_month; }
+
+    // The text of the totals line for these sums.
+    static QString totalsText(const InvoiceEdit::Totals &t);
+
+public slots:
+    void FormActivate();
+    void btn_FindUnCheckedClick();
+    void btn_InvoiceDetailsClick();
+    void btn_ExportUnCheckedClick();
+    void btn_ExportToExcelClick();
+    // Writes the edited line, if any; true when nothing is left unwritten.
+    bool submitEdit();
+
+protected:
+    bool event(QEvent *e) override;
+    void done(int result) override;
+
+private:
+    void buildControls();
+    void updateTotals();
+
+    Session &m_session;
+    ActivationGuard m_activation;
+    SandGlass m_sandGlass;
+    InvoiceEdit::InvoiceLines m_lines;
+    QueryTableModel *m_notCheckedModel;
+    InvoiceGridModel *m_invoiceModel;
+    bool m_created = false;
+    int m_year = 0;
+    int m_month = 0;
+};

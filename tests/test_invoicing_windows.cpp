@@ -1,0 +1,307 @@
+// The invoice details and dispute management windows, driven through their real controls.
+#include "DisputeMgtForm.h"
+#include "FileDialog.h"
+#include "FrozenTableView.h"
+#include "InvoiceGridModel.h"
+#include "InvoicesDetForm.h"
+#include "InvoicingFixture.h"
+#include "InvoicingModule.h"
+#include "MessageRecording.h"
+#include "ModuleTable.h"
+#include "Session.h"
+#include "XlrdReader.h"
+
+#include "DataModule1.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QDateEdit>
+#include <QHeaderView>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QTemporaryDir>
+#include <QTest>
+#include <optional>
+
+using namespace AttFixture;
+
+namespace {
+
+QStringList column(const QAbstractItemModel *m, int col)
+{
+    QStringList out;
+    for (int r = 0; r < m->rowCount(); ++r)
+        out << m->index(r, col).data().toString();
+    return out;
+}
+
+QStringList titles(const QAbstractItemModel *m)
+{
+    QStringList out;
+    for (int c = 0; c < m->columnCount(); ++c)
+        out << m->headerData(c, Qt::Horizontal).toString();
+    return out;
+}
+
+// E1 and E2 on MARINA, E3 on TOWER; E1 has an unchecked row.
+void invoices(Connection &c)
+{
+    seedBase(c);
+    InvFixture::line(c, 2, QStringLiteral("E2"), 100, 10, 10, 15);
+    InvFixture::line(c, 1, QStringLiteral("E1"), 20, 12.5, 4, 15);
+    InvFixture::line(c, 3, QStringLiteral("E3"), 5, 10, 0, 0, Other);
+    clientRow(c, 1, QStringLiteral("E1"), day(2), QStringLiteral("P"), 8);
+}
+
+double storedTotal(Connection &c, qint64 ref)
+{
+    return TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = :R"), {ref}).toDouble();
+}
+
+} // namespace
+
+class TestInvoicingWindows : public QObject
+{
+    Q_OBJECT
+
+    std::optional<MessageRecording> m_recording;
+    QTemporaryDir m_dir;
+
+private slots:
+    void init() { m_recording.emplace(); }
+    void cleanup() { m_recording.reset(); }
+
+    void theWindowsAreInTheModuleTable()
+    {
+        ModuleTable table;
+        registerInvoicingWindows(table);
+        const QList<ModuleWindow> att = table.windowsOf(QStringLiteral("Attendance"));
+        QCOMPARE(att.size(), 1);
+        QCOMPARE(att[0].order, 20);
+        QCOMPARE(att[0].objectName, QStringLiteral("btn_Func_DisputeManagement"));
+        QCOMPARE(att[0].caption, QStringLiteral("Dispute Management"));
+        QCOMPARE(att[0].role, QStringLiteral("DisputeMgt"));
+        const QList<ModuleWindow> inv = table.windowsOf(QStringLiteral("Invoices"));
+        QCOMPARE(inv.size(), 1);
+        QCOMPARE(inv[0].order, 10);
+        QCOMPARE(inv[0].objectName, QStringLiteral("btn_Func_InvoiceDetails"));
+        QCOMPARE(inv[0].caption, QStringLiteral("Invoice Details"));
+        QCOMPARE(inv[0].role, QStringLiteral("InvoiceDetails"));
+
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Session session(db.dataModule());
+        std::unique_ptr<QWidget> w(inv[0].factory(nullptr, session));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Clients Invoices Details"));
+        std::unique_ptr<QWidget> d(att[0].factory(nullptr, session));
+        QCOMPARE(d->windowTitle(), QStringLiteral("Dispute Management"));
+    }
+
+    void invoiceDetailsListsAndExports()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        invoices(db.connection());
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        QCOMPARE(f.dtp_Cycle->date(), QDate(Year, Month, 1));
+        QVERIFY(!f.dtp_Cycle->isEnabled());
+        QCOMPARE(f.cb_Project->count(), 2); // active and billable only
+        QCOMPARE(f.cb_Project->currentText(), Project);
+
+        QAbstractItemModel *grid = f.DBGrid2->model();
+        QCOMPARE(grid->rowCount(), 0);
+        QCOMPARE(grid->columnCount(), 80);
+        const QStringList t = titles(grid);
+        QCOMPARE(t.mid(0, 4), QStringList({"Year", "Month", "Employee No.", "Employee Name"}));
+        QVERIFY(!t.contains(QStringLiteral("Project")));
+        QCOMPARE(f.DBGrid2->verticalHeader()->defaultSectionSize(), 20);
+        QCOMPARE(f.DBGrid2->horizontalHeader()->height(), 20);
+        // The first three columns stay in place.
+        QTableView *frozen = f.DBGrid2->frozenView();
+        QVERIFY(!frozen->isColumnHidden(2));
+        QVERIFY(frozen->isColumnHidden(3));
+
+        f.btn_InvoiceDetails->click();
+        f.btn_FindUnChecked->click();
+        QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(column(grid, 2), QStringList({"E1", "E2"}));
+        QCOMPARE(column(f.DBGrid1->model(), 0), QStringList({"E1"}));
+        QCOMPARE(titles(f.DBGrid1->model()), QStringList({"Employee Number", "Entered By"}));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Total: 1,460.00")),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+
+        // The lists stay as loaded when the project changes; the export writes the loaded lines.
+        f.cb_Project->setCurrentText(Other);
+        QCOMPARE(grid->rowCount(), 2);
+        const QString file = m_dir.filePath(QStringLiteral("invoice-details.xls"));
+        FileDialog::setNextFileName(file);
+        f.btn_ExportToExcel->click();
+        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("Invoice Details.xls"));
+        const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
+        QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
+        QCOMPARE(s.value("nrows").toInt(), 3);
+        QCOMPARE(s.value("ncols").toInt(), 80);
+        QCOMPARE(XlrdDump::value(s, 1, 2).toString(), QStringLiteral("E1"));
+        QCOMPARE(XlrdDump::value(s, 2, 2).toString(), QStringLiteral("E2"));
+
+        const QString unchecked = m_dir.filePath(QStringLiteral("unchecked.xls"));
+        FileDialog::setNextFileName(unchecked);
+        f.btn_ExportUnChecked->click();
+        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("List Of Employees.xls"));
+        const QJsonObject u = XlrdDump::sheet(XlrdDump::read(unchecked));
+        QCOMPARE(u.value("nrows").toInt(), 2);
+        QCOMPARE(XlrdDump::value(u, 1, 1).toString(), QStringLiteral("older"));
+        QVERIFY(m_recording->texts.isEmpty());
+    }
+
+    void anEditedLineIsWrittenWhenTheRowIsLeft_data() { TESTDB_ENGINE_ROWS(); }
+    void anEditedLineIsWrittenWhenTheRowIsLeft()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int hours = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        const int amount = m->gridColumn(QStringLiteral("Earned_WH_Amount"));
+        const int total = m->gridColumn(QStringLiteral("Earned_Total"));
+        for (const char *key : {"Col_Year", "Col_Month", "Employee_No", "Earned_Total"})
+            QVERIFY2(!(m->flags(m->index(0, m->gridColumn(QLatin1String(key)))) & Qt::ItemIsEditable), key);
+        QVERIFY(m->flags(m->index(0, hours)) & Qt::ItemIsEditable);
+
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
+        QCOMPARE(m->index(0, amount).data().toString(), QStringLiteral("300"));
+        QCOMPARE(m->index(0, total).data().toString(), QStringLiteral("360"));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 124")),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+        QCOMPARE(storedTotal(c, 1), 310.0);
+
+        // A refused value says why and changes nothing.
+        QVERIFY(!m->setData(m->index(0, hours), QStringLiteral("-3")));
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY(m_recording->texts[0].contains(QStringLiteral("whole number")));
+        QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("24"));
+
+        // Leaving the row writes it.
+        f.DBGrid2->setCurrentIndex(m->index(1, hours));
+        QCOMPARE(storedTotal(c, 1), 360.0);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Amount From Invoices Where Ref_No = 1")).toDouble(), 300.0);
+
+        // Another user changes E2's line before this edit of it is written.
+        auto other = InvFixture::otherUser(c);
+        TestDb::exec(*other, QStringLiteral("Update Invoices Set Client_Job = 'Rigger' Where Ref_No = 2"));
+        QVERIFY(m->setData(m->index(1, hours), QStringLiteral("1")));
+        m_recording->texts.clear();
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QCOMPARE(m_recording->texts,
+                 QStringList{QStringLiteral("This line was changed by another user; it has been reloaded.")});
+        QCOMPARE(storedTotal(c, 2), 1150.0);
+        QCOMPARE(m->index(1, hours).data().toString(), QStringLiteral("100"));
+        QCOMPARE(m->index(1, m->gridColumn(QStringLiteral("Client_Job"))).data().toString(), QStringLiteral("Rigger"));
+    }
+
+    void aLoadFailureIsShownOnceAndTheWindowGoesOn()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        c.execDirect(QStringLiteral("Drop Table Invoices"));
+        f.btn_InvoiceDetails->click();
+        QCOMPARE(m_recording->texts.size(), 1);
+        QCOMPARE(f.DBGrid2->model()->rowCount(), 0);
+        f.btn_FindUnChecked->click();
+        QCOMPARE(m_recording->texts.size(), 1);
+        QCOMPARE(f.DBGrid1->model()->rowCount(), 1);
+    }
+
+    void disputeManagement_data() { TESTDB_ENGINE_ROWS(); }
+    void disputeManagement()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        ownRow(c, 11, 1, QStringLiteral("E1"), day(5), QStringLiteral("P"), 8, 2);
+        ownRow(c, 12, 1, QStringLiteral("E1"), day(5), QStringLiteral("P"), 2, 0, 0, QStringLiteral("Mason"), Other);
+        const qint64 e1 = clientRow(c, 1, QStringLiteral("E1"), day(5), QStringLiteral("A"), 0, 0, 0, Project, 0, 1);
+        clientRow(c, 2, QStringLiteral("E2"), day(6), QStringLiteral("P"), 8, 0, 0, Other, 0, 1);
+        clientRow(c, 0, QStringLiteral("A0"), day(9), QStringLiteral("H"), 0, 0, 8, Project, 0, 1);
+        Session session(db.dataModule());
+        TDisputeMgtForm f(session);
+        f.show();
+        QVERIFY(!f.isSizeGripEnabled());
+        QCOMPARE(f.minimumSize(), f.maximumSize());
+        QEvent activate(QEvent::WindowActivate);
+        QApplication::sendEvent(&f, &activate);
+        QCOMPARE(f.dtp_Cycle->date(), QDate(Year, Month, 1));
+        QCOMPARE(f.dbg_Client->model()->rowCount(), 0);
+
+        // A search before the list is loaded loads it first; typing is upper-cased; Enter is taken.
+        QTest::keyClicks(f.edt_SearchEmpNo, QStringLiteral("e1"));
+        QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E1"));
+        QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
+        QVERIFY(f.isVisible());
+        QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(f.dbg_Client->model()->rowCount(), 4);
+        QCOMPARE(f.currentLine(), 1);
+        QCOMPARE(f.DBGrid1->currentIndex().row(), 1);
+        QCOMPARE(titles(f.dbg_Client->model()),
+                 QStringList({"Att Date", "Employee No.", "Employee Name", "Project", "Client Att. Code",
+                              "Client Att. Desc", "Client WH", "Client OT", "Client HT"}));
+        QCOMPARE(titles(f.DBGrid1->model()),
+                 QStringList({"Our Att. Code", "Our Att. Desc", "Our WH", "Our OT", "Our HT"}));
+        QCOMPARE(column(f.dbg_Client->model(), 0).at(1), QStringLiteral("05/03/2026"));
+        QCOMPARE(column(f.DBGrid1->model(), 2), QStringList({"", "8", "2", ""}));
+
+        // Moving in the right grid moves the left one.
+        f.DBGrid1->setCurrentIndex(f.DBGrid1->model()->index(3, 0));
+        QCOMPARE(f.currentLine(), 3);
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E9"));
+        f.btn_SearchEmpNo->click();
+        QCOMPARE(m_recording->texts, QStringList{"Employee Not Found !"});
+        QCOMPARE(f.currentLine(), 3);
+        m_recording->texts.clear();
+
+        // Removing E1's dispute takes both of its lines away; the first line becomes current.
+        f.dbg_Client->setCurrentIndex(f.dbg_Client->model()->index(2, 0));
+        f.RemoveDispute1->trigger();
+        QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(column(f.dbg_Client->model(), 1), QStringList({"A0", "E2"}));
+        QCOMPARE(f.currentLine(), 0);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(), 0);
+
+        // A failed removal shows the error and leaves the list as it was.
+        failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Dispute = 0"));
+        f.RemoveDispute1->trigger();
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY(m_recording->texts[0].startsWith(QStringLiteral("Something went wrong!, DbError: ")));
+        QCOMPARE(f.dbg_Client->model()->rowCount(), 2);
+
+        const QString file = m_dir.filePath(QStringLiteral("disputes.xls"));
+        FileDialog::setNextFileName(file);
+        f.btn_Export->click();
+        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("Dispute Case.xls"));
+        const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
+        QCOMPARE(s.value("name").toString(), QStringLiteral("DisputeQ"));
+        QCOMPARE(s.value("nrows").toInt(), 3);
+        QCOMPARE(XlrdDump::value(s, 0, 2).toString(), QStringLiteral("Att Date"));
+        QCOMPARE(XlrdDump::value(s, 2, 6).toString(), Other);
+    }
+};
+
+QTEST_MAIN(TestInvoicingWindows)
+#include "test_invoicing_windows.moc"
