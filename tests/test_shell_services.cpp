@@ -8,6 +8,7 @@
 #include "Query.h"
 #include "DbError.h"
 #include "Dialogs.h"
+#include "GridCopy.h"
 #include "QueryTableModel.h"
 #include "ScreenServices.h"
 #include "Session.h"
@@ -15,6 +16,8 @@
 #include "Themes.h"
 
 #include <QApplication>
+#include <QClipboard>
+#include <QTableView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
@@ -158,6 +161,20 @@ private slots:
         QCOMPARE(model.index(0, 0).data(Qt::BackgroundRole).value<QColor>(), QColor(Qt::green));
         QVERIFY(!model.index(1, 0).data(Qt::BackgroundRole).isValid());
         QCOMPARE(model.value(0, QStringLiteral("Flag")).toInt(), 1);
+
+        // Copied cells paste into a spreadsheet: titles, tabs, numbers as stored.
+        QTableView view;
+        view.setModel(&model);
+        GridCopy::install(&view);
+        view.setSelectionMode(QAbstractItemView::ExtendedSelection);
+        view.selectionModel()->select(QItemSelection(model.index(0, 0), model.index(1, 1)), QItemSelectionModel::Select);
+        QCOMPARE(GridCopy::selectionText(&view), QStringLiteral("Day 1\tGone\n8\t\n2\t\n"));
+        view.show();
+        // Offscreen windows are never activated by themselves; a shortcut needs the focus.
+        QApplication::setActiveWindow(&view);
+        view.setFocus();
+        QTest::keySequence(&view, QKeySequence::Copy);
+        QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Day 1\tGone\n8\t\n2\t\n"));
         q.close();
         model.reload();
         QCOMPARE(model.rowCount(), 0);

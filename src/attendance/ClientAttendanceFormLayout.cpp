@@ -1,4 +1,5 @@
 // The client attendance window's controls and their layout.
+#include "GridCopy.h"
 #include "ClientAttendanceForm.h"
 
 #include "AttendanceTotalsPanel.h"
@@ -63,7 +64,7 @@ void TClientAttendanceForm::buildUi()
     dbg_ClientAttendance->setItemDelegate(new DisputeDelegate(dbg_ClientAttendance));
     dbg_ClientAttendance->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbg_ClientAttendance->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbg_ClientAttendance->setSelectionMode(QAbstractItemView::SingleSelection);
+    dbg_ClientAttendance->setSelectionMode(QAbstractItemView::ExtendedSelection);
     dbg_ClientAttendance->setFocusPolicy(Qt::ClickFocus);
     dbg_ClientAttendance->verticalHeader()->hide();
     dbg_ClientAttendance->verticalHeader()->setDefaultSectionSize(22);
@@ -75,6 +76,7 @@ void TClientAttendanceForm::buildUi()
     UnMarkDispute1 = named(pm_dpg_ClientAttendance->addAction(QStringLiteral("UnMark Dispute")), "UnMarkDispute1");
     AuditForm1 = named(pm_dpg_ClientAttendance->addAction(QStringLiteral("Audit Form")), "AuditForm1");
     Delete1 = named(pm_dpg_ClientAttendance->addAction(QStringLiteral("Delete")), "Delete1");
+    GridCopy::install(dbg_ClientAttendance, pm_dpg_ClientAttendance);
 
     dtp_AttDate = named(new QDateEdit(this), "dtp_AttDate");
     dtp_AttDate->setDisplayFormat(DateFormat);

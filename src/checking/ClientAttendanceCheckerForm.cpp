@@ -1,5 +1,6 @@
 #include "ClientAttendanceCheckerForm.h"
 
+#include "GridCopy.h"
 #include "AttendanceTotalsPanel.h"
 #include "CyclePicker.h"
 #include "DbError.h"
@@ -42,12 +43,14 @@ QTableView *monthGrid(QWidget *parent, const char *name, QueryTableModel *model)
     model->setRowTitleField(QStringLiteral("Col01"));
     g->setModel(model);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
+    // Cells, so that a stretch of days can be copied into a spreadsheet.
+    g->setSelectionBehavior(QAbstractItemView::SelectItems);
+    g->setSelectionMode(QAbstractItemView::ContiguousSelection);
     g->setFocusPolicy(Qt::NoFocus);
     g->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     g->horizontalHeader()->setMinimumSectionSize(24);
     g->verticalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
+    GridCopy::install(g);
     return g;
 }
 

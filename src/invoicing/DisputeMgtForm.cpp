@@ -1,5 +1,6 @@
 #include "DisputeMgtForm.h"
 
+#include "GridCopy.h"
 #include "CyclePicker.h"
 #include "DbError.h"
 #include "Disputes.h"
@@ -57,6 +58,7 @@ QTableView *grid(QWidget *parent, const char *name, QueryTableModel *model)
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->verticalHeader()->setDefaultSectionSize(22);
     g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
+    GridCopy::install(g);
     return g;
 }
 

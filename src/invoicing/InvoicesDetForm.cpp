@@ -1,5 +1,6 @@
 #include "InvoicesDetForm.h"
 
+#include "GridCopy.h"
 #include "ActiveProjects.h"
 #include "CyclePicker.h"
 #include "DbError.h"
@@ -93,10 +94,12 @@ void TInvoicesDetForm::buildControls()
     DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setFixedWidth(280);
+    GridCopy::install(DBGrid1);
 
     m_invoiceModel = new InvoiceGridModel(m_lines, this);
     DBGrid2 = new FrozenTableView(3, this);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
+    GridCopy::install(DBGrid2);
     DBGrid2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
                              | QAbstractItemView::AnyKeyPressed);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);

@@ -1,4 +1,5 @@
 #include "AssignmentMgtForm.h"
+#include "GridCopy.h"
 #include "AssignmentDetForm.h"
 #include "DbError.h"
 #include "Dialogs.h"
@@ -95,6 +96,7 @@ void TAssignmentMgtForm::buildUi()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });
 

@@ -1,4 +1,5 @@
 #include "ClientsMgtForm.h"
+#include "GridCopy.h"
 #include "Clients.h"
 #include "ClientsDetForm.h"
 #include "ClientsMoreDetailsForm.h"
@@ -85,6 +86,7 @@ void TClientsMgtForm::buildUi()
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });
 

@@ -1,4 +1,5 @@
 #include "ProjectsRatesForm.h"
+#include "GridCopy.h"
 #include "DbError.h"
 #include "DesignationRateForm.h"
 #include "Dialogs.h"
@@ -35,6 +36,7 @@ QTableView *grid(const QString &name, QAbstractItemModel *model, QWidget *parent
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->verticalHeader()->hide();
     g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
+    GridCopy::install(g);
     return g;
 }
 } // namespace

@@ -1,4 +1,5 @@
 #include "EmployeeSearchPanel.h"
+#include "GridCopy.h"
 #include "Query.h"
 #include "QueryTableModel.h"
 
@@ -52,6 +53,7 @@ EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *pass
     dbg_Workers->verticalHeader()->setDefaultSectionSize(22);
     dbg_Workers->horizontalHeader()->setStretchLastSection(true);
     dbg_Workers->setFixedWidth(listWidth);
+    GridCopy::install(dbg_Workers);
 
     auto *layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);

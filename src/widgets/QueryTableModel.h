@@ -21,6 +21,8 @@ public:
         QString title;
         QString dateFormat; // empty: the query's display text
     };
+    // The stored value of a cell, unformatted (for copying).
+    static constexpr int RawValueRole = Qt::UserRole + 1;
     // Background of a row, or an invalid colour for none.
     using RowColour = std::function<QColor(const Query &query, int row)>;
 
