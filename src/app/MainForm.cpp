@@ -337,7 +337,9 @@ void TMainForm::openWindow(const ModuleFactory &factory, bool centreOnForm)
     if (!w->isWindow())
         w->setWindowFlag(Qt::Window);
     if (centreOnForm) {
-        w->adjustSize();
+        // A window that chose its size keeps it; the others take the size their layout asks.
+        if (!w->testAttribute(Qt::WA_Resized))
+            w->adjustSize();
         w->move(mapToGlobal(rect().center()) - w->rect().center());
     }
     Dialogs::exec(*w);

@@ -92,6 +92,7 @@ void TInvoicesDetForm::buildControls()
     DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->verticalHeader()->hide();
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     DBGrid1->horizontalHeader()->setStretchLastSection(true);
     DBGrid1->setFixedWidth(280);
     GridCopy::install(DBGrid1);

@@ -95,6 +95,8 @@ void TAssignmentMgtForm::buildUi()
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
+    // The name takes the room; the figures are as wide as their contents.
+    DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     DBGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,

@@ -85,7 +85,8 @@ void TClientsMgtForm::buildUi()
     DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
     DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
     DBGrid1->verticalHeader()->hide();
-    DBGrid1->horizontalHeader()->setStretchLastSection(true);
+    // The name takes the room; the other columns are short.
+    DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
     GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });

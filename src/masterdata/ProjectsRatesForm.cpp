@@ -35,6 +35,8 @@ QTableView *grid(const QString &name, QAbstractItemModel *model, QWidget *parent
     g->setSelectionMode(QAbstractItemView::SingleSelection);
     g->setEditTriggers(QAbstractItemView::NoEditTriggers);
     g->verticalHeader()->hide();
+    // The name takes the room; the figures are as wide as their contents.
+    g->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
     GridCopy::install(g);
     return g;
