@@ -76,13 +76,38 @@ void DemoMonthEndWriter::addRates(const QString &project, const QString &siteJob
         m_rates.insert(rateKey(project, siteJob), {wh, ot, ht});
 }
 
+void DemoMonthEndWriter::prepareMonth(int year, int month, const DemoStamps &st)
+{
+    const Engine engine = m_insRow.connection().engine();
+    if (year != m_year || month != m_month) {
+        m_year = year;
+        m_month = month;
+        m_dayValues.clear();
+        m_dayTimes.clear();
+        const QDate first(year, month, 1);
+        for (int d = 0; d < first.daysInMonth(); ++d) {
+            const QDateTime day = first.addDays(d).startOfDay();
+            m_dayTimes << day;
+            m_dayValues << Connection::bindDateTime(engine, day);
+        }
+    }
+    if (st.moved != m_stamps.moved || st.corrected != m_stamps.corrected || st.checked != m_stamps.checked ||
+        m_moved.isNull()) {
+        m_stamps = st;
+        m_moved = Connection::bindDateTime(engine, st.moved.startOfDay());
+        m_corrected = Connection::bindDateTime(engine, st.corrected.startOfDay());
+        m_checked = Connection::bindDateTime(engine, st.checked);
+    }
+}
+
 InvoiceLine DemoMonthEndWriter::lineFor(const DemoWorkerMonth &m)
 {
+    prepareMonth(m.year, m.month, m_stamps);
     Query::Snapshot s;
     s.fields = rowFields();
     s.rows.reserve(m.days.size());
     for (const DemoClientDay &d : m.days)
-        s.rows << QList<QVariant>{d.date, m.clientJob, d.code, d.wh, d.ot, d.ht};
+        s.rows << QList<QVariant>{m_dayTimes.value(d.date.day() - 1), m.clientJob, d.code, d.wh, d.ot, d.ht};
     m_rows.adoptSnapshot(std::move(s));
     InvoiceLine line;
     line.refNo = m.refNo;
@@ -108,8 +133,11 @@ void DemoMonthEndWriter::write(const DemoWorkerMonth &m, const DemoStamps &st, b
     for (const DemoClientDay &d : m.days)
         if (checked && d.dispute)
             throw DbError(QStringLiteral("A disputed month cannot be checked"));
+    prepareMonth(m.year, m.month, st);
     for (const DemoClientDay &d : m.days) {
-        m_insRow.setParams({{QStringLiteral("Col_Date"), d.date},
+        if (d.date.year() != m.year || d.date.month() != m.month)
+            throw DbError(QStringLiteral("A client day lies outside its month"));
+        m_insRow.setParams({{QStringLiteral("Col_Date"), m_dayValues[d.date.day() - 1]},
                             {QStringLiteral("Col_Year"), m.year},
                             {QStringLiteral("Col_Month"), m.month},
                             {QStringLiteral("Col_Day"), d.date.day()},
@@ -124,10 +152,10 @@ void DemoMonthEndWriter::write(const DemoWorkerMonth &m, const DemoStamps &st, b
                             {QStringLiteral("Client_OT"), d.ot},
                             {QStringLiteral("Client_HT"), d.ht},
                             {QStringLiteral("Entered_By"), d.corrected ? st.correctedBy : st.movedBy},
-                            {QStringLiteral("Entered_Date"), d.corrected ? st.corrected : st.moved},
+                            {QStringLiteral("Entered_Date"), d.corrected ? m_corrected : m_moved},
                             {QStringLiteral("Checked"), checked ? 1 : 0},
                             {QStringLiteral("Checked_By"), checked ? QVariant(st.checkedBy) : nullText},
-                            {QStringLiteral("Checked_Date"), checked ? st.checked : QDateTime()},
+                            {QStringLiteral("Checked_Date"), checked ? m_checked : nullText},
                             {QStringLiteral("Dispute"), d.dispute ? 1 : 0}});
         m_insRow.exec();
         ++clientRows;

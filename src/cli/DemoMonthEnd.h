@@ -73,8 +73,17 @@ public:
     qint64 invoiceLines = 0;
 
 private:
+    void prepareMonth(int year, int month, const DemoStamps &stamps);
+
     Query m_insRow;
     Query m_insLine;
     Query m_rows; // holds one month's rows for the check's line builder
     QHash<QString, std::array<double, 3>> m_rates;
+    // Stored forms of the month's days and stamps, made once per month.
+    int m_year = 0;
+    int m_month = 0;
+    QList<QVariant> m_dayValues;
+    QList<QVariant> m_dayTimes;
+    DemoStamps m_stamps;
+    QVariant m_moved, m_corrected, m_checked;
 };
