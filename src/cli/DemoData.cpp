@@ -26,10 +26,9 @@ const QString InsertClientSql = QStringLiteral(
     ":Manager_Name, :Manager_Title, :Manager_Email, :Manager_Mobile)");
 const QString ClientIdsSql = QStringLiteral("Select Rec_ID From Clients Order By Rec_ID");
 const QString InsertProjectSql = QStringLiteral(
-    "Insert Into Assignments (Assignment, isActive, isProtected, Billable, Night_Shift, Trans_To, Trans_From, WH, OT, "
-    "HT, "
-    "Client_ID, Project_Description, Site_Location, Remarks, Project_Manager_Name, Project_Manager_Mobile, "
-    "Project_Manager_Email, Timekeeper_Name, Payment_Terms, ERP_Account_No) "
+    "Insert Into Assignments (Assignment, isActive, isProtected, Billable, Night_Shift, Trans_To, Trans_From, "
+    "WH, OT, HT, Client_ID, Project_Description, Site_Location, Remarks, Project_Manager_Name, "
+    "Project_Manager_Mobile, Project_Manager_Email, Timekeeper_Name, Payment_Terms, ERP_Account_No) "
     "Values (:Assignment, :isActive, :isProtected, :Billable, :Night_Shift, :Trans_To, :Trans_From, :WH, :OT, :HT, "
     ":Client_ID, :Project_Description, :Site_Location, :Remarks, :Project_Manager_Name, :Project_Manager_Mobile, "
     ":Project_Manager_Email, :Timekeeper_Name, :Payment_Terms, :ERP_Account_No)");
@@ -43,15 +42,15 @@ const QString InsertCycleSql =
     QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)");
 const QString InsertWorkerSql = QStringLiteral(
     "Insert Into Workers (Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, SiteJob, "
-    "Assignment, "
-    "Arrival_Date) Values (:Rec_ID, :Employee_No, :FirstName, :SecondName, :LastName, :Nationality, :OurJob, :SiteJob, "
-    ":Assignment, :Arrival_Date)");
+    "Assignment, Arrival_Date) Values (:Rec_ID, :Employee_No, :FirstName, :SecondName, :LastName, :Nationality, "
+    ":OurJob, :SiteJob, :Assignment, :Arrival_Date)");
 const QString InsertOwnRowSql = QStringLiteral(
     "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, "
-    "Assignment, "
-    "OurJob, SiteJob, OurAtt_Code, OurAtt_Desc, Our_WH, Our_OT, Our_HT, Entered_By, Entered_Date, Checked) "
-    "Values (:Rec_ID, :Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
-    ":OurJob, :SiteJob, :OurAtt_Code, :OurAtt_Desc, :Our_WH, :Our_OT, :Our_HT, :Entered_By, :Entered_Date, 0)");
+    "Assignment, OurJob, SiteJob, OurAtt_Code, OurAtt_Desc, Our_WH, Our_OT, Our_HT, Entered_By, Entered_Date, "
+    "Checked) Values (:Rec_ID, :Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, "
+    ":Assignment, :OurJob, :SiteJob, :OurAtt_Code, :OurAtt_Desc, :Our_WH, :Our_OT, :Our_HT, :Entered_By, "
+    ":Entered_Date, 0)");
+
 const char *const kJobs[] = {"Carpenter",   "Mason",  "Electrician", "Plumber",    "Welder",
                              "Steel Fixer", "Helper", "Foreman",     "Scaffolder", "Painter"};
 const char *const kLatinFirst[] = {"JOHN",  "RAJESH", "MOHAMMED", "AHMED", "RAVI",  "JOSE",   "SURESH", "ALI",

@@ -7,13 +7,11 @@ namespace {
 
 const QString InsertClientRowSql = QStringLiteral(
     "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, "
-    "Assignment, "
-    "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date, Checked, "
-    "Checked_By, Checked_Date, Dispute) "
+    "Assignment, ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, "
+    "Entered_Date, Checked, Checked_By, Checked_Date, Dispute) "
     "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
     ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date, "
-    ":Checked, "
-    ":Checked_By, :Checked_Date, :Dispute)");
+    ":Checked, :Checked_By, :Checked_Date, :Dispute)");
 
 QString dayColumn(int d, const char *suffix)
 {
