@@ -64,15 +64,14 @@ public:
     // Unchecked rows when `checked` is false; a month with a disputed day must not be checked.
     void write(const DemoWorkerMonth &month, const DemoStamps &stamps, bool checked);
 
-    // The invoice line the check makes of these rows.
-    InvoiceLine lineFor(const DemoWorkerMonth &month);
-
     qint64 clientRows = 0;
     qint64 checkedRows = 0;
     qint64 disputedRows = 0;
     qint64 invoiceLines = 0;
 
 private:
+    // The invoice line the check makes of these rows.
+    InvoiceLine lineFor(const DemoWorkerMonth &month);
     void prepareMonth(int year, int month, const DemoStamps &stamps);
 
     Query m_insRow;
