@@ -2,6 +2,7 @@
 #include "DataModule1.h"
 #include "DbError.h"
 #include "DemoData.h"
+#include "InvoiceCheck.h"
 #include "Query.h"
 #include "Schema.h"
 #include "TestDb.h"
@@ -13,6 +14,34 @@
 class TestData : public QObject
 {
     Q_OBJECT
+
+    static DemoOptions demoOptions(const Clock &clock)
+    {
+        DemoOptions o;
+        o.workers = 40;
+        o.projects = 4;
+        o.months = 3;
+        o.seed = 7;
+        o.clock = &clock;
+        return o;
+    }
+
+    // A table's rows as texts, in a fixed order, without the keys the database assigns.
+    static QList<QStringList> tableRows(Connection &c, const char *table)
+    {
+        Query q(c, QStringLiteral("Select * From %1").arg(QLatin1String(table)));
+        q.open();
+        QList<QStringList> rows;
+        for (int r = 0; r < q.recordCount(); ++r) {
+            QStringList row;
+            for (int f = 0; f < q.fields().size(); ++f)
+                if (q.field(f).name.compare(QLatin1String("Rec_ID"), Qt::CaseInsensitive) != 0)
+                    row << q.field(f).name.toLower() + QLatin1Char('=') + q.valueAt(r, f).toString();
+            rows << row;
+        }
+        std::sort(rows.begin(), rows.end());
+        return rows;
+    }
 
 private slots:
     void parameters_data()
@@ -317,6 +346,125 @@ private slots:
         QVERIFY_THROWS_EXCEPTION(DbError, generateDemoData(db.connection(), o));
         QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From Workers")).toInt(), 0);
         QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From SiteJobs")).toInt(), 1);
+    }
+
+    // The demo opens on a month-end in progress: part of the active cycle moved, part of that
+    // checked, disputes listed; earlier months closed except for disputed workers.
+    void demoActiveCycleIsMidway_data() { TESTDB_ENGINE_ROWS(); }
+    void demoActiveCycleIsMidway()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        const TestClock clock(QDateTime(QDate(2026, 4, 2), QTime(9, 30)));
+        const DemoSummary s = generateDemoData(c, demoOptions(clock));
+        auto n = [&](const QString &sql, const QVariantList &values = {}) {
+            return TestDb::scalar(c, sql, values).toInt();
+        };
+        auto rows = [&](const QString &where, const QVariantList &values = {}) {
+            return n(QStringLiteral("Select Count(*) From ClientTimeSheets c Where ") + where, values);
+        };
+        const QString active = QStringLiteral("c.Col_Year = 2026 And c.Col_Month = 3");
+        const QString earlier = QStringLiteral("(c.Col_Year < 2026 Or c.Col_Month < 3)");
+        const QString disputedMonth = QStringLiteral(
+            "Exists (Select 1 From ClientTimeSheets d Where d.Ref_No = c.Ref_No And d.Assignment = c.Assignment "
+            "And d.Col_Year = c.Col_Year And d.Col_Month = c.Col_Month And d.Dispute = 1)");
+
+        // Active cycle: two of the four projects moved, each with checked, unchecked and disputed rows.
+        QCOMPARE(n(QStringLiteral("Select Count(Distinct Assignment) From ClientTimeSheets c Where ") + active), 2);
+        for (const char *project : {"MARINA TOWER", "AIRPORT EXPANSION"}) {
+            const QVariantList p = {QString::fromLatin1(project)};
+            QVERIFY2(rows(active + QStringLiteral(" And c.Assignment = :A And c.Checked = 1"), p) > 0, project);
+            QVERIFY2(rows(active + QStringLiteral(" And c.Assignment = :A And c.Checked = 0"), p) > 0, project);
+            QVERIFY2(rows(active + QStringLiteral(" And c.Assignment = :A And c.Dispute = 1"), p) > 0, project);
+            QVERIFY2(n(QStringLiteral("Select Count(*) From Invoices c Where Assignment = :A And ") + active, p) > 0,
+                     project);
+        }
+        // Each disputed row stands beside its own row in the dispute list; some undisputed days differ.
+        QCOMPARE(n(QStringLiteral("Select Count(*) From ClientTimeSheets c, TimeSheets b Where c.Ref_No = b.Ref_No "
+                                  "And c.Col_Date = b.Col_Date And c.Dispute = 1 And ") +
+                   active),
+                 rows(active + QStringLiteral(" And c.Dispute = 1")));
+        QVERIFY(n(QStringLiteral("Select Count(*) From ClientTimeSheets c Join TimeSheets b On c.Ref_No = b.Ref_No "
+                                 "And c.Col_Date = b.Col_Date Where c.Dispute = 0 And (c.Client_OT <> b.Our_OT "
+                                 "Or c.Client_WH <> b.Our_WH) And ") +
+                  active) > 0);
+
+        // Earlier months: every own row moved, every worker checked except the disputed ones.
+        QCOMPARE(rows(earlier), n(QStringLiteral("Select Count(*) From TimeSheets c Where ") + earlier));
+        QCOMPARE(rows(earlier + QStringLiteral(" And c.Checked = 0 And Not ") + disputedMonth), 0);
+        QVERIFY(rows(earlier + QStringLiteral(" And c.Dispute = 1")) > 0);
+        QCOMPARE(rows(earlier + QStringLiteral(" And c.Checked = 1 And ") + disputedMonth), 0);
+        QCOMPARE(n(QStringLiteral("Select Count(*) From Invoices c Where ") + earlier),
+                 n(QStringLiteral("Select Count(*) From (Select Distinct Ref_No, Assignment, Col_Year, Col_Month "
+                                  "From ClientTimeSheets c Where ") +
+                   earlier + QStringLiteral(" And Not ") + disputedMonth + QStringLiteral(") t")));
+
+        // Checked rows carry who and when, unchecked ones neither.
+        QCOMPARE(rows(QStringLiteral("c.Checked = 1 And (c.Checked_By Is Null Or c.Checked_Date Is Null)")), 0);
+        QCOMPARE(rows(QStringLiteral("c.Checked = 0 And (c.Checked_By Is Not Null Or c.Checked_Date Is Not Null)")), 0);
+        QCOMPARE(rows(QStringLiteral("c.Checked = 1")), int(s.checkedRows));
+        QCOMPARE(n(QStringLiteral("Select Count(*) From Invoices")), int(s.invoiceLines));
+        QCOMPARE(toDateTime(TestDb::scalar(c, QStringLiteral("Select Max(Checked_Date) From ClientTimeSheets"))),
+                 clock.now());
+
+        // The same seed and day give the same database.
+        TestDb::Fresh again(engine);
+        generateDemoData(again.connection(), demoOptions(clock));
+        for (const char *table : {"TimeSheets", "ClientTimeSheets", "Invoices", "Workers", "AssignmentsRates"})
+            QVERIFY2(tableRows(c, table) == tableRows(again.connection(), table), table);
+    }
+
+    // The demo writes its invoice lines directly; the check, run over the same rows, must write
+    // the very same lines and refuse the disputed workers.
+    void demoInvoiceLinesAreTheChecksLines_data() { TESTDB_ENGINE_ROWS(); }
+    void demoInvoiceLinesAreTheChecksLines()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        const TestClock clock(QDate(2026, 4, 20));
+        generateDemoData(c, demoOptions(clock));
+        const QList<QStringList> demoLines = tableRows(c, "Invoices");
+        QVERIFY(demoLines.size() > 20);
+
+        // Read before the lines go: the query holds its rows.
+        Query q(c, QStringLiteral(
+                       "Select i.Assignment, i.Employee_No, i.Col_Year, i.Col_Month, Count(*) As N From Invoices i "
+                       "Join ClientTimeSheets c On c.Ref_No = i.Ref_No And c.Assignment = i.Assignment "
+                       "And c.Col_Year = i.Col_Year And c.Col_Month = i.Col_Month And c.Checked = 1 "
+                       "Group By i.Assignment, i.Employee_No, i.Col_Year, i.Col_Month"));
+        q.open();
+        QCOMPARE(q.recordCount(), demoLines.size());
+        TestDb::exec(c, QStringLiteral("Delete From Invoices"));
+        InvoiceCheck check(c, clock);
+        for (q.first(); !q.eof(); q.next()) {
+            const CheckTarget t{q.asString(QStringLiteral("Assignment")), q.asInt(QStringLiteral("Col_Year")),
+                                q.asInt(QStringLiteral("Col_Month"))};
+            const CheckOutcome o =
+                check.checkWorker(t, q.asString(QStringLiteral("Employee_No")), QStringLiteral("demo"));
+            QVERIFY2(o.status == CheckOutcome::Status::Checked, qPrintable(o.summary()));
+            QCOMPARE(o.rowsMarked, q.asInt(QStringLiteral("N")));
+        }
+        const QList<QStringList> checkLines = tableRows(c, "Invoices");
+        QCOMPARE(checkLines.size(), demoLines.size());
+        for (int i = 0; i < demoLines.size(); ++i)
+            QCOMPARE(checkLines[i], demoLines[i]); // column by column, so a failure names the column
+
+        // Every worker month the demo left disputed is one the check refuses.
+        Query disputed(
+            c, QStringLiteral("Select Distinct Assignment, Employee_No, Col_Year, Col_Month From ClientTimeSheets "
+                              "Where Dispute = 1"));
+        disputed.open();
+        QVERIFY(!disputed.isEmpty());
+        for (disputed.first(); !disputed.eof(); disputed.next()) {
+            const CheckTarget t{disputed.asString(QStringLiteral("Assignment")),
+                                disputed.asInt(QStringLiteral("Col_Year")),
+                                disputed.asInt(QStringLiteral("Col_Month"))};
+            const CheckOutcome o =
+                check.checkWorker(t, disputed.asString(QStringLiteral("Employee_No")), QStringLiteral("demo"));
+            QVERIFY(o.status == CheckOutcome::Status::Disputed);
+        }
     }
 
     // A refused connection is an error, never a crash, and the next attempt rebuilds from the file.

@@ -41,11 +41,16 @@ int runDemoDb(CliContext &ctx)
         ctx.err << step << "\n";
         ctx.err.flush();
     });
-    ctx.out << "workers: " << s.workers << "\ntimesheet rows: " << s.timesheetRows << "\nclient rows: " << s.clientRows << "\n";
+    ctx.out << "workers: " << s.workers << "\ntimesheet rows: " << s.timesheetRows << "\nclient rows: " << s.clientRows
+            << "\nchecked client rows: " << s.checkedRows << "\ndisputed client rows: " << s.disputedRows
+            << "\ninvoice lines: " << s.invoiceLines << "\n";
     return 0;
 }
 
-const CliRegistrar reg({QStringLiteral("demo-db"),
-                        QStringLiteral("demo-db [--workers N] [--projects P] [--months M] [--seed S]   create and fill a demo database"),
-                        {}, false, &runDemoDb});
+const CliRegistrar reg(
+    {QStringLiteral("demo-db"),
+     QStringLiteral("demo-db [--workers N] [--projects P] [--months M] [--seed S]   create and fill a demo database"),
+     {},
+     false,
+     &runDemoDb});
 } // namespace
