@@ -2,7 +2,9 @@
 #include "DataModule1.h"
 #include "ExportError.h"
 #include "InvoiceLists.h"
+#include "QueryCursor.h"
 #include "Roles.h"
+#include "RowSource.h"
 #include "SheetExporter.h"
 
 #include <QRegularExpression>
@@ -22,6 +24,11 @@ int runExport(CliContext &ctx)
     }
     if (project.isEmpty() || outFile.isEmpty()) {
         ctx.err << "--project and --out are required\n";
+        return 2;
+    }
+    const auto format = TSheetExporter::formatOf(outFile);
+    if (!format) {
+        ctx.err << "--out must name an .xls or .xlsx file\n";
         return 2;
     }
     CycleMonth cycle;
@@ -49,23 +56,30 @@ int runExport(CliContext &ctx)
         InvoiceLists::prepareInvoiceQ(q);
     else
         InvoiceLists::prepareNotCheckedQ(q);
-    InvoiceLists::open(q, cycle.year, cycle.month, project);
+    // Read as the file is written, never held whole: a list can be longer than memory allows.
+    q.setParam(QStringLiteral("Col_Year"), cycle.year);
+    q.setParam(QStringLiteral("Col_Month"), cycle.month);
+    q.setParam(QStringLiteral("Assignment"), project);
+    QueryCursor cursor(q);
+    CursorRowSource rows(cursor);
 
     TSheetExporter exporter;
-    exporter.setDataSet(&q);
+    exporter.setRowSource(&rows);
+    exporter.setFormat(*format);
+    qint64 written = 0;
     try {
-        exporter.SaveAs(outFile);
+        written = exporter.SaveAs(outFile);
     } catch (const ExportError &e) {
         ctx.err << e.message() << "\n";
         return 1;
     }
-    ctx.out << "rows: " << q.recordCount() << "\nfile: " << outFile << "\n";
+    ctx.out << "rows: " << written << "\nfile: " << outFile << "\n";
     return 0;
 }
 
 const CliRegistrar
     reg({QStringLiteral("export"),
-         QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls"
+         QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls|FILE.xlsx"
                         "   save an invoice details list as a spreadsheet"),
          {Roles::InvoiceDetails},
          true,
