@@ -127,10 +127,10 @@ qint64 TSheetExporter::saveXlsx(const QString &fileName)
     const qint64 rows = Xlsx::writeWorkbook(file.fileName(), *m_source, sheetName(), m_locale, m_progress, folder);
     // The temporary file is private; the saved one gets the permissions of the one it replaces,
     // or those of a new file.
-    const QFileDevice::Permissions permissions =
-        target.exists() ? QFile::permissions(fileName)
-                        : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
-                              QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    const QFileDevice::Permissions permissions = target.exists() ? QFile::permissions(fileName)
+                                                                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                       QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                                       QFileDevice::ReadGroup | QFileDevice::ReadOther;
     QFile::setPermissions(file.fileName(), permissions);
     std::error_code error;
     std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),

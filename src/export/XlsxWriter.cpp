@@ -5,6 +5,10 @@
 
 #include <QDir>
 #include <QFile>
+#include <QtEndian>
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
 #include <vector>
 #include <xlsxwriter.h>
 
@@ -60,6 +64,47 @@ private:
     lxw_workbook *m_book = nullptr;
 };
 
+// The library does not check its writes to temporary files: a full disk would leave a sheet cut
+// short inside a file that looks whole. The rows are flushed and checked here.
+qint64 flushRows(lxw_worksheet *sheet)
+{
+    lxw_worksheet_write_single_row(sheet); // the last row, still held
+    errno = 0;
+    if (std::fflush(sheet->optimize_tmpfile) != 0 || std::ferror(sheet->optimize_tmpfile))
+        throw ExportError(QString::fromLocal8Bit(std::strerror(errno ? errno : EIO)));
+    return qint64(std::ftell(sheet->optimize_tmpfile));
+}
+
+// The uncompressed size of the sheet in the written file, from its central directory; -1 when
+// the file is not a whole archive.
+qint64 sheetSizeInFile(const QString &fileName)
+{
+    QFile f(fileName);
+    if (!f.open(QIODevice::ReadOnly) || f.size() < 22 || !f.seek(f.size() - 22))
+        return -1;
+    const QByteArray end = f.read(22);
+    if (qFromLittleEndian<quint32>(end.constData()) != 0x06054b50)
+        return -1;
+    const quint32 dirSize = qFromLittleEndian<quint32>(end.constData() + 12);
+    const quint32 dirStart = qFromLittleEndian<quint32>(end.constData() + 16);
+    if (!f.seek(dirStart))
+        return -1;
+    const QByteArray dir = f.read(dirSize);
+    const QByteArray wanted("xl/worksheets/sheet1.xml");
+    for (qsizetype at = 0; at + 46 <= dir.size();) {
+        const char *h = dir.constData() + at;
+        if (qFromLittleEndian<quint32>(h) != 0x02014b50)
+            return -1;
+        const quint16 nameLength = qFromLittleEndian<quint16>(h + 28);
+        const qsizetype next =
+            at + 46 + nameLength + qFromLittleEndian<quint16>(h + 30) + qFromLittleEndian<quint16>(h + 32);
+        if (dir.mid(at + 46, nameLength) == wanted)
+            return qFromLittleEndian<quint32>(h + 24);
+        at = next;
+    }
+    return -1;
+}
+
 lxw_format *cellFormat(lxw_workbook *book, bool bold, const QString &numberFormat)
 {
     lxw_format *f = workbook_add_format(book);
@@ -77,7 +122,7 @@ lxw_format *cellFormat(lxw_workbook *book, bool bold, const QString &numberForma
 } // namespace
 
 qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
-                   const std::function<void()> &progress, const QString &tmpFolder)
+                     const std::function<void()> &progress, const QString &tmpFolder)
 {
     source.start();
     if (Sheet::exportedFields(source.fields()).size() > Sheet::XlsxLimits.columns)
@@ -126,7 +171,10 @@ qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &
         for (lxw_col_t c = 0; c < cols; ++c)
             check(worksheet_set_column(sheet, c, c, columns[c].widthChars(), nullptr));
     }
+    const qint64 rowBytes = cols > 0 ? flushRows(sheet) : 0;
     book.close();
+    if (sheetSizeInFile(fileName) <= rowBytes)
+        throw ExportError(QStringLiteral("The workbook was cut short while it was written"));
     return row;
 }
 
