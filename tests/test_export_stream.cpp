@@ -31,8 +31,8 @@ QByteArray readAll(const QString &path)
 // Workers with text, numbers, dates and expressions whose kind only their values tell.
 void fill(Connection &c, int rows)
 {
-    TestDb::exec(c, QStringLiteral("CREATE TABLE W (Employee_No VARCHAR(10), Employee_Name VARCHAR(60), "
-                                   "Hours INTEGER, Rate DOUBLE PRECISION, Col_Date VARCHAR(30), Note VARCHAR(20))"));
+    c.execDirect(QStringLiteral("CREATE TABLE W (Employee_No VARCHAR(10), Employee_Name VARCHAR(60), "
+                                "Hours INTEGER, Rate DOUBLE PRECISION, Col_Date VARCHAR(30), Note VARCHAR(20))"));
     c.beginTrans();
     for (int i = 1; i <= rows; ++i)
         TestDb::exec(c, QStringLiteral("INSERT INTO W VALUES (:no, :name, :hours, :rate, :day, :note)"),
@@ -208,7 +208,7 @@ private slots:
         QCOMPARE(readAll(file), old);
         QCOMPARE(filesIn(m_dir.path()), before);
         // The connection is usable afterwards.
-        TestDb::exec(db.connection(), QStringLiteral("CREATE TABLE After (A INTEGER)"));
+        db.connection().execDirect(QStringLiteral("CREATE TABLE After (A INTEGER)"));
     }
 };
 
