@@ -2,7 +2,7 @@
 // lines (80 columns) from a SQLite file: 65,535 lines to .xls and .xlsx, 500,000 lines to .xlsx,
 // time and peak memory of the process. LibreOffice converting the same rows (as CSV) is the
 // yardstick, in the same run. Then a window's export of a loaded 65,535 x 60 list in process.
-// Usage: bench_export [--no-libreoffice] [--libreoffice-500k]
+// Usage: bench_export [--no-libreoffice] [--libreoffice-500k] | --make-db FOLDER LINES
 #include "BenchUtil.h"
 #include "Connection.h"
 #include "InvoiceLists.h"
@@ -16,13 +16,8 @@
 #include <QProcess>
 #include <QStandardPaths>
 #include <QTemporaryDir>
+#include <QTemporaryFile>
 #include <QUrl>
-#include <fcntl.h>
-#include <spawn.h>
-#include <sys/resource.h>
-#include <sys/wait.h>
-
-extern char **environ;
 
 namespace {
 const QString Project = QStringLiteral("Bench Site");
@@ -43,35 +38,27 @@ struct Child
     int code = -1;
 };
 
-// Runs a program to its end: wall time and the peak resident memory of it and what it waited for.
-Child runChild(const QString &program, const QStringList &args, bool quiet = true)
+// Runs a program to its end under GNU time: wall time and the program's peak resident memory.
+// (A child spawned straight from here would inherit this process's peak in its figure.)
+Child runChild(const QString &program, const QStringList &args)
 {
-    QList<QByteArray> raw{QFile::encodeName(program)};
-    for (const QString &a : args)
-        raw << a.toUtf8();
-    std::vector<char *> argv;
-    for (QByteArray &a : raw)
-        argv.push_back(a.data());
-    argv.push_back(nullptr);
-    posix_spawn_file_actions_t actions;
-    posix_spawn_file_actions_init(&actions);
-    if (quiet) {
-        posix_spawn_file_actions_addopen(&actions, 1, "/dev/null", O_WRONLY, 0);
-        posix_spawn_file_actions_addopen(&actions, 2, "/dev/null", O_WRONLY, 0);
-    }
+    QTemporaryFile report;
+    report.open();
+    QProcess p;
+    p.setStandardOutputFile(QProcess::nullDevice());
+    p.setStandardErrorFile(QProcess::nullDevice());
+    p.start(QStringLiteral("/usr/bin/time"), QStringList{QStringLiteral("-f"), QStringLiteral("%e %M %x"),
+                                                         QStringLiteral("-o"), report.fileName(), program} +
+                                                 args);
     Child out;
-    QElapsedTimer t;
-    t.start();
-    pid_t pid = 0;
-    if (posix_spawnp(&pid, argv[0], &actions, nullptr, argv.data(), environ) == 0) {
-        int status = 0;
-        rusage usage{};
-        wait4(pid, &status, 0, &usage);
-        out.secs = t.elapsed() / 1000.0;
-        out.peakMb = usage.ru_maxrss / 1024.0;
-        out.code = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    if (!p.waitForFinished(-1))
+        return out;
+    const QList<QByteArray> figures = report.readAll().trimmed().split('\n').last().split(' ');
+    if (figures.size() == 3) {
+        out.secs = figures.at(0).toDouble();
+        out.peakMb = figures.at(1).toDouble() / 1024.0;
+        out.code = figures.at(2).toInt();
     }
-    posix_spawn_file_actions_destroy(&actions);
     return out;
 }
 
@@ -241,6 +228,10 @@ int main(int argc, char *argv[])
             args.last() == QLatin1String("xlsx") ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls;
         QTemporaryDir dir;
         loadedList(dir.path(), 65535, format);
+        return 0;
+    }
+    if (args.size() == 4 && args.at(1) == QLatin1String("--make-db")) { // for profiling by hand
+        QTextStream(stdout) << makeDatabase(args.at(2), args.at(3).toInt()) << '\n';
         return 0;
     }
     const bool withLibreOffice = !args.contains(QStringLiteral("--no-libreoffice")) &&

@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QHash>
 #include <QtEndian>
 #include <cerrno>
 #include <cstdio>
@@ -135,9 +136,16 @@ qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &
     if (!sheet)
         throw ExportError(QStringLiteral("The worksheet name \"%1\" is refused").arg(sheetName));
     lxw_format *title = cellFormat(book.get(), true, {});
+    // One format per number format: the library looks a format up by its contents on every cell
+    // until that very format object has been used once.
     std::vector<lxw_format *> formats;
-    for (const Column &c : columns)
-        formats.push_back(cellFormat(book.get(), false, c.format));
+    QHash<QString, lxw_format *> byCode;
+    for (const Column &c : columns) {
+        lxw_format *&f = byCode[c.format];
+        if (!f)
+            f = cellFormat(book.get(), false, c.format);
+        formats.push_back(f);
+    }
 
     lxw_row_t row = 0;
     if (cols > 0) {
