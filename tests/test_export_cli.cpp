@@ -1,6 +1,8 @@
-// The invoice details lists and `tallimar-cli export`, on every engine, read back with xlrd.
+// The invoice details lists and `tallimar-cli export`, on every engine, read back with xlrd and
+// openpyxl.
 
 #include "InvoiceLists.h"
+#include "OpenpyxlReader.h"
 #include "TestDb.h"
 #include "XlrdReader.h"
 
@@ -8,6 +10,8 @@
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QTest>
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 const QString Project = QStringLiteral("Riyadh Metro");
@@ -43,6 +47,19 @@ void fill(Connection &c)
     exec(row, {1, QStringLiteral("E005"), QStringLiteral("Closed Site"), QStringLiteral("ali"), 0});
 }
 
+// More invoice lines of the project in March, E100 and on.
+void addLines(Connection &c, int n)
+{
+    c.beginTrans();
+    for (int i = 0; i < n; ++i)
+        TestDb::exec(c,
+                     QStringLiteral("INSERT INTO Invoices (Col_Year, Col_Month, Assignment, Ref_No, Employee_No, "
+                                    "Employee_Name, Earned_WH_Rate, D01_Code) VALUES (2024, 3, :a, :ref, :no, :name, "
+                                    "12.5, 'P')"),
+                     {Project, 2000 + i, QStringLiteral("E%1").arg(100 + i), QStringLiteral("Worker %1").arg(i)});
+    c.commitTrans();
+}
+
 struct Run
 {
     int code = -1;
@@ -56,6 +73,11 @@ Run cli(const QString &ini, const QString &user, const QStringList &args)
             QStringList{QStringLiteral("--ini"), ini, QStringLiteral("--user"), user, QStringLiteral("export")} + args);
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()), QString::fromUtf8(p.readAllStandardError())};
+}
+
+QStringList filesIn(const QString &dir)
+{
+    return QDir(dir).entryList(QDir::Files | QDir::Dirs | QDir::Hidden | QDir::NoDotAndDotDot);
 }
 
 QStringList row(const QJsonObject &sheet, int r)
@@ -179,6 +201,81 @@ private slots:
         QCOMPARE(r.code, code);
         QVERIFY2(r.err.contains(message), qPrintable(r.err));
         QVERIFY(!QFile::exists(file));
+    }
+
+    void invoiceLinesAsXlsx_data() { TESTDB_ENGINE_ROWS(); }
+    void invoiceLinesAsXlsx()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        fill(db.connection());
+        addLines(db.connection(), 40);
+        const QString file = m_dir.filePath(engine + QStringLiteral("-invoices.XLSX"));
+        const Run r = cli(db.iniPath(), QStringLiteral("clerk"),
+                          {QStringLiteral("--list"), QStringLiteral("invoices"), QStringLiteral("--project"), Project,
+                           QStringLiteral("--out"), file});
+        QVERIFY2(r.code == 0, qPrintable(r.err));
+        QVERIFY2(r.out.contains(QStringLiteral("rows: 42")), qPrintable(r.out));
+
+        const QJsonObject s = OpenpyxlDump::sheet(OpenpyxlDump::read(file));
+        QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
+        QCOMPARE(s.value("nrows").toInt(), 43);
+        QCOMPARE(s.value("ncols").toInt(), 80);
+        QCOMPARE(OpenpyxlDump::value(s, 0, 2).toString(), QStringLiteral("Employee No."));
+        QCOMPARE(OpenpyxlDump::value(s, 0, 55).toString(), QStringLiteral("D07 Hour"));
+        QCOMPARE(OpenpyxlDump::value(s, 1, 2).toString(), QStringLiteral("E001"));
+        QCOMPARE(OpenpyxlDump::type(s, 1, 0), QStringLiteral("n"));
+        QCOMPARE(OpenpyxlDump::value(s, 1, 9).toDouble(), 12.5);
+        QCOMPARE(OpenpyxlDump::type(s, 1, 49), QStringLiteral("s"));
+        QCOMPARE(OpenpyxlDump::value(s, 1, 49).toString(), QStringLiteral("8"));
+        QCOMPARE(OpenpyxlDump::value(s, 2, 3).toString(), QStringLiteral("محمد الشمري"));
+        QCOMPARE(OpenpyxlDump::value(s, 3, 2).toString(), QStringLiteral("E100"));
+        QCOMPARE(OpenpyxlDump::style(s, 0, 0).value("bold").toBool(), true);
+        QCOMPARE(OpenpyxlDump::style(s, 1, 0).value("font").toString(), QStringLiteral("Tahoma"));
+    }
+
+    void badOutputs_data()
+    {
+        QTest::addColumn<QString>("name");
+        QTest::addColumn<bool>("fullDisk");
+        QTest::addColumn<int>("code");
+        QTest::addColumn<QString>("message");
+        QTest::newRow("an unknown suffix") << "list.csv" << false << 2 << "--out must name an .xls or .xlsx file";
+        QTest::newRow("no suffix") << "list" << false << 2 << "--out must name an .xls or .xlsx file";
+        QTest::newRow(".xls in a folder that does not exist") << "missing/list.xls" << false << 1 << "Cannot save";
+        QTest::newRow(".xlsx in a folder that does not exist") << "missing/list.xlsx" << false << 1 << "Cannot save";
+        QTest::newRow(".xls on a full disk") << "full.xls" << true << 1 << "Cannot save";
+        QTest::newRow(".xlsx on a full disk") << "full.xlsx" << true << 1 << "Cannot save";
+    }
+    void badOutputs()
+    {
+        QFETCH(QString, name);
+        QFETCH(bool, fullDisk);
+        QFETCH(int, code);
+        QFETCH(QString, message);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        fill(db.connection());
+        addLines(db.connection(), 400);
+        QTemporaryDir out;
+        const QString file = out.filePath(name);
+        // A full disk as the system reports it: the limit and the ignored signal pass to the program.
+        rlimit saved{};
+        getrlimit(RLIMIT_FSIZE, &saved);
+        auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
+        if (fullDisk) {
+            rlimit small = saved;
+            small.rlim_cur = 16 * 1024;
+            QCOMPARE(setrlimit(RLIMIT_FSIZE, &small), 0);
+        }
+        const Run r = cli(db.iniPath(), QStringLiteral("clerk"),
+                          {QStringLiteral("--list"), QStringLiteral("invoices"), QStringLiteral("--project"), Project,
+                           QStringLiteral("--out"), file});
+        setrlimit(RLIMIT_FSIZE, &saved);
+        std::signal(SIGXFSZ, previousHandler);
+        QCOMPARE(r.code, code);
+        QVERIFY2(r.err.startsWith(message), qPrintable(r.err));
+        QCOMPARE(r.err.count(QLatin1Char('\n')), 1); // one message
+        QCOMPARE(filesIn(out.path()), QStringList());
     }
 
     void theListsOfTheWindowDirectly_data() { TESTDB_ENGINE_ROWS(); }

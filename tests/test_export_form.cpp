@@ -1,10 +1,11 @@
 // A window's "Export To Excel": the save dialog (answered in advance), refusals and failures
-// as messages, and the file it leaves, read back with python3-xlrd.
+// as messages, and the file it leaves, read back with python3-xlrd or python3-openpyxl.
 
-#include "MessageRecording.h"
-#include "FileDialog.h"
 #include "ExportAction.h"
+#include "FileDialog.h"
+#include "MessageRecording.h"
 #include "Messages.h"
+#include "OpenpyxlReader.h"
 #include "Query.h"
 #include "TestDb.h"
 #include "XlrdReader.h"
@@ -86,7 +87,7 @@ private slots:
         const FileDialog::Request asked = FileDialog::lastRequest();
         QCOMPARE(asked.caption, QStringLiteral("Save Excel File As"));
         QCOMPARE(asked.fileName, QStringLiteral("List Of Employees.xls"));
-        QCOMPARE(asked.filter, QStringLiteral("Excel Files (*.xls)"));
+        QCOMPARE(asked.filter, QStringLiteral("Excel 97-2003 Workbook (*.xls);;Excel Workbook (*.xlsx)"));
         QCOMPARE(asked.defaultSuffix, QStringLiteral("xls"));
         QCOMPARE(asked.confirmOverwrite, false);
         QVERIFY(m_recording->texts.isEmpty());
@@ -113,13 +114,45 @@ private slots:
         QVERIFY(m_recording->texts.isEmpty());
     }
 
-    void aNameWithoutExtensionGetsXls()
+    void theChosenFilterDecidesFormatAndSuffix_data()
     {
-        Query &q = dataset(1);
-        FileDialog::setNextFileName(path(QStringLiteral("typed")));
+        QTest::addColumn<QString>("typed");
+        QTest::addColumn<QString>("filter"); // empty: the first, as offered
+        QTest::addColumn<QString>("saved");
+        const QString xls = QStringLiteral("Excel 97-2003 Workbook (*.xls)");
+        const QString xlsx = QStringLiteral("Excel Workbook (*.xlsx)");
+        QTest::newRow("a name without extension gets .xls") << "typed" << QString() << "typed.xls";
+        QTest::newRow("a name without extension gets .xlsx") << "typed" << xlsx << "typed.xlsx";
+        QTest::newRow("the proposed .xls becomes .xlsx") << "Invoice Details.xls" << xlsx << "Invoice Details.xlsx";
+        QTest::newRow(".xlsx typed with the .xls filter becomes .xls") << "list.XLSX" << xls << "list.xls";
+        QTest::newRow("another suffix stays part of the name") << "report.2024" << xlsx << "report.2024.xlsx";
+    }
+    void theChosenFilterDecidesFormatAndSuffix()
+    {
+        QFETCH(QString, typed);
+        QFETCH(QString, filter);
+        QFETCH(QString, saved);
+        const QStringList before = filesIn(m_dir.path());
+        Query &q = dataset(2);
+        q.setName(QStringLiteral("InvoiceQ"));
+        FileDialog::setNextFileName(path(typed), filter);
         ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
-        QVERIFY(QFile::exists(path(QStringLiteral("typed.xls"))));
-        QVERIFY(!QFile::exists(path(QStringLiteral("typed"))));
+        QVERIFY(m_recording->texts.isEmpty());
+        QStringList after = before + QStringList{saved}, actual = filesIn(m_dir.path());
+        after.sort();
+        actual.sort();
+        QCOMPARE(actual, after);
+        const QString file = path(saved);
+        if (saved.endsWith(QLatin1String(".xlsx"))) {
+            const QJsonObject s = OpenpyxlDump::sheet(OpenpyxlDump::read(file));
+            QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
+            QCOMPARE(OpenpyxlDump::value(s, 2, 1).toString(), QStringLiteral("أحمد 2"));
+        } else {
+            const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
+            QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
+            QCOMPARE(XlrdDump::value(s, 2, 1).toString(), QStringLiteral("أحمد 2"));
+        }
+        QFile::remove(file);
     }
 
     void anExistingFileIsReplacedWithoutAQuestion()
@@ -135,28 +168,37 @@ private slots:
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(file)).value("nrows").toInt(), 6);
     }
 
-    void refusalsComeBeforeTheDialog_data()
+    void aListThatIsNotOpenIsRefusedBeforeTheDialog()
     {
-        QTest::addColumn<int>("records"); // -2: dataset closed
-        QTest::addColumn<QString>("message");
-        QTest::newRow("dataset not open") << -2 << "Dataset is not active";
-        QTest::newRow("more records than the sheet's rows")
-            << 65536 << "The maximum number of rows (65535) has been reached";
-    }
-    void refusalsComeBeforeTheDialog()
-    {
-        QFETCH(int, records);
-        QFETCH(QString, message);
         const QStringList before = filesIn(m_dir.path());
-        Query &q = dataset(records == -2 ? 1 : records);
-        if (records == -2)
-            q.close();
+        Query &q = dataset(1);
+        q.close();
         ExportAction::ExportToExcel(q, QStringLiteral("List Of Projects"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
-        QCOMPARE(m_recording->texts.first(), message);
+        QCOMPARE(m_recording->texts.first(), QStringLiteral("Dataset is not active"));
         QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("not asked"));
         QCOMPARE(filesIn(m_dir.path()), before);
+    }
+
+    // A list longer than an .xls sheet: refused for .xls once chosen, saved as .xlsx.
+    void theRowLimitIsTheChosenFormats()
+    {
+        const QStringList before = filesIn(m_dir.path());
+        Query &q = dataset(65536);
+        FileDialog::setNextFileName(path(QStringLiteral("long.xls")));
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
+        QCOMPARE(m_recording->texts,
+                 QStringList{QStringLiteral("The maximum number of rows (65535) has been reached")});
+        QCOMPARE(filesIn(m_dir.path()), before);
+
+        m_recording.emplace();
+        FileDialog::setNextFileName(path(QStringLiteral("long")), QStringLiteral("Excel Workbook (*.xlsx)"));
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
+        QVERIFY(m_recording->texts.isEmpty());
+        const QJsonObject s = OpenpyxlDump::sheet(OpenpyxlDump::read(path(QStringLiteral("long.xlsx")), 2));
+        QCOMPARE(s.value("nrows").toInt(), 65537);
+        QFile::remove(path(QStringLiteral("long.xlsx")));
     }
 
     void aFailedSaveShowsOneMessageAndTheProgramGoesOn()
@@ -167,9 +209,9 @@ private slots:
         ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(m_recording->kinds.first(), Messages::Kind::Error);
-        QVERIFY2(
-            m_recording->texts.first().startsWith(QStringLiteral("Cannot save \"%1\": ").arg(QDir::toNativeSeparators(bad))),
-            qPrintable(m_recording->texts.first()));
+        QVERIFY2(m_recording->texts.first().startsWith(
+                     QStringLiteral("Cannot save \"%1\": ").arg(QDir::toNativeSeparators(bad))),
+                 qPrintable(m_recording->texts.first()));
         QVERIFY(!QFileInfo::exists(QFileInfo(bad).path()));
         QVERIFY(!QGuiApplication::overrideCursor());
 

@@ -5,24 +5,38 @@
 #include "ExportError.h"
 #include "InvoiceLists.h"
 #include "Projects.h"
+#include "QueryCursor.h"
 #include "Roles.h"
+#include "RowSource.h"
 #include "SheetExporter.h"
 
 #include <QRegularExpression>
 
 namespace {
 
-int saveList(CliContext &ctx, Query &q, const QString &outFile)
+// Saves a list as its window's "Export To Excel" does, in the format the file name asks for:
+// a loaded list (dataSet) or rows read as the file is written (rows).
+int saveList(CliContext &ctx, const QString &outFile, const Query *dataSet, RowSource *rows = nullptr)
 {
+    const auto format = TSheetExporter::formatOf(outFile);
+    if (!format) {
+        ctx.err << "--out must name an .xls or .xlsx file\n";
+        return 2;
+    }
     TSheetExporter exporter;
-    exporter.setDataSet(&q);
+    if (rows)
+        exporter.setRowSource(rows);
+    else
+        exporter.setDataSet(dataSet);
+    exporter.setFormat(*format);
+    qint64 written = 0;
     try {
-        exporter.SaveAs(outFile);
+        written = exporter.SaveAs(outFile);
     } catch (const ExportError &e) {
         ctx.err << e.message() << "\n";
         return 1;
     }
-    ctx.out << "rows: " << q.recordCount() << "\nfile: " << outFile << "\n";
+    ctx.out << "rows: " << written << "\nfile: " << outFile << "\n";
     return 0;
 }
 
@@ -38,13 +52,17 @@ int runProjectsExport(CliContext &ctx)
         ctx.err << "--out is required\n";
         return 2;
     }
+    if (!TSheetExporter::formatOf(outFile)) {
+        ctx.err << "--out must name an .xls or .xlsx file\n";
+        return 2;
+    }
     Query q(ctx.dm->ADOConnection1);
     Projects::prepareAssignmentQ(q);
     Projects::open(q, ctx.hasFlag(QStringLiteral("--active-only")) ? 0 : -1, ctx.dm->AllClientsQ);
-    return saveList(ctx, q, outFile);
+    return saveList(ctx, outFile, &q);
 }
 
-// The lists of the invoice details window, saved as the window's "Export To Excel" saves them.
+// The lists of the invoice details and dispute windows, saved as their "Export To Excel" saves them.
 int runExport(CliContext &ctx)
 {
     const QString list = ctx.option(QStringLiteral("--list"));
@@ -68,6 +86,10 @@ int runExport(CliContext &ctx)
         ctx.err << "--project and --out are required\n";
         return 2;
     }
+    if (!TSheetExporter::formatOf(outFile)) {
+        ctx.err << "--out must name an .xls or .xlsx file\n";
+        return 2;
+    }
     CycleMonth cycle;
     if (cycleText.isEmpty()) {
         cycle = ctx.dm->activeCycle();
@@ -86,29 +108,33 @@ int runExport(CliContext &ctx)
         // Every project of the cycle, as the dispute window lists them.
         Disputes::prepareDisputeQ(q);
         Disputes::open(q, cycle.year, cycle.month);
-    } else {
-        // The window offers only these projects.
-        if (!ActiveProjects::contains(connection, project)) {
-            ctx.err << "Project '" << project << "' is not an active, billable project\n";
-            return 1;
-        }
-        if (list == QLatin1String("invoices"))
-            InvoiceLists::prepareInvoiceQ(q);
-        else
-            InvoiceLists::prepareNotCheckedQ(q);
-        InvoiceLists::open(q, cycle.year, cycle.month, project);
+        return saveList(ctx, outFile, &q);
     }
-
-    return saveList(ctx, q, outFile);
+    // The window offers only these projects.
+    if (!ActiveProjects::contains(connection, project)) {
+        ctx.err << "Project '" << project << "' is not an active, billable project\n";
+        return 1;
+    }
+    if (list == QLatin1String("invoices"))
+        InvoiceLists::prepareInvoiceQ(q);
+    else
+        InvoiceLists::prepareNotCheckedQ(q);
+    // Read as the file is written, never held whole: a list can be longer than memory allows.
+    q.setParams({{QStringLiteral("Col_Year"), cycle.year},
+                 {QStringLiteral("Col_Month"), cycle.month},
+                 {QStringLiteral("Assignment"), project}});
+    QueryCursor cursor(q);
+    CursorRowSource rows(cursor);
+    return saveList(ctx, outFile, nullptr, &rows);
 }
 
 const CliRegistrar
     reg({QStringLiteral("export"),
-         QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls"
+         QStringLiteral("export --list invoices|unchecked --project NAME [--cycle YYYY-MM] --out FILE.xls|FILE.xlsx"
                         "   save an invoice details list as a spreadsheet\n"
-                        "  export --list disputes [--cycle YYYY-MM] --out FILE.xls"
+                        "  export --list disputes [--cycle YYYY-MM] --out FILE.xls|FILE.xlsx"
                         "   save the disputed attendance of a cycle (role DisputeMgt)\n"
-                        "  export --list projects [--active-only] --out FILE.xls"
+                        "  export --list projects [--active-only] --out FILE.xls|FILE.xlsx"
                         "   save the projects list as a spreadsheet"),
          {}, // each list tests its own role
          true,

@@ -168,8 +168,7 @@ QSqlQuery &Query::bindAndRun()
     return q;
 }
 
-namespace {
-FieldKind kindOf(QMetaType type)
+FieldKind fieldKindOf(QMetaType type)
 {
     switch (type.id()) {
     case QMetaType::Int:
@@ -200,20 +199,35 @@ FieldKind kindOf(QMetaType type)
         return FieldKind::Text;
     }
 }
-} // namespace
 
-void Query::open()
+QVariant storedValue(const FieldDef &field, QVariant value)
 {
-    close();
-    QSqlQuery &q = bindAndRun();
-    const QSqlRecord rec = q.record();
+    if (isDateKind(field.kind) && !value.isNull() && value.typeId() != QMetaType::QDateTime)
+        value = toDateTime(value);
+    return value;
+}
+
+bool settleKind(FieldDef &field, const QVariant &value)
+{
+    if (value.isNull())
+        return false;
+    const FieldKind k = fieldKindOf(value.metaType());
+    if (k == FieldKind::LargeInt)
+        field.kind = FieldKind::Integer; // SQLite hands every integer back as 64-bit
+    else if (k == FieldKind::Float)
+        field.kind = FieldKind::Float;
+    return true;
+}
+
+QList<FieldDef> Query::describe(const QSqlRecord &rec, QList<bool> &typeFromValues) const
+{
     const int cols = rec.count();
-    m_fields.clear();
-    QList<bool> typeFromValues(cols, false);
+    QList<FieldDef> fields;
+    typeFromValues = QList<bool>(cols, false);
     for (int c = 0; c < cols; ++c) {
         FieldDef f;
         f.name = rec.fieldName(c);
-        f.kind = kindOf(rec.field(c).metaType());
+        f.kind = fieldKindOf(rec.field(c).metaType());
         // Expressions carry no declared type on SQLite: take the kind from the values below.
         typeFromValues[c] = f.kind == FieldKind::Text;
         if (isDateTimeColumnName(f.name)) {
@@ -227,17 +241,24 @@ void Query::open()
                 typeFromValues[c] = false;
             }
         f.visible = m_visibility.value(f.name.toLower(), f.visible);
-        m_fields << f;
+        fields << f;
     }
+    return fields;
+}
+
+void Query::open()
+{
+    close();
+    QSqlQuery &q = bindAndRun();
+    const QSqlRecord rec = q.record();
+    const int cols = rec.count();
+    QList<bool> typeFromValues;
+    m_fields = describe(rec, typeFromValues);
     while (q.next()) {
         QList<QVariant> row;
         row.reserve(cols);
-        for (int c = 0; c < cols; ++c) {
-            QVariant v = q.value(c);
-            if (isDateKind(m_fields.at(c).kind) && !v.isNull() && v.typeId() != QMetaType::QDateTime)
-                v = toDateTime(v);
-            row << v;
-        }
+        for (int c = 0; c < cols; ++c)
+            row << storedValue(m_fields.at(c), q.value(c));
         m_rows << row;
     }
     // A failure while fetching (a lost connection, a row the engine cannot read) ends next()
@@ -253,17 +274,9 @@ void Query::open()
     for (int c = 0; c < cols; ++c) {
         if (!typeFromValues[c])
             continue;
-        for (const auto &row : std::as_const(m_rows)) {
-            const QVariant &v = row.at(c);
-            if (v.isNull())
-                continue;
-            const FieldKind k = kindOf(v.metaType());
-            if (k == FieldKind::LargeInt)
-                m_fields[c].kind = FieldKind::Integer; // SQLite hands every integer back as 64-bit
-            else if (k == FieldKind::Float)
-                m_fields[c].kind = FieldKind::Float;
-            break;
-        }
+        for (const auto &row : std::as_const(m_rows))
+            if (settleKind(m_fields[c], row.at(c)))
+                break;
     }
     m_row = 0;
     m_active = true;
@@ -413,10 +426,13 @@ QString formatNumber(double value, const QString &format, const QLocale &locale)
 
 QString Query::displayText(int row, int column) const
 {
-    const QVariant &v = m_rows.at(row).at(column);
+    return displayTextOf(m_fields.at(column), m_rows.at(row).at(column));
+}
+
+QString displayTextOf(const FieldDef &f, const QVariant &v)
+{
     if (v.isNull())
         return {};
-    const FieldDef &f = m_fields.at(column);
     const QLocale locale;
     switch (f.kind) {
     case FieldKind::Boolean:

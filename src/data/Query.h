@@ -19,6 +19,8 @@ enum class FieldKind { Text, Memo, Integer, LargeInt, AutoInc, Boolean, Float, C
 
 bool isNumericKind(FieldKind k);
 bool isDateKind(FieldKind k);
+// The kind of a value type the driver reports.
+FieldKind fieldKindOf(QMetaType type);
 
 struct FieldDef
 {
@@ -30,6 +32,13 @@ struct FieldDef
 
     QString label() const { return displayLabel.isEmpty() ? name : displayLabel; }
 };
+
+// Gives a field described as text the kind of its first non-null value; false for a null.
+bool settleKind(FieldDef &field, const QVariant &value);
+// A fetched value as a dataset holds it: dates of every engine as date-times.
+QVariant storedValue(const FieldDef &field, QVariant value);
+// Text as a grid shows a value of the field: display format applied, dates in the locale's short form.
+QString displayTextOf(const FieldDef &field, const QVariant &value);
 
 // SQL text with ":Name" parameters. Every occurrence is a parameter of its own, in order of
 // appearance; the text sent to the driver has positional markers instead.
@@ -129,7 +138,11 @@ public:
     QString displayText(int row, int column) const;
 
 private:
+    friend class QueryCursor;
     QSqlQuery &bindAndRun();
+    // The fields of a result: declared definitions first, then the driver's types; typeFromValues
+    // marks the fields whose kind the first non-null value decides.
+    QList<FieldDef> describe(const QSqlRecord &rec, QList<bool> &typeFromValues) const;
     int requireField(const QString &name) const;
 
     Connection &m_conn;

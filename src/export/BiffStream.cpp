@@ -50,6 +50,20 @@ void BiffStream::flush()
     m_recordStart = 0;
 }
 
+void BiffStream::copyFrom(QIODevice &source)
+{
+    flush();
+    for (;;) {
+        const qint64 n = source.read(m_buf.data(), qint64(m_buf.size()));
+        if (n < 0)
+            throw ExportError(source.errorString());
+        if (n == 0)
+            break;
+        writeAll(m_dev, m_buf.data(), n);
+        m_flushed += n;
+    }
+}
+
 void BiffStream::patchU32(qint64 streamPos, quint32 value)
 {
     Q_ASSERT(m_used == 0);

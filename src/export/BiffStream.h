@@ -50,6 +50,8 @@ public:
     void record(quint16 type, std::initializer_list<quint16> words);
 
     void flush();
+    // Appends what the source holds from its current position on, as written elsewhere.
+    void copyFrom(QIODevice &source);
     // Overwrites 4 bytes already written at a stream position (after flush()).
     void patchU32(qint64 streamPos, quint32 value);
 

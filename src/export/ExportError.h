@@ -16,3 +16,11 @@ private:
     QString m_message;
     QByteArray m_utf8;
 };
+
+// A refusal of the data itself (too many rows or columns for the format): shown as it is, without
+// the file name that a failure to save carries.
+class ExportRefusal : public ExportError
+{
+public:
+    using ExportError::ExportError;
+};

@@ -1,21 +1,51 @@
 #include "SheetExporter.h"
 #include "ExportError.h"
+#include "RowSource.h"
 #include "WorkbookWriter.h"
+#include "XlsxWriter.h"
 
 #include <QDir>
+#include <QFileInfo>
 #include <QIODevice>
 #include <QSaveFile>
+#include <QTemporaryFile>
+#include <filesystem>
+#include <system_error>
 
 TSheetExporter::TSheetExporter(const QLocale &locale) : m_locale(locale) {}
 
-QList<int> TSheetExporter::exportedFields(const Query &dataSet)
+TSheetExporter::~TSheetExporter() = default;
+
+void TSheetExporter::setDataSet(const Query *dataSet)
 {
-    QList<int> out;
-    const QList<FieldDef> &fields = dataSet.fields();
-    for (int i = 0; i < fields.size(); ++i)
-        if (fields.at(i).visible && isExportable(fields.at(i).kind))
-            out << i;
-    return out;
+    m_snapshot = dataSet ? std::make_unique<SnapshotRowSource>(*dataSet) : nullptr;
+    m_source = m_snapshot.get();
+}
+
+void TSheetExporter::setRowSource(RowSource *source)
+{
+    m_snapshot.reset();
+    m_source = source;
+}
+
+Sheet::Limits TSheetExporter::limits(Format format)
+{
+    return format == Format::Xlsx ? Sheet::XlsxLimits : Sheet::XlsLimits;
+}
+
+QString TSheetExporter::suffix(Format format)
+{
+    return format == Format::Xlsx ? QStringLiteral("xlsx") : QStringLiteral("xls");
+}
+
+std::optional<TSheetExporter::Format> TSheetExporter::formatOf(const QString &fileName)
+{
+    const QString s = QFileInfo(fileName).suffix().toLower();
+    if (s == QLatin1String("xls"))
+        return Format::Xls;
+    if (s == QLatin1String("xlsx"))
+        return Format::Xlsx;
+    return std::nullopt;
 }
 
 QString TSheetExporter::sheetNameFor(const QString &name)
@@ -37,53 +67,113 @@ QString TSheetExporter::sheetNameFor(const QString &name)
     return s;
 }
 
-QString TSheetExporter::fitText(const QString &text)
+QString TSheetExporter::sheetName() const
 {
-    if (text.size() <= MaxCellText)
-        return text;
-    int keep = MaxCellText - 3;
-    if (text.at(keep - 1).isHighSurrogate())
-        --keep;
-    return text.left(keep) + QStringLiteral("...");
+    return sheetNameFor(m_sheetName.isEmpty() ? m_source->name() : m_sheetName);
 }
 
 void TSheetExporter::check() const
 {
-    if (!m_dataSet)
+    if (!m_source)
         throw ExportError(QStringLiteral("No dataset is connected"));
-    if (!m_dataSet->isActive())
+    if (!m_source->isActive())
         throw ExportError(QStringLiteral("Dataset is not active"));
-    if (exportedFields(*m_dataSet).size() > MaxColumns)
-        throw ExportError(QStringLiteral("The maximum number of columns (%1) has been reached").arg(MaxColumns));
-    if (m_dataSet->recordCount() > MaxDataRows)
-        throw ExportError(QStringLiteral("The maximum number of rows (%1) has been reached").arg(MaxDataRows));
+    const Sheet::Limits limit = limits(m_format);
+    const qint64 rows = m_source->knownRowCount();
+    if (rows < 0)
+        return; // fields and rows are known once read
+    if (Sheet::exportedFields(m_source->fields()).size() > limit.columns)
+        Sheet::refuseColumns(limit);
+    if (rows > limit.dataRows)
+        Sheet::refuseRows(limit);
 }
 
-void TSheetExporter::ExportDataset(QIODevice &device)
+qint64 TSheetExporter::writeXls(QIODevice &device, const QString &spoolFolder)
 {
-    check();
     if (!device.isWritable() || device.isSequential())
         throw ExportError(QStringLiteral("The workbook needs a file that can be written and positioned"));
-    Xls::writeWorkbook(device, *m_dataSet, sheetNameFor(m_sheetName.isEmpty() ? m_dataSet->name() : m_sheetName),
-                       m_locale, m_progress);
+    return Xls::writeWorkbook(device, *m_source, sheetName(), m_locale, m_progress, spoolFolder);
 }
 
-void TSheetExporter::SaveAs(const QString &fileName)
+qint64 TSheetExporter::ExportDataset(QIODevice &device)
+{
+    check();
+    if (m_format == Format::Xls)
+        return writeXls(device, QDir::tempPath());
+    // The .xlsx writer needs a file: written aside, then copied.
+    QTemporaryFile file(QDir(QDir::tempPath()).filePath(QStringLiteral(".tallimar-XXXXXX.xlsx")));
+    if (!file.open())
+        throw ExportError(file.errorString());
+    file.close();
+    const qint64 rows = Xlsx::writeWorkbook(file.fileName(), *m_source, sheetName(), m_locale, m_progress, {});
+    if (!file.open())
+        throw ExportError(file.errorString());
+    while (!file.atEnd()) {
+        const QByteArray chunk = file.read(1 << 20);
+        if (chunk.isEmpty() || device.write(chunk) != chunk.size())
+            throw ExportError(chunk.isEmpty() ? file.errorString() : device.errorString());
+    }
+    return rows;
+}
+
+qint64 TSheetExporter::saveXlsx(const QString &fileName)
+{
+    const QFileInfo target(fileName);
+    const QString folder = target.absolutePath();
+    QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".tallimar-XXXXXX.xlsx")));
+    if (!file.open())
+        throw ExportError(file.errorString());
+    file.close();
+    const qint64 rows = Xlsx::writeWorkbook(file.fileName(), *m_source, sheetName(), m_locale, m_progress, folder);
+    // The temporary file is private; the saved one gets the permissions of the one it replaces,
+    // or those of a new file.
+    const QFileDevice::Permissions permissions = target.exists() ? QFile::permissions(fileName)
+                                                                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
+                                                                       QFileDevice::ReadUser | QFileDevice::WriteUser |
+                                                                       QFileDevice::ReadGroup | QFileDevice::ReadOther;
+    QFile::setPermissions(file.fileName(), permissions);
+    std::error_code error;
+    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
+                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+    if (error)
+        throw ExportError(QString::fromLocal8Bit(error.message()));
+    file.setAutoRemove(false);
+    return rows;
+}
+
+qint64 TSheetExporter::SaveAs(const QString &fileName)
 {
     check();
     const QString shown = QDir::toNativeSeparators(fileName);
+    auto cannotSave = [&shown](const QString &why) {
+        return ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(shown, why));
+    };
+    if (m_format == Format::Xlsx) {
+        try {
+            return saveXlsx(fileName);
+        } catch (const ExportRefusal &) {
+            throw;
+        } catch (const ExportError &e) {
+            throw cannotSave(e.message());
+        }
+    }
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(shown, file.errorString()));
+        throw cannotSave(file.errorString());
+    qint64 rows = 0;
     try {
-        ExportDataset(file);
+        rows = writeXls(file, QFileInfo(fileName).absolutePath());
+    } catch (const ExportRefusal &) {
+        file.cancelWriting();
+        throw;
     } catch (const ExportError &e) {
         file.cancelWriting();
-        throw ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(shown, e.message()));
+        throw cannotSave(e.message());
     } catch (...) {
         file.cancelWriting();
         throw;
     }
     if (!file.commit())
-        throw ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(shown, file.errorString()));
+        throw cannotSave(file.errorString());
+    return rows;
 }

@@ -2,11 +2,14 @@
 #include "BiffStream.h"
 #include "CompoundFile.h"
 #include "ExportError.h"
+#include "RowSource.h"
+#include "SheetColumns.h"
 #include "StringTable.h"
-#include "XlsColumnPlan.h"
 #include "XlsRecords.h"
 
+#include <QDir>
 #include <QIODevice>
+#include <QTemporaryFile>
 #include <vector>
 
 namespace Xls {
@@ -14,58 +17,139 @@ namespace Xls {
 namespace {
 
 constexpr int RowsPerBlock = 32;
-constexpr int ProgressEvery = 512;
+constexpr int ProgressEvery = 256;
+
+using Sheet::Cell;
+using Sheet::Column;
+
+// A cell of the block being gathered: its shared-string index or its number.
+struct Slot
+{
+    Cell::Type type = Cell::Blank;
+    quint32 index = 0;
+    double number = 0;
+};
 
 class WorkbookWriter
 {
 public:
-    WorkbookWriter(const Query &q, const QString &sheetName, const QLocale &locale,
+    WorkbookWriter(RowSource &source, const QString &sheetName, const QLocale &locale,
                    const std::function<void()> &progress)
-        : m_q(q), m_sheetName(sheetName), m_locale(locale), m_progress(progress)
+        : m_source(source), m_sheetName(sheetName), m_locale(locale), m_progress(progress)
     {
     }
 
-    void write(QIODevice &device)
+    qint64 write(QIODevice &device, const QString &spoolFolder)
     {
-        m_columns = planColumns(m_q, m_locale, m_formats);
-        collect();
+        m_source.start();
+        if (Sheet::exportedFields(m_source.fields()).size() > Sheet::XlsLimits.columns)
+            Sheet::refuseColumns(Sheet::XlsLimits);
+        m_columns = Sheet::planColumns(m_source.fields(), m_locale);
+        for (const Column &c : m_columns)
+            m_xfs.push_back(m_formats.dataXf(c.format));
+
+        QTemporaryFile spool(QDir(spoolFolder).filePath(QStringLiteral(".tallimar-cells-XXXXXX")));
+        if (!spool.open())
+            throw ExportError(spool.errorString());
+        {
+            BiffStream cells(spool, 0);
+            gatherCells(cells);
+            cells.flush();
+        }
+        if (!spool.seek(0))
+            throw ExportError(spool.errorString());
+
         CompoundFile cfb(device);
         BiffStream out(device, cfb.streamStart());
         const qint64 sheetPosField = writeGlobals(out);
         const qint64 sheetStart = out.pos();
-        writeSheet(out);
+        writeSheetHead(out);
+        out.copyFrom(spool);
+        out.record(rtWindow2, {0x06B6, 0, 0, 0x0040, 0, 0, 0, 0, 0});
+        out.record(rtEof, {});
         out.flush();
         out.patchU32(sheetPosField, quint32(sheetStart));
         cfb.finish(out.pos());
+        return m_rows > 0 ? m_rows - 1 : 0;
     }
 
 private:
-    // First pass: the shared strings, their indexes in cell order, and the column widths.
-    void collect()
+    // The one pass over the rows: shared strings, widths, and the cell records in blocks.
+    void gatherCells(BiffStream &out)
     {
-        const int rows = m_q.recordCount();
-        size_t textColumns = 0;
-        for (const Column &c : m_columns)
-            textColumns += c.mode == Mode::Label || c.mode == Mode::Display ? 1 : 0;
-        m_labelIndexes.reserve(m_columns.size() + size_t(rows) * textColumns);
-        for (const Column &c : m_columns)
-            m_labelIndexes.push_back(m_strings.add(c.title));
-        for (int r = 0; r < rows; ++r) {
-            for (Column &c : m_columns) {
-                const Cell cell = cellAt(m_q, c, r);
-                int chars = 0;
+        const size_t cols = m_columns.size();
+        if (cols == 0)
+            return; // no column, no rows
+        m_block.assign(RowsPerBlock * cols, Slot());
+        for (size_t c = 0; c < cols; ++c) {
+            m_block[c] = {Cell::Label, m_strings.add(m_columns[c].title), 0};
+            ++m_labels;
+        }
+        m_blockRows = 1;
+        m_rows = 1;
+        while (m_source.next()) {
+            if (m_rows > Sheet::XlsLimits.dataRows)
+                Sheet::refuseRows(Sheet::XlsLimits);
+            Slot *row = &m_block[size_t(m_blockRows) * cols];
+            for (size_t c = 0; c < cols; ++c) {
+                Column &col = m_columns[c];
+                const Cell cell = Sheet::cellOf(m_source, col);
+                Sheet::fit(col, cell);
+                row[c].type = cell.type;
                 if (cell.type == Cell::Label) {
-                    m_labelIndexes.push_back(m_strings.add(cell.text));
-                    chars = int(cell.text.size());
-                } else if (cell.type == Cell::Number) {
-                    chars = numberChars(c, cell.number);
+                    row[c].index = m_strings.add(cell.text);
+                    ++m_labels;
+                } else {
+                    row[c].number = cell.number;
                 }
-                if (chars > c.chars)
-                    c.chars = chars;
             }
-            if (m_progress && r % ProgressEvery == ProgressEvery - 1)
+            ++m_rows;
+            if (++m_blockRows == RowsPerBlock)
+                writeBlock(out);
+            if (m_progress && m_rows % ProgressEvery == 0)
                 m_progress();
         }
+        writeBlock(out);
+    }
+
+    void writeBlock(BiffStream &out)
+    {
+        const int cols = int(m_columns.size());
+        const int first = m_rows - m_blockRows;
+        for (int r = first; r < m_rows; ++r) {
+            out.begin(rtRow);
+            out.u16(quint16(r));
+            out.u16(0);
+            out.u16(quint16(cols));
+            out.u16(0x00FF); // default height
+            out.u16(0);
+            out.u16(0);
+            out.u32(0x000F0100);
+            out.end();
+        }
+        for (int i = 0; i < m_blockRows; ++i) {
+            const int r = first + i;
+            const Slot *row = &m_block[size_t(i) * size_t(cols)];
+            for (int c = 0; c < cols; ++c) {
+                const quint16 xf = r == 0 ? TitleXf : m_xfs[size_t(c)];
+                switch (row[c].type) {
+                case Cell::Blank:
+                    out.begin(rtBlank);
+                    out.u16(quint16(r));
+                    out.u16(quint16(c));
+                    out.u16(xf);
+                    out.end();
+                    break;
+                case Cell::Label:
+                    labelCell(out, r, c, xf, row[c].index);
+                    break;
+                case Cell::Number:
+                    numberCell(out, r, c, xf, row[c].number);
+                    break;
+                }
+            }
+        }
+        m_blockRows = 0;
     }
 
     qint64 writeGlobals(BiffStream &out)
@@ -116,17 +200,15 @@ private:
         string(out, m_sheetName, true);
         out.end();
 
-        sst(out, m_strings, quint32(m_labelIndexes.size()));
-        m_strings.clear(); // written: only the indexes are needed from here on
+        sst(out, m_strings, m_labels);
+        m_strings.clear();
         out.record(rtEof, {});
         return sheetPosField;
     }
 
-    void writeSheet(BiffStream &out)
+    void writeSheetHead(BiffStream &out)
     {
-        const int records = m_q.recordCount();
         const int cols = int(m_columns.size());
-        const int rows = cols > 0 ? records + 1 : 0;
         bof(out, 0x0010);
         out.record(rtCalcMode, {1});
         out.record(rtCalcCount, {100});
@@ -144,12 +226,10 @@ private:
         out.record(rtWsBool, {0x04C1});
         out.record(rtDefColWidth, {8});
         for (int i = 0; i < cols; ++i) {
-            // Width in 1/256 of a character, with a margin; the format caps it at 255 characters.
-            const int width = qBound(3, m_columns[i].chars + 2, 255) * 256;
             out.begin(rtColInfo);
             out.u16(quint16(i));
             out.u16(quint16(i));
-            out.u16(quint16(width));
+            out.u16(quint16(m_columns[size_t(i)].widthChars() * 256)); // in 1/256 of a character
             out.u16(DefaultCellXf);
             out.u16(0x0006); // width set, fitted to the contents
             out.u16(0);
@@ -157,80 +237,33 @@ private:
         }
         out.begin(rtDimensions);
         out.u32(0);
-        out.u32(quint32(rows));
+        out.u32(quint32(cols > 0 ? m_rows : 0));
         out.u16(0);
         out.u16(quint16(cols));
         out.u16(0);
         out.end();
-
-        size_t nextLabel = 0;
-        for (int blockStart = 0; blockStart < rows; blockStart += RowsPerBlock) {
-            const int blockEnd = qMin(rows, blockStart + RowsPerBlock);
-            for (int r = blockStart; r < blockEnd; ++r) {
-                out.begin(rtRow);
-                out.u16(quint16(r));
-                out.u16(0);
-                out.u16(quint16(cols));
-                out.u16(0x00FF); // default height
-                out.u16(0);
-                out.u16(0);
-                out.u32(0x000F0100);
-                out.end();
-            }
-            for (int r = blockStart; r < blockEnd; ++r) {
-                if (r == 0) {
-                    for (int c = 0; c < cols; ++c)
-                        labelCell(out, 0, c, TitleXf, m_labelIndexes.at(nextLabel++));
-                    continue;
-                }
-                for (int c = 0; c < cols; ++c) {
-                    const Column &col = m_columns[c];
-                    const Cell cell = cellAt(m_q, col, r - 1);
-                    switch (cell.type) {
-                    case Cell::Blank:
-                        out.begin(rtBlank);
-                        out.u16(quint16(r));
-                        out.u16(quint16(c));
-                        out.u16(col.xf);
-                        out.end();
-                        break;
-                    case Cell::Label:
-                        if (nextLabel >= m_labelIndexes.size())
-                            throw ExportError(QStringLiteral("The dataset changed while it was being exported"));
-                        labelCell(out, r, c, col.xf, m_labelIndexes.at(nextLabel++));
-                        break;
-                    case Cell::Number:
-                        numberCell(out, r, c, col.xf, cell.number);
-                        break;
-                    }
-                }
-                if (m_progress && r % ProgressEvery == 0)
-                    m_progress();
-            }
-        }
-        if (nextLabel != m_labelIndexes.size())
-            throw ExportError(QStringLiteral("The dataset changed while it was being exported"));
-
-        out.record(rtWindow2, {0x06B6, 0, 0, 0x0040, 0, 0, 0, 0, 0});
-        out.record(rtEof, {});
     }
 
-    const Query &m_q;
+    RowSource &m_source;
     QString m_sheetName;
     QLocale m_locale;
     const std::function<void()> &m_progress;
     std::vector<Column> m_columns;
+    std::vector<quint16> m_xfs; // cell format of each column's data
     CellFormats m_formats;
     StringTable m_strings;
-    std::vector<quint32> m_labelIndexes; // shared-string index of every text cell, in cell order
+    quint32 m_labels = 0; // text cells, titles included
+    std::vector<Slot> m_block;
+    int m_blockRows = 0;
+    int m_rows = 0; // rows gathered, the title row included
 };
 
 } // namespace
 
-void writeWorkbook(QIODevice &device, const Query &q, const QString &sheetName, const QLocale &locale,
-                   const std::function<void()> &progress)
+qint64 writeWorkbook(QIODevice &device, RowSource &source, const QString &sheetName, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &spoolFolder)
 {
-    WorkbookWriter(q, sheetName, locale, progress).write(device);
+    return WorkbookWriter(source, sheetName, locale, progress).write(device, spoolFolder);
 }
 
 } // namespace Xls

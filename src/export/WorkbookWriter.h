@@ -4,14 +4,17 @@
 #include <QString>
 #include <functional>
 
-class Query;
 class QIODevice;
+class RowSource;
 
 namespace Xls {
 
-// Writes the workbook of one worksheet holding the dataset's exported fields. The dataset is read
-// twice: shared strings and widths first, then the cells. Throws ExportError.
-void writeWorkbook(QIODevice &device, const Query &q, const QString &sheetName, const QLocale &locale,
-                   const std::function<void()> &progress);
+// Writes the workbook of one worksheet holding the source's exported fields, reading the rows
+// once. The cell records go to a temporary file in spoolFolder while the shared strings and the
+// widths are gathered, and are copied behind them at the end, so memory holds the strings only.
+// Returns the number of data rows. Refuses more rows or columns than the format holds.
+// Throws ExportError.
+qint64 writeWorkbook(QIODevice &device, RowSource &source, const QString &sheetName, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &spoolFolder);
 
 } // namespace Xls

@@ -2,10 +2,40 @@
 #include "BiffStream.h"
 #include "StringTable.h"
 
+#include <QHash>
 #include <cmath>
 #include <vector>
 
 namespace Xls {
+
+int CellFormats::formatIndex(const QString &code)
+{
+    static const QHash<QString, int> builtIn = {{QString(), 0},
+                                                {QStringLiteral("General"), 0},
+                                                {QStringLiteral("0"), 1},
+                                                {QStringLiteral("0.00"), 2},
+                                                {QStringLiteral("#,##0"), 3},
+                                                {QStringLiteral("#,##0.00"), 4},
+                                                {QStringLiteral("@"), 49}};
+    const auto b = builtIn.constFind(code);
+    if (b != builtIn.constEnd())
+        return b.value();
+    const int i = int(m_formats.indexOf(code));
+    if (i >= 0)
+        return FirstCustomFormat + i;
+    m_formats << code;
+    return FirstCustomFormat + int(m_formats.size()) - 1;
+}
+
+quint16 CellFormats::dataXf(const QString &code)
+{
+    const int format = formatIndex(code);
+    const int i = int(m_dataXfFormats.indexOf(format));
+    if (i >= 0)
+        return quint16(FirstDataXf + i);
+    m_dataXfFormats << format;
+    return quint16(FirstDataXf + m_dataXfFormats.size() - 1);
+}
 
 bool needsWide(const QString &s)
 {

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QList>
 #include <QString>
+#include <QStringList>
 #include <QtGlobal>
 
 class BiffStream;
@@ -63,6 +65,23 @@ constexpr int StyleXfCount = 15;
 constexpr quint16 DefaultCellXf = 15;
 constexpr quint16 TitleXf = 16;
 constexpr quint16 FirstDataXf = 17;
+
+// The number formats and cell formats the columns use, numbered as the file holds them.
+class CellFormats
+{
+public:
+    // The cell format of data cells with a number format (empty: General).
+    quint16 dataXf(const QString &code);
+    const QStringList &customFormats() const { return m_formats; }
+    // Number format of each data cell format, from FirstDataXf.
+    const QList<int> &dataXfFormats() const { return m_dataXfFormats; }
+
+private:
+    int formatIndex(const QString &code);
+
+    QStringList m_formats; // custom number formats, from FirstCustomFormat
+    QList<int> m_dataXfFormats;
+};
 
 // True when a text has characters beyond Latin-1 and so needs 16-bit characters.
 bool needsWide(const QString &s);

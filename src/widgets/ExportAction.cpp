@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QFileInfo>
 #include <QGuiApplication>
 
 namespace {
@@ -26,10 +27,22 @@ FileDialog::Request saveDialog(const QString &fileName)
     FileDialog::Request r;
     r.caption = QStringLiteral("Save Excel File As");
     r.fileName = fileName + QStringLiteral(".xls");
-    r.filter = QStringLiteral("Excel Files (*.xls)");
+    r.filter = XlsFilter + QStringLiteral(";;") + XlsxFilter;
     r.defaultSuffix = QStringLiteral("xls");
     r.confirmOverwrite = false;
     return r;
+}
+
+QString withSuffix(const QString &chosen, const QString &suffix)
+{
+    const QFileInfo info(chosen);
+    const QString current = info.suffix();
+    if (current.compare(suffix, Qt::CaseInsensitive) == 0)
+        return chosen;
+    // The other spreadsheet suffix is replaced; any other one is kept as part of the name.
+    if (TSheetExporter::formatOf(chosen))
+        return chosen.left(chosen.size() - current.size()) + suffix;
+    return chosen + QLatin1Char('.') + suffix;
 }
 
 void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
@@ -39,12 +52,17 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
     // Repaint during long exports, without taking clicks that could change the dataset.
     exporter.setProgress([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     try {
-        exporter.check(); // before asking for a name: nothing to ask for when it cannot be done
-        const QString chosen = FileDialog::getSaveFileName(parent, saveDialog(fileName));
+        // Before asking for a name: nothing to ask for when no format can take the list.
+        exporter.setFormat(TSheetExporter::Format::Xlsx);
+        exporter.check();
+        QString filter;
+        const QString chosen = FileDialog::getSaveFileName(parent, saveDialog(fileName), &filter);
         if (chosen.isEmpty())
             return;
+        const auto format = filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls;
+        exporter.setFormat(format);
         WaitCursor hourglass;
-        exporter.SaveAs(chosen);
+        exporter.SaveAs(withSuffix(chosen, TSheetExporter::suffix(format)));
     } catch (const ExportError &e) {
         Messages::error(e.message(), parent);
     }

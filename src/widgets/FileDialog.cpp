@@ -12,6 +12,12 @@ std::optional<QString> &nextFileName()
     return name;
 }
 
+QString &nextFilter()
+{
+    static QString filter;
+    return filter;
+}
+
 FileDialog::Request &last()
 {
     static FileDialog::Request request;
@@ -19,13 +25,17 @@ FileDialog::Request &last()
 }
 } // namespace
 
-QString FileDialog::getSaveFileName(QWidget *parent, const Request &request)
+QString FileDialog::getSaveFileName(QWidget *parent, const Request &request, QString *selectedFilter)
 {
     last() = request;
     QString chosen;
+    QString filter = request.filter.section(QStringLiteral(";;"), 0, 0);
     if (nextFileName()) {
         chosen = *nextFileName();
+        if (!nextFilter().isEmpty())
+            filter = nextFilter();
         nextFileName().reset();
+        nextFilter().clear();
     } else {
         if (Dialogs::refuseRealModal(QStringLiteral("save dialog '%1'").arg(request.caption)))
             return {};
@@ -38,15 +48,19 @@ QString FileDialog::getSaveFileName(QWidget *parent, const Request &request)
         if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         chosen = dialog.selectedFiles().constFirst();
+        filter = dialog.selectedNameFilter();
     }
+    if (selectedFilter)
+        *selectedFilter = chosen.isEmpty() ? QString() : filter;
     if (!chosen.isEmpty() && !request.defaultSuffix.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
         chosen += QLatin1Char('.') + request.defaultSuffix;
     return chosen;
 }
 
-void FileDialog::setNextFileName(const QString &fileName)
+void FileDialog::setNextFileName(const QString &fileName, const QString &selectedFilter)
 {
     nextFileName() = fileName;
+    nextFilter() = selectedFilter;
 }
 
 FileDialog::Request FileDialog::lastRequest()

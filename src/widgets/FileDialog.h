@@ -13,16 +13,18 @@ public:
     {
         QString caption;
         QString fileName;      // proposed name
-        QString filter;        // Qt notation: "Excel Files (*.xls)"
+        QString filter;        // Qt notation, several joined by ";;": "Excel Files (*.xls)"
         QString defaultSuffix; // added to a name chosen without an extension
         bool confirmOverwrite = true;
     };
 
-    // The chosen file, or empty when the user cancels.
-    static QString getSaveFileName(QWidget *parent, const Request &request);
+    // The chosen file, or empty when the user cancels; selectedFilter (when given) receives the
+    // filter the user chose.
+    static QString getSaveFileName(QWidget *parent, const Request &request, QString *selectedFilter = nullptr);
 
-    // The next call returns this name without showing a dialog; an empty name answers Cancel.
-    static void setNextFileName(const QString &fileName);
+    // The next call returns this name and filter without showing a dialog; an empty name answers
+    // Cancel, an empty filter stands for the first one.
+    static void setNextFileName(const QString &fileName, const QString &selectedFilter = {});
     // What the last call asked for.
     static Request lastRequest();
 };

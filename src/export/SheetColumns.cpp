@@ -1,13 +1,13 @@
-#include "XlsColumnPlan.h"
+#include "SheetColumns.h"
 #include "Connection.h"
-#include "SheetExporter.h"
+#include "ExportError.h"
+#include "RowSource.h"
 #include "XlsFormats.h"
 
-#include <QHash>
 #include <charconv>
 #include <cmath>
 
-namespace Xls {
+namespace Sheet {
 
 namespace {
 
@@ -28,41 +28,35 @@ int digitCount(double a)
 
 } // namespace
 
-int CellFormats::formatIndex(const QString &code)
+void refuseRows(const Limits &limits)
 {
-    static const QHash<QString, int> builtIn = {{QString(), 0},
-                                                {QStringLiteral("General"), 0},
-                                                {QStringLiteral("0"), 1},
-                                                {QStringLiteral("0.00"), 2},
-                                                {QStringLiteral("#,##0"), 3},
-                                                {QStringLiteral("#,##0.00"), 4},
-                                                {QStringLiteral("@"), 49}};
-    const auto b = builtIn.constFind(code);
-    if (b != builtIn.constEnd())
-        return b.value();
-    const int i = int(m_formats.indexOf(code));
-    if (i >= 0)
-        return FirstCustomFormat + i;
-    m_formats << code;
-    return FirstCustomFormat + int(m_formats.size()) - 1;
+    throw ExportRefusal(QStringLiteral("The maximum number of rows (%1) has been reached").arg(limits.dataRows));
 }
 
-quint16 CellFormats::dataXf(const QString &code)
+void refuseColumns(const Limits &limits)
 {
-    const int format = formatIndex(code);
-    const int i = int(m_dataXfFormats.indexOf(format));
-    if (i >= 0)
-        return quint16(FirstDataXf + i);
-    m_dataXfFormats << format;
-    return quint16(FirstDataXf + m_dataXfFormats.size() - 1);
+    throw ExportRefusal(QStringLiteral("The maximum number of columns (%1) has been reached").arg(limits.columns));
 }
 
-std::vector<Column> planColumns(const Query &q, const QLocale &locale, CellFormats &formats)
+bool isExportable(FieldKind kind)
+{
+    return kind != FieldKind::Bytes;
+}
+
+QList<int> exportedFields(const QList<FieldDef> &fields)
+{
+    QList<int> out;
+    for (int i = 0; i < fields.size(); ++i)
+        if (fields.at(i).visible && isExportable(fields.at(i).kind))
+            out << i;
+    return out;
+}
+
+std::vector<Column> planColumns(const QList<FieldDef> &fields, const QLocale &locale)
 {
     std::vector<Column> columns;
-    const QList<int> fields = TSheetExporter::exportedFields(q);
-    for (int f : fields) {
-        const FieldDef &def = q.field(f);
+    for (int f : exportedFields(fields)) {
+        const FieldDef &def = fields.at(f);
         Column c;
         c.field = f;
         c.kind = def.kind;
@@ -113,7 +107,6 @@ std::vector<Column> planColumns(const Query &q, const QLocale &locale, CellForma
         }
         if (c.mode == Mode::Number && !c.format.isEmpty())
             describeNumberFormat(c);
-        c.xf = formats.dataXf(c.format);
         c.chars = int(std::ceil(c.title.size() * 1.1)); // the title is bold
         columns.push_back(std::move(c));
     }
@@ -197,17 +190,27 @@ double numberOf(const QVariant &v, bool *ok)
     }
 }
 
+QString fitText(const QString &text)
+{
+    if (text.size() <= MaxCellText)
+        return text;
+    int keep = MaxCellText - 3;
+    if (text.at(keep - 1).isHighSurrogate())
+        --keep;
+    return text.left(keep) + QStringLiteral("...");
+}
+
 QString textOf(const QVariant &v)
 {
     if (v.typeId() == QMetaType::QString)
-        return TSheetExporter::fitText(*static_cast<const QString *>(v.constData()));
-    return TSheetExporter::fitText(v.toString());
+        return fitText(*static_cast<const QString *>(v.constData()));
+    return fitText(v.toString());
 }
 
-Cell cellAt(const Query &q, const Column &c, int row)
+Cell cellOf(const RowSource &source, const Column &c)
 {
     Cell cell;
-    const QVariant v = q.valueAt(row, c.field);
+    const QVariant v = source.value(c.field);
     if (v.isNull())
         return cell;
     switch (c.mode) {
@@ -235,11 +238,11 @@ Cell cellAt(const Query &q, const Column &c, int row)
             }
             return cell;
         }
-        cell.text = q.displayText(row, c.field);
+        cell.text = source.displayText(c.field);
         break;
     }
     case Mode::Display:
-        cell.text = TSheetExporter::fitText(q.displayText(row, c.field));
+        cell.text = fitText(source.displayText(c.field));
         break;
     }
     if (!cell.text.isEmpty())
@@ -264,4 +267,15 @@ int numberChars(const Column &c, double v)
     return qMin(int(r.ptr - buf), 11); // the General format shows at most 11 characters
 }
 
-} // namespace Xls
+void fit(Column &c, const Cell &cell)
+{
+    int chars = 0;
+    if (cell.type == Cell::Label)
+        chars = int(cell.text.size());
+    else if (cell.type == Cell::Number)
+        chars = numberChars(c, cell.number);
+    if (chars > c.chars)
+        c.chars = chars;
+}
+
+} // namespace Sheet

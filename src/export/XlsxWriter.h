@@ -1,0 +1,18 @@
+#pragma once
+
+#include <QLocale>
+#include <QString>
+#include <functional>
+
+class RowSource;
+
+namespace Xlsx {
+
+// Writes the workbook (.xlsx) of one worksheet holding the source's exported fields to a file,
+// reading the rows once: rows go out as they come and only the widths are kept. Temporary
+// files go to tmpFolder. Returns the number of data rows. Refuses more rows or columns than the format holds. Throws
+// ExportError; the file is then incomplete and the caller removes it.
+qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &tmpFolder);
+
+} // namespace Xlsx
