@@ -197,6 +197,9 @@ void TDisputeMgtForm::reloadGrids()
 {
     m_clientModel->reload();
     m_ourModel->reload();
+    // Titles and values readable in full; the grids scroll sideways instead of cutting them.
+    for (QTableView *g : {dbg_Client, DBGrid1})
+        g->resizeColumnsToContents();
 }
 
 int TDisputeMgtForm::currentLine() const

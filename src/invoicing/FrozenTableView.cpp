@@ -61,6 +61,12 @@ void FrozenTableView::updateFrozenColumns()
     updateFrozenGeometry();
 }
 
+void FrozenTableView::updateGeometries()
+{
+    QTableView::updateGeometries();
+    updateFrozenGeometry();
+}
+
 void FrozenTableView::resizeEvent(QResizeEvent *event)
 {
     QTableView::resizeEvent(event);
@@ -92,7 +98,8 @@ void FrozenTableView::updateFrozenGeometry()
     int width = 0;
     for (int c = 0; c < m_count; ++c)
         width += columnWidth(c);
-    m_frozen->setGeometry(verticalHeader()->width() + frameWidth(), frameWidth(), width,
+    const int titles = verticalHeader()->isHidden() ? 0 : verticalHeader()->width();
+    m_frozen->setGeometry(titles + frameWidth(), frameWidth(), width,
                           viewport()->height() + horizontalHeader()->height());
     m_frozen->horizontalHeader()->setFixedHeight(horizontalHeader()->height());
 }

@@ -15,6 +15,8 @@ public:
 
 protected:
     void resizeEvent(QResizeEvent *event) override;
+    // The row titles widen as rows arrive: the frozen columns follow.
+    void updateGeometries() override;
     QModelIndex moveCursor(CursorAction cursorAction, Qt::KeyboardModifiers modifiers) override;
     void scrollTo(const QModelIndex &index, ScrollHint hint = EnsureVisible) override;
 

@@ -115,6 +115,8 @@ void TInvoicesDetForm::buildControls()
     lbl_InvoiceTotals = new QLabel(this);
     lbl_InvoiceTotals->setObjectName(QStringLiteral("lbl_InvoiceTotals"));
     lbl_InvoiceTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
+    // Wraps rather than widening the window beyond the screen.
+    lbl_InvoiceTotals->setWordWrap(true);
     updateTotals();
 
     auto *top = new QHBoxLayout;
