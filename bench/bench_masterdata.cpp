@@ -159,15 +159,18 @@ int main(int argc, char *argv[])
 
     // Saves with relocation: the dialog confirmed as loaded.
     constexpr int Saves = 20;
-    Dialogs::setAnswerer([](QDialog &d) {
-        d.setResult(QDialog::Rejected);
-        if (auto *f = qobject_cast<TAssignmentDetForm *>(&d))
+    Dialogs::setAnswerer([](QWidget &w) {
+        auto *d = qobject_cast<QDialog *>(&w);
+        if (!d)
+            return int(QDialog::Rejected);
+        d->setResult(QDialog::Rejected);
+        if (auto *f = qobject_cast<TAssignmentDetForm *>(d))
             f->btn_Confirm->click();
-        else if (auto *f = qobject_cast<TClientsDetForm *>(&d))
+        else if (auto *f = qobject_cast<TClientsDetForm *>(d))
             f->btn_Confirm->click();
-        else if (auto *f = qobject_cast<TDesignationRateForm *>(&d))
+        else if (auto *f = qobject_cast<TDesignationRateForm *>(d))
             f->btn_OK->click();
-        return d.result();
+        return d->result();
     });
     {
         TAssignmentMgtForm w(session);

@@ -5,7 +5,7 @@ build=${1:-build}
 # Window benchmarks need no screen.
 [ -n "${DISPLAY:-}" ] || export QT_QPA_PLATFORM=offscreen
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b"
 done

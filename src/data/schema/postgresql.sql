@@ -276,6 +276,10 @@ CREATE INDEX IX_ClientTimeSheets_Dashboard ON ClientTimeSheets (Col_Year, Col_Mo
 CREATE UNIQUE INDEX UX_Invoices_Line ON Invoices (Assignment, Ref_No, Col_Year, Col_Month)
 ;
 
+-- The invoice details list: one project's month in employee order, without a sort.
+CREATE INDEX IX_Invoices_Month ON Invoices (Col_Year, Col_Month, Assignment, Employee_No)
+;
+
 CREATE INDEX IX_AssignmentsRates_Job ON AssignmentsRates (Assignment, Site_Job)
 ;
 
