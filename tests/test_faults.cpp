@@ -321,6 +321,29 @@ private slots:
         verifyWholeOrUntouched(c);
     }
 
+    // A check that met a lock held for the whole busy timeout fails at once with the cause
+    // instead of waiting the timeout again for each retry.
+    void heldLockIsNotRetried()
+    {
+        qputenv("TALLIMAR_SQLITE_BUSY_TIMEOUT_MS", "200");
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        seedWorkers(c);
+        QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        Connection holder;
+        holder.open(c.params());
+        holder.execDirect(QStringLiteral("BEGIN IMMEDIATE"));
+        InvoiceCheck check(c);
+        const CheckOutcome o = check.checkWorker({Project, Year, Month}, QStringLiteral("E0001"), User);
+        holder.execDirect(QStringLiteral("ROLLBACK"));
+        qunsetenv("TALLIMAR_SQLITE_BUSY_TIMEOUT_MS");
+        QCOMPARE(o.status, CheckOutcome::Status::Failed);
+        QVERIFY2(o.message.contains(QStringLiteral("The database is busy: another program is writing to it (")),
+                 qPrintable(o.message));
+        QCOMPARE(o.conflicts, 0);
+        QCOMPARE(workersDone(c, QStringLiteral("check-all")), 0);
+    }
+
     // The server dies mid-pass and is back a few seconds later: the pass says so, reconnects and
     // finishes, without a failed worker.
     void serverBackSoon_data() { commandRows(); }

@@ -5,6 +5,7 @@
 
 #include <QCoreApplication>
 #include <QDate>
+#include <QElapsedTimer>
 #include <QThread>
 
 namespace {
@@ -210,6 +211,8 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
     int conflicts = 0, reconnects = 0;
     QString lastConflict;
     for (int attempt = 1;; ++attempt) {
+        QElapsedTimer took;
+        took.start();
         try {
             CheckOutcome o = run(target, employeeNo, user);
             o.conflicts = conflicts;
@@ -223,7 +226,11 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
                 if (m_conn.reconnect(e.message()))
                     continue;
             }
-            if (isConcurrencyConflict(e.message()) && attempt < attempts) {
+            // A lock held for the whole busy timeout is another program's long write, not a
+            // race: waiting that long again would only delay the message.
+            const bool heldThroughout =
+                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
+            if (isConcurrencyConflict(e.message()) && attempt < attempts && !heldThroughout) {
                 ++conflicts;
                 lastConflict = e.message();
                 // Let the other transaction finish before trying again.

@@ -13,16 +13,6 @@ namespace {
 QAtomicInt s_connectionCounter;
 QAtomicInt s_reconnectLimitMs = 30000;
 
-// SQLite waits this long for another writer before a statement fails with "database is
-// locked". TALLIMAR_SQLITE_BUSY_TIMEOUT_MS overrides it, so that tests of a held database do
-// not wait ten seconds per statement.
-int sqliteBusyTimeoutMs()
-{
-    bool ok = false;
-    const int ms = qEnvironmentVariableIntValue("TALLIMAR_SQLITE_BUSY_TIMEOUT_MS", &ok);
-    return ok && ms >= 0 ? ms : 10000;
-}
-
 QString errorText(const QSqlError &e)
 {
     QString text = e.text().trimmed();
@@ -251,6 +241,13 @@ QString passStopCause(DbFailureKind kind, const QString &driverText)
                "The connection to the database server was lost and could not be restored within %1 seconds (%2)")
         .arg(qMax(1, (Connection::reconnectLimitMs() + 999) / 1000))
         .arg(words);
+}
+
+int Connection::sqliteBusyTimeoutMs()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("TALLIMAR_SQLITE_BUSY_TIMEOUT_MS", &ok);
+    return ok && ms >= 0 ? ms : 10000;
 }
 
 void Connection::setReconnectLimitMs(int ms)

@@ -78,6 +78,9 @@ public:
     // How long reconnect() keeps trying (30 s); tests shorten it.
     static void setReconnectLimitMs(int ms);
     static int reconnectLimitMs();
+    // SQLite waits this long for another writer before a statement fails with "database is
+    // locked": 10 s, or TALLIMAR_SQLITE_BUSY_TIMEOUT_MS (tests of a held database).
+    static int sqliteBusyTimeoutMs();
 
 private:
     QString m_name;
