@@ -402,7 +402,8 @@ private slots:
 
         Connection::setReconnectLimitMs(1500);
         Connection pass;
-        pass.open(c.params());
+        pass.beforeConnect = [&c] { return c.params(); };
+        pass.open();
         int reconnects = 0;
         pass.reconnecting = [&reconnects](const QString &) { ++reconnects; };
         const QString cause = QStringLiteral(
@@ -448,7 +449,10 @@ private slots:
         QVERIFY(notStarted > 0);
         QCOMPARE(reconnects, 1);
 
+        // Given up, the connection is closed: the next action opens it again, no restart needed.
+        QVERIFY(!pass.isOpen());
         QVERIFY(cluster.start());
+        QCOMPARE(workersOfProject(pass, {Project, Year, Month}).size(), Workers);
         c.open(c.params());
         QCOMPARE(workersDone(c, command), done);
         verifyWholeOrUntouched(c);
