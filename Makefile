@@ -3,7 +3,7 @@ JOBS ?= 2
 RUN_BUILD := build
 TEST_BUILD := build-test
 
-.PHONY: run test deps build build-test bench format clean
+.PHONY: run test deps build build-test bench fuzz format clean
 
 deps:
 	./tools/install-deps.sh
@@ -22,6 +22,11 @@ build-test: deps
 test: build-test
 	./tools/check-format.sh
 	./tests/run-tests.sh $(TEST_BUILD)
+
+# The Workers.ini reader under libFuzzer for FUZZ_SECONDS (60); needs clang, installed here only.
+fuzz:
+	./tools/install-deps.sh fuzz
+	./tests/fuzz/run-fuzz.sh
 
 format:
 	git ls-files '*.cpp' '*.h' | xargs clang-format -i --style=file

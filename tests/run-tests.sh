@@ -28,6 +28,8 @@ port=$(python3 -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1", 0)); p
 echo "PostgreSQL listening on 127.0.0.1:$port"
 
 export TALLIMAR_TEST_PG_HOST=127.0.0.1 TALLIMAR_TEST_PG_PORT=$port TALLIMAR_TEST_PG_USER=postgres
+# Tests that stop a server start a cluster of their own with these binaries.
+export TALLIMAR_TEST_PG_BIN=$pgbin
 export QT_QPA_PLATFORM=offscreen
 export ASAN_OPTIONS=detect_leaks=1:abort_on_error=0
 export LSAN_OPTIONS=suppressions=$here/tests/lsan.supp:print_suppressions=0

@@ -3,6 +3,7 @@
 #include "DbError.h"
 #include "WorkersIni.h"
 
+#include <QDir>
 #include <QFile>
 #include <QTemporaryDir>
 #include <QTest>
@@ -33,23 +34,49 @@ private slots:
         QTest::addColumn<QString>("computer");
         QTest::addColumn<QString>("expected");
         const QString head = QStringLiteral("Provider=SQLOLEDB.1;Password=Quorb8361;Persist Security Info=True;");
-        const QString tail = QStringLiteral("Use Encryption for Data=False;Tag with column collation when possible=False;");
+        const QString tail =
+            QStringLiteral("Use Encryption for Data=False;Tag with column collation when possible=False;");
         QTest::newRow("the documented example")
-            << "rev" << "HRDB" << "DBSRV" << "1.6.3.29" << "PC07"
-            << head + "User ID=rev;Initial Catalog=HRDB;Data Source=DBSRV;Use Procedure for Prepare=1;Auto Translate=True;"
-                      "Packet Size=4096;Workstation ID=Tallimar-V1.6.3.29 PC07;" + tail;
+            << "rev"
+            << "HRDB"
+            << "DBSRV"
+            << "1.6.3.29"
+            << "PC07"
+            << head +
+                   "User ID=rev;Initial Catalog=HRDB;Data Source=DBSRV;Use Procedure for Prepare=1;Auto Translate=True;"
+                   "Packet Size=4096;Workstation ID=Tallimar-V1.6.3.29 PC07;" +
+                   tail;
         QTest::newRow("no computer name leaves the version and one space")
-            << "rev" << "HRDB" << "DBSRV" << "1.6.3.29" << ""
-            << head + "User ID=rev;Initial Catalog=HRDB;Data Source=DBSRV;Use Procedure for Prepare=1;Auto Translate=True;"
-                      "Packet Size=4096;Workstation ID=Tallimar-V1.6.3.29 ;" + tail;
+            << "rev"
+            << "HRDB"
+            << "DBSRV"
+            << "1.6.3.29"
+            << ""
+            << head +
+                   "User ID=rev;Initial Catalog=HRDB;Data Source=DBSRV;Use Procedure for Prepare=1;Auto Translate=True;"
+                   "Packet Size=4096;Workstation ID=Tallimar-V1.6.3.29 ;" +
+                   tail;
         QTest::newRow("a semicolon in Source passes unchanged")
-            << "rev" << "HRDB" << "DB;SRV" << "1.0.0.1" << "PC07"
-            << head + "User ID=rev;Initial Catalog=HRDB;Data Source=DB;SRV;Use Procedure for Prepare=1;Auto Translate=True;"
-                      "Packet Size=4096;Workstation ID=Tallimar-V1.0.0.1 PC07;" + tail;
+            << "rev"
+            << "HRDB"
+            << "DB;SRV"
+            << "1.0.0.1"
+            << "PC07"
+            << head +
+                   "User ID=rev;Initial Catalog=HRDB;Data Source=DB;SRV;Use Procedure for Prepare=1;Auto "
+                   "Translate=True;"
+                   "Packet Size=4096;Workstation ID=Tallimar-V1.0.0.1 PC07;" +
+                   tail;
         QTest::newRow("missing keys go in empty")
-            << "" << "" << "" << "1.0.0.1" << ""
-            << head + "User ID=;Initial Catalog=;Data Source=;Use Procedure for Prepare=1;Auto Translate=True;"
-                      "Packet Size=4096;Workstation ID=Tallimar-V1.0.0.1 ;" + tail;
+            << ""
+            << ""
+            << ""
+            << "1.0.0.1"
+            << ""
+            << head +
+                   "User ID=;Initial Catalog=;Data Source=;Use Procedure for Prepare=1;Auto Translate=True;"
+                   "Packet Size=4096;Workstation ID=Tallimar-V1.0.0.1 ;" +
+                   tail;
     }
     void connectionString()
     {
@@ -59,7 +86,8 @@ private slots:
         QFETCH(QString, version);
         QFETCH(QString, computer);
         QFETCH(QString, expected);
-        QCOMPARE(TDataModule1::buildConnectionString(TDataModule1::CompiledPassword, user, catalog, source, version, computer),
+        QCOMPARE(TDataModule1::buildConnectionString(TDataModule1::CompiledPassword, user, catalog, source, version,
+                                                     computer),
                  expected);
     }
 
@@ -73,7 +101,8 @@ private slots:
         TDataModule1 dm(ini);
         ConnectionParams p = dm.ADOConnection1BeforeConnect();
         QVERIFY(dm.connectionString().contains(QLatin1String("User ID=rev;Initial Catalog=HRDB;Data Source=DBSRV;")));
-        QVERIFY(dm.connectionString().contains(QStringLiteral("Workstation ID=Tallimar-V%1 PC07;").arg(TDataModule1::GetAppVersionStr())));
+        QVERIFY(dm.connectionString().contains(
+            QStringLiteral("Workstation ID=Tallimar-V%1 PC07;").arg(TDataModule1::GetAppVersionStr())));
         QCOMPARE(p.engine, Engine::SQLServer);
         QCOMPARE(p.host, QStringLiteral("DBSRV"));
         QCOMPARE(p.workstationId, QStringLiteral("Tallimar-V%1 PC07").arg(TDataModule1::GetAppVersionStr()));
@@ -84,7 +113,8 @@ private slots:
         QCOMPARE(dm.ChoosenStyle, QStringLiteral("Night"));
         qunsetenv("COMPUTERNAME");
         dm.ADOConnection1BeforeConnect();
-        QVERIFY(dm.connectionString().contains(QStringLiteral("Workstation ID=Tallimar-V%1 ;").arg(TDataModule1::GetAppVersionStr())));
+        QVERIFY(dm.connectionString().contains(
+            QStringLiteral("Workstation ID=Tallimar-V%1 ;").arg(TDataModule1::GetAppVersionStr())));
     }
 
     void engineAndPasswordKeys_data()
@@ -97,9 +127,10 @@ private slots:
         QTest::newRow("default engine is SQL Server with the compiled password")
             << QByteArray("Source=DBSRV\\SQL2019") << int(Engine::SQLServer) << "DBSRV\\SQL2019" << 0 << "Quorb8361";
         QTest::newRow("PostgreSQL host:port and a password override")
-            << QByteArray("Engine=postgresql\nSource=10.0.0.5:6543\nPassword=s3cret") << int(Engine::PostgreSQL) << "10.0.0.5" << 6543 << "s3cret";
-        QTest::newRow("PostgreSQL host,port")
-            << QByteArray("Engine=PostgreSQL\nSource=db.local,5433") << int(Engine::PostgreSQL) << "db.local" << 5433 << "Quorb8361";
+            << QByteArray("Engine=postgresql\nSource=10.0.0.5:6543\nPassword=s3cret") << int(Engine::PostgreSQL)
+            << "10.0.0.5" << 6543 << "s3cret";
+        QTest::newRow("PostgreSQL host,port") << QByteArray("Engine=PostgreSQL\nSource=db.local,5433")
+                                              << int(Engine::PostgreSQL) << "db.local" << 5433 << "Quorb8361";
     }
     void engineAndPasswordKeys()
     {
@@ -148,10 +179,13 @@ private slots:
         QTest::addColumn<QByteArray>("content");
         QTest::addColumn<bool>("writeFile");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("unknown engine") << QByteArray("[Database]\nEngine=Oracle\n") << true << "Unknown database engine 'Oracle'";
+        QTest::newRow("unknown engine") << QByteArray("[Database]\nEngine=Oracle\n") << true
+                                        << "Unknown database engine 'Oracle'";
         QTest::newRow("missing file") << QByteArray() << false << "Configuration file not found";
-        QTest::newRow("SQLite file that does not exist") << QByteArray("[Database]\nEngine=SQLite\nCatalog=nothere.db\n") << true << "Database file not found";
-        QTest::newRow("SQLite without a catalog") << QByteArray("[Database]\nEngine=SQLite\n") << true << "No database file is configured";
+        QTest::newRow("SQLite file that does not exist")
+            << QByteArray("[Database]\nEngine=SQLite\nCatalog=nothere.db\n") << true << "Database file not found";
+        QTest::newRow("SQLite without a catalog")
+            << QByteArray("[Database]\nEngine=SQLite\n") << true << "No database file is configured";
     }
     void badConfigurationGivesOneClearMessage()
     {
@@ -177,14 +211,16 @@ private slots:
     {
         QTest::addColumn<QByteArray>("before");
         QTest::addColumn<QByteArray>("after");
-        QTest::newRow("LF file") << QByteArray("; HR suite\n[Database]\nUserName = rev \nCatalog=HRDB\n\n[Photo]\nPhotoShow=1\n")
-                                 << QByteArray("; HR suite\n[Database]\nUserName = rev \nCatalog=HRDB\n\n[Photo]\nPhotoShow=1\n"
-                                               "[ChoosenStyle]\nStyle=Lavender Classico\n");
+        QTest::newRow("LF file")
+            << QByteArray("; HR suite\n[Database]\nUserName = rev \nCatalog=HRDB\n\n[Photo]\nPhotoShow=1\n")
+            << QByteArray("; HR suite\n[Database]\nUserName = rev \nCatalog=HRDB\n\n[Photo]\nPhotoShow=1\n"
+                          "[ChoosenStyle]\nStyle=Lavender Classico\n");
         QTest::newRow("CRLF file without a last line end")
             << QByteArray("[Database]\r\nSource=DBSRV")
             << QByteArray("[Database]\r\nSource=DBSRV\r\n[ChoosenStyle]\r\nStyle=Lavender Classico\r\n");
         QTest::newRow("section present without the key is not written")
-            << QByteArray("[Database]\nSource=DBSRV\n[choosenstyle]\nOther=1\n") << QByteArray("[Database]\nSource=DBSRV\n[choosenstyle]\nOther=1\n");
+            << QByteArray("[Database]\nSource=DBSRV\n[choosenstyle]\nOther=1\n")
+            << QByteArray("[Database]\nSource=DBSRV\n[choosenstyle]\nOther=1\n");
         QTest::newRow("no file at all") << QByteArray() << QByteArray("[ChoosenStyle]\nStyle=Lavender Classico\n");
     }
     void missingStyleSectionIsAppendedAndNothingElseChanges()
@@ -230,11 +266,22 @@ private slots:
         QTest::addColumn<QString>("section");
         QTest::addColumn<QString>("key");
         QTest::addColumn<QString>("expected");
-        QTest::newRow("names without regard to case") << QByteArray("[PHOTO]\nphotopath=\\\\srv\\Backups\\All_Photos\\\n") << "Photo" << "PhotoPath" << "\\\\srv\\Backups\\All_Photos\\";
-        QTest::newRow("same key in another section is not read") << QByteArray("[Other]\nStyle=Wrong\n[ChoosenStyle]\n") << "ChoosenStyle" << "Style" << "";
-        QTest::newRow("comment lines are skipped") << QByteArray("[A]\n;K=1\nK=2\n") << "A" << "K" << "2";
-        QTest::newRow("quotes around a value are removed") << QByteArray("[A]\nK=\"x y\"\n") << "A" << "K" << "x y";
-        QTest::newRow("long values are cut at 2047") << QByteArray("[A]\nK=" + QByteArray(3000, 'v') + "\n") << "A" << "K" << QString(2047, QLatin1Char('v'));
+        QTest::newRow("names without regard to case")
+            << QByteArray("[PHOTO]\nphotopath=\\\\srv\\Backups\\All_Photos\\\n") << "Photo"
+            << "PhotoPath"
+            << "\\\\srv\\Backups\\All_Photos\\";
+        QTest::newRow("same key in another section is not read")
+            << QByteArray("[Other]\nStyle=Wrong\n[ChoosenStyle]\n") << "ChoosenStyle"
+            << "Style"
+            << "";
+        QTest::newRow("comment lines are skipped") << QByteArray("[A]\n;K=1\nK=2\n") << "A"
+                                                   << "K"
+                                                   << "2";
+        QTest::newRow("quotes around a value are removed") << QByteArray("[A]\nK=\"x y\"\n") << "A"
+                                                           << "K"
+                                                           << "x y";
+        QTest::newRow("long values are cut at 2047") << QByteArray("[A]\nK=" + QByteArray(3000, 'v') + "\n") << "A"
+                                                     << "K" << QString(2047, QLatin1Char('v'));
     }
     void iniReading()
     {
@@ -256,7 +303,9 @@ private slots:
         QCOMPARE(WorkersIni(path).readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0), 0);
         write(path, "[Photo]\nPhotoShow=2\n");
         QCOMPARE(WorkersIni(path).readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0), 2);
-        QCOMPARE(WorkersIni(dir.filePath(QStringLiteral("none.ini"))).readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0), 0);
+        QCOMPARE(WorkersIni(dir.filePath(QStringLiteral("none.ini")))
+                     .readInteger(QStringLiteral("Photo"), QStringLiteral("PhotoShow"), 0),
+                 0);
     }
 
     // The photo settings the data module keeps for the run.
@@ -267,8 +316,8 @@ private slots:
         QTest::addColumn<QString>("path");
         QTest::newRow("set") << QByteArray("[photo]\nPHOTOSHOW=1\nPhotoPath=\\\\srv\\Backups\\All_Photos\\\n") << true
                              << "\\\\srv\\Backups\\All_Photos\\";
-        QTest::newRow("text that is not a number is off") << QByteArray("[Photo]\nPhotoShow=yes\n") << false
-                                                          << TDataModule1::DefaultPhotoPath;
+        QTest::newRow("text that is not a number is off")
+            << QByteArray("[Photo]\nPhotoShow=yes\n") << false << TDataModule1::DefaultPhotoPath;
         QTest::newRow("missing section") << QByteArray("[Database]\n") << false << TDataModule1::DefaultPhotoPath;
     }
     void photoSettings()
@@ -281,6 +330,95 @@ private slots:
         QTEST(dm.PhotoShow, "show");
         QTEST(dm.PhotoPath, "path");
         QVERIFY(dm.PhotoPath.endsWith(QLatin1String("Backups\\All_Photos\\")));
+    }
+    // Files a text editor, another program or a damaged disk may leave: each value reads as the
+    // reader's rules say, or the default, and nothing crashes.
+    void hostileIniFiles_data()
+    {
+        QTest::addColumn<QByteArray>("content");
+        QTest::addColumn<QString>("key");
+        QTest::addColumn<QString>("expected");
+        const QByteArray db("[Database]\nEngine=SQLite\nCatalog=hr.db\n");
+        const QString utf16 = QStringLiteral("[Database]\r\nCatalog=hr.db\r\n");
+        QTest::newRow("UTF-8 byte-order mark before the first section") << QByteArray("\xEF\xBB\xBF") + db << "Catalog"
+                                                                        << "hr.db";
+        QTest::newRow("UTF-16 little-endian, as Notepad saves Unicode")
+            << QByteArray("\xFF\xFE") + QByteArray(reinterpret_cast<const char *>(utf16.utf16()), utf16.size() * 2)
+            << "Catalog"
+            << "hr.db";
+        QTest::newRow("CR LF, lone LF and lone CR mixed")
+            << QByteArray("[Database]\r\nEngine=SQLite\rUserName=rev\nCatalog=hr.db\r\n") << "Catalog"
+            << "hr.db";
+        QTest::newRow("a section named twice reads as one")
+            << QByteArray("[Database]\nEngine=SQLite\n[Photo]\nPhotoShow=1\n[DATABASE]\nCatalog=second.db\n")
+            << "Catalog"
+            << "second.db";
+        QTest::newRow("of a key given twice the first counts")
+            << QByteArray("[Database]\nCatalog=first.db\nCATALOG=second.db\n") << "Catalog"
+            << "first.db";
+        QTest::newRow("binary garbage around the section")
+            << QByteArray("\x00\x01\xFF\xFE\x80[\x00]\n", 9) + db + QByteArray("\xC3\x28\x00\xFF garbage\n", 13)
+            << "Catalog"
+            << "hr.db";
+        QTest::newRow("an embedded NUL stays in the value")
+            << QByteArray("[Database]\nCatalog=hr\x00.db\n", 26) << "Catalog"
+            << QStringLiteral("hr") + QChar(0) + QStringLiteral(".db");
+        QTest::newRow("a 1 MB line is cut at 2047")
+            << QByteArray("[Database]\nCatalog=") + QByteArray(1 << 20, 'c') + "\nEngine=SQLite\n"
+            << "Catalog" << QString(2047, QLatin1Char('c'));
+        QTest::newRow("a 1 MB line does not hide the next key")
+            << QByteArray("[Database]\nJunk=") + QByteArray(1 << 20, 'j') + "\nCatalog=hr.db\n"
+            << "Catalog"
+            << "hr.db";
+        QTest::newRow("an unclosed section header is no section")
+            << QByteArray("[Database\nCatalog=hr.db\n") << "Catalog"
+            << "";
+        QTest::newRow("no [Database] section") << QByteArray("[Photo]\nCatalog=hr.db\n") << "Catalog"
+                                               << "";
+    }
+    void hostileIniFiles()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(QString, key);
+        QFETCH(QString, expected);
+        QTemporaryDir dir;
+        const QString path = dir.filePath(QStringLiteral("Workers.ini"));
+        write(path, content);
+        QCOMPARE(WorkersIni(path).readString(QStringLiteral("Database"), key), expected);
+        QCOMPARE(WorkersIni(path).sectionExists(QStringLiteral("Database")), !expected.isEmpty());
+        // Set-up either yields the settings or one message saying what is wrong.
+        TDataModule1 dm(path);
+        try {
+            const ConnectionParams p = dm.ADOConnection1BeforeConnect();
+            QVERIFY2(!expected.isEmpty() && p.database.endsWith(expected), qPrintable(p.database.right(80)));
+        } catch (const DbError &e) {
+            QVERIFY(!e.message().isEmpty());
+            if (expected.isEmpty())
+                QVERIFY2(e.message().startsWith(QStringLiteral("No [Database] section in ")), qPrintable(e.message()));
+        }
+    }
+
+    // The saved fuzzing corpus: every file goes through the reader and the set-up, giving the
+    // settings or one message.
+    void iniCorpusReplays()
+    {
+        const QDir corpus(QStringLiteral(TALLIMAR_TESTS_DIR "/fuzz/ini-corpus"));
+        const QStringList files = corpus.entryList(QDir::Files);
+        QVERIFY2(!files.isEmpty(), qPrintable(corpus.path()));
+        for (const QString &name : files) {
+            QTemporaryDir dir;
+            const QString path = dir.filePath(QStringLiteral("Workers.ini"));
+            QVERIFY(QFile::copy(corpus.filePath(name), path));
+            for (const char *key : {"Engine", "Catalog", "Source", "UserName", "Password", "OdbcDriver"})
+                QVERIFY(WorkersIni(path).readString(QStringLiteral("Database"), QLatin1String(key)).size() <=
+                        WorkersIni::MaxValueLength);
+            TDataModule1 dm(path);
+            try {
+                dm.ADOConnection1BeforeConnect();
+            } catch (const DbError &e) {
+                QVERIFY2(!e.message().isEmpty(), qPrintable(name));
+            }
+        }
     }
 };
 

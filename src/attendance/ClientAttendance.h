@@ -135,6 +135,9 @@ private:
     // Moves the rows (of one employee, in date order) in one transaction; false when the
     // employee number already has client rows in the project and cycle, whatever their Ref_No.
     bool moveRows(Query &own, const QList<int> &rows);
+    // One employee of moveAll: reconnects and tries again after a lost connection; a failure of
+    // the whole database comes back as a line whose message names it.
+    MoveAllLine moveOne(const QString &employeeNo, const QList<int> &rows);
     void stamp(Query &q);
 
     Connection &m_conn;

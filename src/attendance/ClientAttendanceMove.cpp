@@ -24,12 +24,15 @@ namespace AttendanceSql {
 const QString MoveUpdateSql = QStringLiteral(
     "Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code = :ClientAtt_Code, "
     "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
-    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = :The_Ref_No");
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = "
+    ":The_Ref_No");
 // Shared by the move and the post.
 const QString InsertRowSql = QStringLiteral(
-    "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, ClientJob, "
+    "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, "
+    "ClientJob, "
     "Assignment, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
-    "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :ClientJob, :Assignment, "
+    "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :ClientJob, "
+    ":Assignment, "
     ":ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)");
 } // namespace AttendanceSql
 
@@ -69,31 +72,32 @@ void ClientAttendance::batchMove(const Query &o, int row, const OwnColumns &c)
     const int wh = v(c.wh).toInt(), ot = v(c.ot).toInt(), ht = v(c.ht).toInt();
     // An overwritten day takes the site job as it is, empty included.
     ComMoveUpdate.setParams({{QStringLiteral("Assignment"), Query::text(assignment)},
-                         {QStringLiteral("ClientJob"), Query::text(siteJob)},
-                         {QStringLiteral("ClientAtt_Code"), Query::text(code)},
-                         {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
-                         {QStringLiteral("Client_WH"), wh},
-                         {QStringLiteral("Client_OT"), ot},
-                         {QStringLiteral("Client_HT"), ht},
-                         {QStringLiteral("The_Date"), date},
-                         {QStringLiteral("The_Ref_No"), refNo}});
+                             {QStringLiteral("ClientJob"), Query::text(siteJob)},
+                             {QStringLiteral("ClientAtt_Code"), Query::text(code)},
+                             {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
+                             {QStringLiteral("Client_WH"), wh},
+                             {QStringLiteral("Client_OT"), ot},
+                             {QStringLiteral("Client_HT"), ht},
+                             {QStringLiteral("The_Date"), date},
+                             {QStringLiteral("The_Ref_No"), refNo}});
     stamp(ComMoveUpdate);
     if (ComMoveUpdate.exec() > 0)
         return;
-    ComMoveInsert.setParams({{QStringLiteral("Col_Date"), date},
-                         {QStringLiteral("Col_Year"), v(c.year).toInt()},
-                         {QStringLiteral("Col_Month"), v(c.month).toInt()},
-                         {QStringLiteral("Col_Day"), v(c.day).toInt()},
-                         {QStringLiteral("Ref_No"), refNo},
-                         {QStringLiteral("Employee_No"), Query::text(v(c.employeeNo).toString())},
-                         {QStringLiteral("Employee_Name"), Query::text(v(c.employeeName).toString())},
-                         {QStringLiteral("ClientJob"), Query::text(siteJob.isEmpty() ? v(c.ourJob).toString() : siteJob)},
-                         {QStringLiteral("Assignment"), Query::text(assignment)},
-                         {QStringLiteral("ClientAtt_Code"), Query::text(code)},
-                         {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
-                         {QStringLiteral("Client_WH"), wh},
-                         {QStringLiteral("Client_OT"), ot},
-                         {QStringLiteral("Client_HT"), ht}});
+    ComMoveInsert.setParams(
+        {{QStringLiteral("Col_Date"), date},
+         {QStringLiteral("Col_Year"), v(c.year).toInt()},
+         {QStringLiteral("Col_Month"), v(c.month).toInt()},
+         {QStringLiteral("Col_Day"), v(c.day).toInt()},
+         {QStringLiteral("Ref_No"), refNo},
+         {QStringLiteral("Employee_No"), Query::text(v(c.employeeNo).toString())},
+         {QStringLiteral("Employee_Name"), Query::text(v(c.employeeName).toString())},
+         {QStringLiteral("ClientJob"), Query::text(siteJob.isEmpty() ? v(c.ourJob).toString() : siteJob)},
+         {QStringLiteral("Assignment"), Query::text(assignment)},
+         {QStringLiteral("ClientAtt_Code"), Query::text(code)},
+         {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
+         {QStringLiteral("Client_WH"), wh},
+         {QStringLiteral("Client_OT"), ot},
+         {QStringLiteral("Client_HT"), ht}});
     stamp(ComMoveInsert);
     ComMoveInsert.exec();
 }
@@ -112,10 +116,11 @@ bool ClientAttendance::moveRows(Query &o, const QList<int> &rows)
     // were loaded, and moving twice would overwrite that clerk's corrections.
     o.setRow(rows.first());
     ComClientRowsCount.close();
-    ComClientRowsCount.setParams({{QStringLiteral("Employee_No"), Query::text(o.asString(QStringLiteral("Employee_No")))},
-                              {QStringLiteral("Assignment"), Query::text(m_project)},
-                              {QStringLiteral("Col_Year"), cycleYear},
-                              {QStringLiteral("Col_Month"), cycleMonth}});
+    ComClientRowsCount.setParams(
+        {{QStringLiteral("Employee_No"), Query::text(o.asString(QStringLiteral("Employee_No")))},
+         {QStringLiteral("Assignment"), Query::text(m_project)},
+         {QStringLiteral("Col_Year"), cycleYear},
+         {QStringLiteral("Col_Month"), cycleMonth}});
     ComClientRowsCount.open();
     const bool already = ComClientRowsCount.asInt(QStringLiteral("N")) > 0;
     ComClientRowsCount.close();
@@ -152,6 +157,34 @@ const QString ProjectOwnRowsSql = QStringLiteral(
     "Order By Employee_No, Col_Date");
 } // namespace AttendanceSql
 
+ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeNo, const QList<int> &rows)
+{
+    MoveAllLine line;
+    line.employeeNo = employeeNo;
+    if (rows.isEmpty())
+        return line;
+    // A lost connection rolled the employee back: reconnect and move it again (the count inside
+    // the transaction skips it if the lost commit had in fact gone through).
+    const int maxReconnects = 3;
+    for (int reconnects = 0;; ++reconnects) {
+        try {
+            line.outcome = moveRows(ProjectOwnRowsQ, rows) ? MoveAllLine::Moved : MoveAllLine::Skipped;
+            line.message.clear();
+            return line;
+        } catch (const DbError &e) {
+            line.outcome = MoveAllLine::Failed;
+            line.message = e.message();
+            const DbFailureKind kind = classifyDbFailure(e.message());
+            if (kind == DbFailureKind::Other)
+                return line;
+            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects && m_conn.reconnect(e.message()))
+                continue;
+            line.message = passStopCause(kind, e.message());
+            return line;
+        }
+    }
+}
+
 QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::function<void(const MoveAllLine &)> &eachDone,
                                                                const PassControl &control)
 {
@@ -167,35 +200,36 @@ QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::functi
     // nothing can be moved: the failure is the pass's, thrown once, not one per employee.
     ProjectOwnRowsQ.close();
     ProjectOwnRowsQ.setParams({{QStringLiteral("Assignment"), Query::text(m_project)},
-                           {QStringLiteral("Col_Year"), cycleYear},
-                           {QStringLiteral("Col_Month"), cycleMonth}});
+                               {QStringLiteral("Col_Year"), cycleYear},
+                               {QStringLiteral("Col_Month"), cycleMonth}});
     ProjectOwnRowsQ.open();
     QHash<QString, QList<int>> rowsOf;
     const int empCol = ProjectOwnRowsQ.fieldIndex(QStringLiteral("Employee_No"));
     for (int r = 0; r < ProjectOwnRowsQ.recordCount(); ++r)
         rowsOf[ProjectOwnRowsQ.valueAt(r, empCol).toString()] << r;
+    bool stoppedByDatabase = false;
     for (const QString &no : std::as_const(employees)) {
         if (control.stop())
             break;
         control.start(int(lines.size()), int(employees.size()), no);
-        MoveAllLine line;
-        line.employeeNo = no;
-        const QList<int> rows = rowsOf.value(no);
-        try {
-            if (!rows.isEmpty() && moveRows(ProjectOwnRowsQ, rows))
-                line.outcome = MoveAllLine::Moved;
-        } catch (const DbError &e) {
-            line.outcome = MoveAllLine::Failed;
-            line.message = e.message();
-        }
+        MoveAllLine line = moveOne(no, rowsOf.value(no));
         lines << line;
         if (eachDone)
             eachDone(line);
+        // The database as a whole failed (busy, or the server stayed away): the employees left
+        // would all fail the same way, so the pass ends on this one line.
+        if (line.outcome == MoveAllLine::Failed && classifyDbFailure(line.message) != DbFailureKind::Other) {
+            stoppedByDatabase = true;
+            break;
+        }
     }
     ProjectOwnRowsQ.close();
     // The last employee walked stays loaded, as walking the window would leave it.
-    if (!lines.isEmpty())
-        findEmployee(lines.last().employeeNo);
+    if (!lines.isEmpty()) {
+        if (stoppedByDatabase)
+            ignoringDbError([&] { findEmployee(lines.last().employeeNo); });
+        else
+            findEmployee(lines.last().employeeNo);
+    }
     return lines;
 }
-

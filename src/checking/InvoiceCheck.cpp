@@ -3,8 +3,9 @@
 #include "DbError.h"
 #include "Transaction.h"
 
-#include <QDate>
 #include <QCoreApplication>
+#include <QDate>
+#include <QElapsedTimer>
 #include <QThread>
 
 namespace {
@@ -17,11 +18,12 @@ QString dayName(int d, const char *suffix)
 // Columns the update sets, in the order of the statement.
 QStringList updatedColumns()
 {
-    QStringList c = {QStringLiteral("Client_Job"),      QStringLiteral("Days_Calander"),    QStringLiteral("Days_Present"),
-                     QStringLiteral("Earned_WH_Hours"), QStringLiteral("Earned_WH_Rate"),   QStringLiteral("Earned_WH_Amount"),
-                     QStringLiteral("Earned_OT_Hours"), QStringLiteral("Earned_OT_Rate"),   QStringLiteral("Earned_OT_Amount"),
-                     QStringLiteral("Earned_HT_Hours"), QStringLiteral("Earned_HT_Rate"),   QStringLiteral("Earned_HT_Amount"),
-                     QStringLiteral("Earned_Total")};
+    QStringList c = {
+        QStringLiteral("Client_Job"),      QStringLiteral("Days_Calander"),  QStringLiteral("Days_Present"),
+        QStringLiteral("Earned_WH_Hours"), QStringLiteral("Earned_WH_Rate"), QStringLiteral("Earned_WH_Amount"),
+        QStringLiteral("Earned_OT_Hours"), QStringLiteral("Earned_OT_Rate"), QStringLiteral("Earned_OT_Amount"),
+        QStringLiteral("Earned_HT_Hours"), QStringLiteral("Earned_HT_Rate"), QStringLiteral("Earned_HT_Amount"),
+        QStringLiteral("Earned_Total")};
     for (int d = 1; d <= 31; ++d)
         c << dayName(d, "Code") << dayName(d, "Hour");
     return c;
@@ -33,13 +35,14 @@ QString buildUpdateSql()
     for (const QString &c : updatedColumns())
         sets << c + QStringLiteral(" = :") + c;
     return QStringLiteral("Update Invoices Set ") + sets.join(QStringLiteral(", ")) +
-           QStringLiteral(" Where Assignment = :Assignment AND Ref_No = :Ref_No AND Col_Year = :Col_Year AND Col_Month = :Col_Month");
+           QStringLiteral(" Where Assignment = :Assignment AND Ref_No = :Ref_No AND Col_Year = :Col_Year AND Col_Month "
+                          "= :Col_Month");
 }
 
 QStringList insertedColumns()
 {
-    return QStringList{QStringLiteral("Col_Year"),    QStringLiteral("Col_Month"),     QStringLiteral("Assignment"),
-                       QStringLiteral("Ref_No"),      QStringLiteral("Employee_No"),   QStringLiteral("Employee_Name"),
+    return QStringList{QStringLiteral("Col_Year"), QStringLiteral("Col_Month"),   QStringLiteral("Assignment"),
+                       QStringLiteral("Ref_No"),   QStringLiteral("Employee_No"), QStringLiteral("Employee_Name"),
                        QStringLiteral("Our_Job")} +
            updatedColumns();
 }
@@ -156,9 +159,12 @@ QString CheckOutcome::summary() const
                 .arg(conflicts)
                 .arg(lastConflict.section(QLatin1Char('\n'), 0, 0));
         return QStringLiteral("checked");
-    case Status::Disputed: return QStringLiteral("skipped: disputed attendance");
-    case Status::NoWorker: return QStringLiteral("skipped: no worker record");
-    case Status::Failed: return QStringLiteral("failed: ") + message;
+    case Status::Disputed:
+        return QStringLiteral("skipped: disputed attendance");
+    case Status::NoWorker:
+        return QStringLiteral("skipped: no worker record");
+    case Status::Failed:
+        return QStringLiteral("failed: ") + message;
     }
     return {};
 }
@@ -167,11 +173,13 @@ namespace {
 const QString WorkerSql = QStringLiteral(
     "Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No Order By Rec_ID");
 // Checked_Date comes from the program's clock, as Entered_Date does.
-const QString MarkRowsSql = QStringLiteral(
-    "Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = :Checked_Date Where Ref_No = :Ref_No "
-    "And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
+const QString MarkRowsSql =
+    QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = :Checked_Date "
+                   "Where Ref_No = :Ref_No "
+                   "And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
 const QString ClientRowsSql = QStringLiteral(
-    "Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From ClientTimeSheets "
+    "Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From "
+    "ClientTimeSheets "
     "Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month "
     "Order By Col_Date, Rec_ID");
 const QString RatesSql = QStringLiteral(
@@ -180,16 +188,17 @@ const QString RatesSql = QStringLiteral(
 } // namespace
 
 InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
-    : m_conn(c), m_clock(clock), WorkerQ(c, WorkerSql), ComUpdate_TimeSheet(c, MarkRowsSql), ClientRowsQ(c, ClientRowsSql),
-      ClientJobsQ(c, RatesSql), ComUpdate_Invoice(c, InvoiceUpdateSql), ComInsert_Invoice(c, InvoiceInsertSql)
+    : m_conn(c), m_clock(clock), WorkerQ(c, WorkerSql), ComUpdate_TimeSheet(c, MarkRowsSql),
+      ClientRowsQ(c, ClientRowsSql), ClientJobsQ(c, RatesSql), ComUpdate_Invoice(c, InvoiceUpdateSql),
+      ComInsert_Invoice(c, InvoiceInsertSql)
 {
 }
 
 bool isConcurrencyConflict(const QString &m)
 {
     // The driver hands over texts only; these are the servers' words for a lost race.
-    static const char *const marks[] = {"could not serialize access", "deadlock detected", "deadlock victim", "database is locked",
-                                        "ux_invoices_line", "lock request time out"};
+    static const char *const marks[] = {"could not serialize access", "deadlock detected", "deadlock victim",
+                                        "database is locked",         "ux_invoices_line",  "lock request time out"};
     for (const char *mark : marks)
         if (m.contains(QLatin1String(mark), Qt::CaseInsensitive))
             return true;
@@ -198,17 +207,30 @@ bool isConcurrencyConflict(const QString &m)
 
 CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString &employeeNo, const QString &user)
 {
-    const int attempts = 5;
-    int conflicts = 0;
+    const int attempts = 5, maxReconnects = 3;
+    int conflicts = 0, reconnects = 0;
     QString lastConflict;
     for (int attempt = 1;; ++attempt) {
+        QElapsedTimer took;
+        took.start();
         try {
             CheckOutcome o = run(target, employeeNo, user);
             o.conflicts = conflicts;
             o.lastConflict = lastConflict;
             return o;
         } catch (const DbError &e) {
-            if (isConcurrencyConflict(e.message()) && attempt < attempts) {
+            const DbFailureKind kind = classifyDbFailure(e.message());
+            // A lost connection rolled the worker back: reconnect and check it again.
+            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects) {
+                ++reconnects;
+                if (m_conn.reconnect(e.message()))
+                    continue;
+            }
+            // A lock held for the whole busy timeout is another program's long write, not a
+            // race: waiting that long again would only delay the message.
+            const bool heldThroughout =
+                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
+            if (isConcurrencyConflict(e.message()) && attempt < attempts && !heldThroughout) {
                 ++conflicts;
                 lastConflict = e.message();
                 // Let the other transaction finish before trying again.
@@ -217,7 +239,8 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
             }
             CheckOutcome o;
             o.status = CheckOutcome::Status::Failed;
-            o.message = checkFailureText(QStringLiteral("DbError"), e.message());
+            o.message = checkFailureText(QStringLiteral("DbError"),
+                                         kind == DbFailureKind::Other ? e.message() : passStopCause(kind, e.message()));
             o.conflicts = conflicts;
             return o;
         } catch (const std::exception &e) {
@@ -244,7 +267,8 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         return o;
     }
     o.line.refNo = WorkerQ.asInt64(QStringLiteral("Rec_ID"));
-    o.line.employeeName = WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
+    o.line.employeeName =
+        WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
     o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
 
     Transaction tr(m_conn);
@@ -299,8 +323,8 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     return o;
 }
 
-CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, const QStringList &employees, const QString &user,
-                               const std::function<void(const QString &)> &before,
+CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, const QStringList &employees,
+                               const QString &user, const std::function<void(const QString &)> &before,
                                const std::function<void(const QString &, const CheckOutcome &)> &after,
                                const PassControl &control)
 {
@@ -317,13 +341,31 @@ CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, c
             before(emp);
         const CheckOutcome o = check.checkWorker(target, emp, user);
         switch (o.status) {
-        case CheckOutcome::Status::Checked: ++s.checked; break;
-        case CheckOutcome::Status::Disputed: ++s.skipped; s.disputed << emp; break;
-        case CheckOutcome::Status::NoWorker: ++s.skipped; s.noWorker << emp; break;
-        case CheckOutcome::Status::Failed: ++s.failed; break;
+        case CheckOutcome::Status::Checked:
+            ++s.checked;
+            break;
+        case CheckOutcome::Status::Disputed:
+            ++s.skipped;
+            s.disputed << emp;
+            break;
+        case CheckOutcome::Status::NoWorker:
+            ++s.skipped;
+            s.noWorker << emp;
+            break;
+        case CheckOutcome::Status::Failed:
+            ++s.failed;
+            break;
         }
         if (after)
             after(emp, o);
+        // The database as a whole failed (busy, or the server stayed away): the workers left
+        // would all fail the same way, so the pass stops here.
+        if (o.status == CheckOutcome::Status::Failed && classifyDbFailure(o.message) != DbFailureKind::Other) {
+            s.stopped = true;
+            s.notStarted = int(employees.size()) - done;
+            s.stopCause = o.message;
+            break;
+        }
     }
     return s;
 }

@@ -106,8 +106,9 @@ struct CheckAllSummary
     int failed = 0;
     int notStarted = 0; // after a stop
     bool stopped = false;
-    QStringList disputed;  // employee numbers skipped because of disputed rows
-    QStringList noWorker;  // employee numbers without a Workers row
+    QString stopCause;    // empty when stopped on request; else the database failure that ended the pass
+    QStringList disputed; // employee numbers skipped because of disputed rows
+    QStringList noWorker; // employee numbers without a Workers row
 };
 
 // Checks the given employees one after the other, each in its own transaction; a failure of

@@ -57,3 +57,17 @@ void CliPass::finish()
         m_lineShown = false;
     }
 }
+
+ReconnectNotice::ReconnectNotice(Connection &connection, QTextStream &err) : m_conn(connection)
+{
+    m_conn.reconnecting = [&err](const QString &cause) {
+        err << "The connection to the database was lost (" << cause.section(QLatin1Char('\n'), 0, 0).simplified()
+            << "); reconnecting...\n";
+        err.flush();
+    };
+}
+
+ReconnectNotice::~ReconnectNotice()
+{
+    m_conn.reconnecting = nullptr;
+}

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "Connection.h"
 #include "PassControl.h"
 
 #include <QElapsedTimer>
@@ -26,4 +27,17 @@ private:
     QElapsedTimer m_sinceLine;
     bool m_terminal;
     bool m_lineShown = false;
+};
+
+// While it lives, a lost connection that the pass reconnects is said on stderr, once each time.
+class ReconnectNotice
+{
+public:
+    ReconnectNotice(Connection &connection, QTextStream &err);
+    ~ReconnectNotice();
+    ReconnectNotice(const ReconnectNotice &) = delete;
+    ReconnectNotice &operator=(const ReconnectNotice &) = delete;
+
+private:
+    Connection &m_conn;
 };

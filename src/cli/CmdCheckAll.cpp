@@ -38,14 +38,21 @@ int runCheckAll(CliContext &ctx)
 
     InvoiceCheck check(dm.ADOConnection1);
     CliPass pass(ctx.err);
-    const CheckAllSummary s = checkEmployees(check, target, employees, dm.Current_UserID, {},
-                                             [&ctx](const QString &emp, const CheckOutcome &o) {
-                                                 ctx.out << emp << ": " << o.summary() << "\n";
-                                                 ctx.out.flush();
-                                             },
-                                             pass.control());
+    const ReconnectNotice notice(dm.ADOConnection1, ctx.err);
+    const CheckAllSummary s = checkEmployees(
+        check, target, employees, dm.Current_UserID, {},
+        [&ctx](const QString &emp, const CheckOutcome &o) {
+            ctx.out << emp << ": " << o.summary() << "\n";
+            ctx.out.flush();
+        },
+        pass.control());
     pass.finish();
     ctx.out << "checked: " << s.checked << ", skipped: " << s.skipped << ", failed: " << s.failed;
+    if (s.stopped && !s.stopCause.isEmpty()) {
+        ctx.out << ", not started: " << s.notStarted << "\n";
+        ctx.err << s.stopCause << "\n";
+        return 1;
+    }
     if (s.stopped) {
         // Stopped by Ctrl+C between two workers: each one is checked whole or not at all.
         ctx.out << ", not started: " << s.notStarted << "\n";
@@ -56,8 +63,11 @@ int runCheckAll(CliContext &ctx)
     return s.failed == 0 ? 0 : 1;
 }
 
-const CliRegistrar reg({QStringLiteral("check-all"),
-                        QStringLiteral("check-all --project NAME [--from EMPLOYEE_NO]   check the project's workers of the active "
-                                       "cycle and write their invoice lines"),
-                        {Roles::ClientAttChecker}, true, &runCheckAll});
+const CliRegistrar
+    reg({QStringLiteral("check-all"),
+         QStringLiteral("check-all --project NAME [--from EMPLOYEE_NO]   check the project's workers of the active "
+                        "cycle and write their invoice lines"),
+         {Roles::ClientAttChecker},
+         true,
+         &runCheckAll});
 } // namespace

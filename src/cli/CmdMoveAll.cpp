@@ -33,29 +33,32 @@ int runMoveAll(CliContext &ctx)
     }
     int moved = 0, skipped = 0, failed = 0;
     CliPass pass(ctx.err);
+    const ReconnectNotice notice(dm.ADOConnection1, ctx.err);
     // A pass that cannot read the project's rows throws: one message, from main.
     const int total = att.WorkersInOurAttQ.recordCount();
-    const auto lines = att.moveAll([&](const ClientAttendance::MoveAllLine &l) {
-        ctx.out << l.employeeNo << ": ";
-        switch (l.outcome) {
-        case ClientAttendance::MoveAllLine::Moved:
-            ctx.out << "moved";
-            ++moved;
-            break;
-        case ClientAttendance::MoveAllLine::Skipped:
-            ctx.out << "skipped";
-            ++skipped;
-            break;
-        case ClientAttendance::MoveAllLine::Failed:
-            // One line per employee even when the server's message has several.
-            ctx.out << "failed: "
-                    << QString(l.message).replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
-            ++failed;
-            break;
-        }
-        ctx.out << "\n";
-        ctx.out.flush();
-    }, pass.control());
+    const auto lines = att.moveAll(
+        [&](const ClientAttendance::MoveAllLine &l) {
+            ctx.out << l.employeeNo << ": ";
+            switch (l.outcome) {
+            case ClientAttendance::MoveAllLine::Moved:
+                ctx.out << "moved";
+                ++moved;
+                break;
+            case ClientAttendance::MoveAllLine::Skipped:
+                ctx.out << "skipped";
+                ++skipped;
+                break;
+            case ClientAttendance::MoveAllLine::Failed:
+                // One line per employee even when the server's message has several.
+                ctx.out << "failed: "
+                        << QString(l.message).replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+                ++failed;
+                break;
+            }
+            ctx.out << "\n";
+            ctx.out.flush();
+        },
+        pass.control());
     pass.finish();
     ctx.out << "moved: " << moved << ", skipped: " << skipped << ", failed: " << failed;
     if (pass.interrupted()) {
@@ -63,6 +66,12 @@ int runMoveAll(CliContext &ctx)
         ctx.out << ", not started: " << total - lines.size() << "\n";
         ctx.err << "Interrupted.\n";
         return 130;
+    }
+    if (lines.size() < total) {
+        // The database failed the pass as a whole: its last line names the cause.
+        ctx.out << ", not started: " << total - lines.size() << "\n";
+        ctx.err << lines.last().message << "\n";
+        return 1;
     }
     ctx.out << "\n";
     return failed == 0 ? 0 : 1;

@@ -2,13 +2,16 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QElapsedTimer>
 #include <QFileInfo>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QThread>
 #include <QTimeZone>
 
 namespace {
 QAtomicInt s_connectionCounter;
+QAtomicInt s_reconnectLimitMs = 30000;
 
 QString errorText(const QSqlError &e)
 {
@@ -87,13 +90,22 @@ void Connection::open(const ConnectionParams &p)
     m_params = p;
     QString driver;
     switch (p.engine) {
-    case Engine::SQLServer: driver = QStringLiteral("QODBC"); break;
-    case Engine::PostgreSQL: driver = QStringLiteral("QPSQL"); break;
-    case Engine::SQLite: driver = QStringLiteral("QSQLITE"); break;
+    case Engine::SQLServer:
+        driver = QStringLiteral("QODBC");
+        break;
+    case Engine::PostgreSQL:
+        driver = QStringLiteral("QPSQL");
+        break;
+    case Engine::SQLite:
+        driver = QStringLiteral("QSQLITE");
+        break;
     }
     if (!QSqlDatabase::isDriverAvailable(driver))
         throw DbError(QStringLiteral("The database driver %1 is not installed").arg(driver));
-    if (QSqlDatabase::contains(m_name) && database().driverName() != driver)
+    // A new driver object at every open: statements prepared on an earlier session (a lost
+    // server's) then free themselves against that closed session, never inside a transaction
+    // of the new one, where the server would refuse them and abort the transaction.
+    if (QSqlDatabase::contains(m_name))
         QSqlDatabase::removeDatabase(m_name);
     {
         QSqlDatabase db = QSqlDatabase::contains(m_name) ? database() : QSqlDatabase::addDatabase(driver, m_name);
@@ -108,7 +120,8 @@ void Connection::open(const ConnectionParams &p)
             db.setDatabaseName(p.database);
             db.setUserName(p.user);
             db.setPassword(p.password);
-            db.setConnectOptions(QStringLiteral("application_name=%1;connect_timeout=10").arg(pgQuote(p.workstationId)));
+            db.setConnectOptions(
+                QStringLiteral("application_name=%1;connect_timeout=10").arg(pgQuote(p.workstationId)));
             break;
         }
         case Engine::SQLite:
@@ -117,7 +130,7 @@ void Connection::open(const ConnectionParams &p)
             if (!p.createIfMissing && !QFileInfo::exists(p.database))
                 throw DbError(QStringLiteral("Database file not found: %1").arg(p.database));
             db.setDatabaseName(p.database);
-            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=10000"));
+            db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(sqliteBusyTimeoutMs()));
             break;
         }
         if (!db.open()) {
@@ -202,6 +215,73 @@ void Connection::rollbackTrans()
         throw DbError(errorText(db.lastError()));
 }
 
+DbFailureKind classifyDbFailure(const QString &message)
+{
+    // The drivers' words: libpq for PostgreSQL, the ODBC link-failure state, SQLite's lock.
+    static const char *const lost[] = {
+        "server closed the connection", "no connection to the server",   "terminating connection",
+        "could not connect to server",  "could not send data to server", "could not receive data from server",
+        "Connection refused",           "communication link failure",    "08S01"};
+    static const char *const busy[] = {"database is locked", "database table is locked", "database is busy"};
+    for (const char *mark : lost)
+        if (message.contains(QLatin1String(mark), Qt::CaseInsensitive))
+            return DbFailureKind::ConnectionLost;
+    for (const char *mark : busy)
+        if (message.contains(QLatin1String(mark), Qt::CaseInsensitive))
+            return DbFailureKind::Busy;
+    return DbFailureKind::Other;
+}
+
+QString passStopCause(DbFailureKind kind, const QString &driverText)
+{
+    const QString words = driverText.section(QLatin1Char('\n'), 0, 0).simplified();
+    if (kind == DbFailureKind::Busy)
+        return QStringLiteral("The database is busy: another program is writing to it (%1)").arg(words);
+    return QStringLiteral(
+               "The connection to the database server was lost and could not be restored within %1 seconds (%2)")
+        .arg(qMax(1, (Connection::reconnectLimitMs() + 999) / 1000))
+        .arg(words);
+}
+
+int Connection::sqliteBusyTimeoutMs()
+{
+    bool ok = false;
+    const int ms = qEnvironmentVariableIntValue("TALLIMAR_SQLITE_BUSY_TIMEOUT_MS", &ok);
+    return ok && ms >= 0 ? ms : 10000;
+}
+
+void Connection::setReconnectLimitMs(int ms)
+{
+    s_reconnectLimitMs.storeRelaxed(ms);
+}
+
+int Connection::reconnectLimitMs()
+{
+    return s_reconnectLimitMs.loadRelaxed();
+}
+
+bool Connection::reconnect(const QString &cause, QString *lastError)
+{
+    if (reconnecting)
+        reconnecting(cause);
+    QElapsedTimer since;
+    since.start();
+    const int limit = reconnectLimitMs();
+    for (;;) {
+        try {
+            open(m_params);
+            return true;
+        } catch (const DbError &e) {
+            if (lastError)
+                *lastError = e.message();
+        }
+        if (since.elapsed() >= limit)
+            return false;
+        // A restarting server refuses connections for a few seconds: try about once a second.
+        QThread::msleep(ulong(qMin<qint64>(1000, qMax<qint64>(1, limit - since.elapsed()))));
+    }
+}
+
 QVariant Connection::bindDateTime(Engine engine, const QDateTime &dt)
 {
     if (!dt.isValid())
@@ -249,7 +329,8 @@ QDateTime parseStoredDateTime(QStringView s)
     if (!digits(0, 4, y) || s.size() < 10 || s[4] != u'-' || !digits(5, 2, mo) || s[7] != u'-' || !digits(8, 2, d))
         return {};
     if (s.size() > 10) {
-        if ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, h) || s.size() < 16 || s[13] != u':' || !digits(14, 2, mi))
+        if ((s[10] != u' ' && s[10] != u'T') || !digits(11, 2, h) || s.size() < 16 || s[13] != u':' ||
+            !digits(14, 2, mi))
             return {};
         if (s.size() > 16 && (s[16] != u':' || !digits(17, 2, sec)))
             return {};
@@ -261,8 +342,14 @@ QDateTime parseStoredDateTime(QStringView s)
                 frac = frac * 10 + (s[i].unicode() - u'0');
             if (n == 0 || 20 + n != s.size())
                 return {};
-            while (n < 3) { frac *= 10; ++n; }
-            while (n > 3) { frac /= 10; --n; }
+            while (n < 3) {
+                frac *= 10;
+                ++n;
+            }
+            while (n > 3) {
+                frac /= 10;
+                --n;
+            }
             ms = frac;
         }
     }
@@ -279,9 +366,12 @@ QDateTime toDateTime(const QVariant &value)
     if (value.isNull() || !value.isValid())
         return {};
     switch (value.typeId()) {
-    case QMetaType::QDateTime: return value.toDateTime();
-    case QMetaType::QDate: return value.toDate().startOfDay();
-    default: break;
+    case QMetaType::QDateTime:
+        return value.toDateTime();
+    case QMetaType::QDate:
+        return value.toDate().startOfDay();
+    default:
+        break;
     }
     const QString s = value.toString().trimmed();
     if (s.isEmpty())

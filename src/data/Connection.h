@@ -1,5 +1,6 @@
 #pragma once
 
+#include "DbError.h"
 #include "Engine.h"
 
 #include <QDate>
@@ -13,13 +14,13 @@
 struct ConnectionParams
 {
     Engine engine = Engine::SQLServer;
-    QString host;          // SQL Server: the Source as written; PostgreSQL: host name or address
-    int port = 0;          // PostgreSQL only; 0 = default
-    QString database;      // catalog, or the SQLite file
+    QString host;     // SQL Server: the Source as written; PostgreSQL: host name or address
+    int port = 0;     // PostgreSQL only; 0 = default
+    QString database; // catalog, or the SQLite file
     QString user;
     QString password;
-    QString workstationId; // identifies program, version and computer to the server
-    QString odbcDriver;    // SQL Server only
+    QString workstationId;        // identifies program, version and computer to the server
+    QString odbcDriver;           // SQL Server only
     bool createIfMissing = false; // SQLite only: the demo generator may create the file
 };
 
@@ -69,6 +70,18 @@ public:
     // Runs a statement without parameters (session settings, schema).
     void execDirect(const QString &sql);
 
+    // After a lost connection: opens again with the last parameters, trying until the retry
+    // limit has passed. False when the server stayed away; *lastError then names why.
+    bool reconnect(const QString &cause, QString *lastError = nullptr);
+    // Told once per reconnect, before the first attempt, with the failure that lost the connection.
+    std::function<void(const QString &cause)> reconnecting;
+    // How long reconnect() keeps trying (30 s); tests shorten it.
+    static void setReconnectLimitMs(int ms);
+    static int reconnectLimitMs();
+    // SQLite waits this long for another writer before a statement fails with "database is
+    // locked": 10 s, or TALLIMAR_SQLITE_BUSY_TIMEOUT_MS (tests of a held database).
+    static int sqliteBusyTimeoutMs();
+
 private:
     QString m_name;
     Engine m_engine = Engine::SQLServer;
@@ -76,6 +89,10 @@ private:
     bool m_inTransaction = false;
     int m_generation = 0;
 };
+
+// The one message a pass stops with when the database as a whole failed it (kind Busy or
+// ConnectionLost), naming the cause and the driver's words.
+QString passStopCause(DbFailureKind kind, const QString &driverText);
 
 // Parses a date-time as stored by any engine (native value or text).
 QDateTime toDateTime(const QVariant &value);

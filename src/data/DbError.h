@@ -25,3 +25,13 @@ template <typename F> void ignoringDbError(F &&f)
     } catch (const DbError &) {
     }
 }
+
+// What a failure says about the database as a whole, beyond the statement that met it.
+enum class DbFailureKind {
+    Other,          // this statement's own failure (a constraint, a bad value)
+    ConnectionLost, // the server went away or cannot be reached: reconnecting may help
+    Busy,           // another program holds the write lock beyond the busy timeout
+};
+
+// Decided from the driver's text, the one thing every failure carries to the callers.
+DbFailureKind classifyDbFailure(const QString &message);

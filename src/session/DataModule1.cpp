@@ -13,9 +13,12 @@ const QString TDataModule1::DefaultPhotoPath = QStringLiteral("\\\\hrfiles\\HR\\
 
 namespace {
 // The shared datasets: the user's roles, the active payroll cycle and the clients list.
-const QString UsersRolesSql = QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName");
-const QString ActiveCycleSql = QStringLiteral("Select Rec_ID, Cycle_Year, Cycle_Month From PayrollActiveCycle Order By Rec_ID");
-const QString AllClientsSql = QStringLiteral("Select Rec_ID as Client_ID, Client_Name from Clients Order By Client_Name");
+const QString UsersRolesSql =
+    QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName");
+const QString ActiveCycleSql =
+    QStringLiteral("Select Rec_ID, Cycle_Year, Cycle_Month From PayrollActiveCycle Order By Rec_ID");
+const QString AllClientsSql =
+    QStringLiteral("Select Rec_ID as Client_ID, Client_Name from Clients Order By Client_Name");
 } // namespace
 
 TDataModule1::TDataModule1(const QString &iniPath)
@@ -57,14 +60,14 @@ QString TDataModule1::buildConnectionString(const QString &password, const QStri
                                             const QString &source, const QString &version, const QString &computerName)
 {
     // Values go in as they are: the suite's other modules build the same text.
-    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + password + QStringLiteral(";")
-           + QStringLiteral("Persist Security Info=True;") + QStringLiteral("User ID=") + userName + QStringLiteral(";")
-           + QStringLiteral("Initial Catalog=") + catalog + QStringLiteral(";") + QStringLiteral("Data Source=") + source
-           + QStringLiteral(";") + QStringLiteral("Use Procedure for Prepare=1;") + QStringLiteral("Auto Translate=True;")
-           + QStringLiteral("Packet Size=4096;") + QStringLiteral("Workstation ID=") + QStringLiteral("Tallimar-V")
-           + version + QStringLiteral(" ") + computerName + QStringLiteral(";")
-           + QStringLiteral("Use Encryption for Data=False;")
-           + QStringLiteral("Tag with column collation when possible=False;");
+    return QStringLiteral("Provider=SQLOLEDB.1;Password=") + password + QStringLiteral(";") +
+           QStringLiteral("Persist Security Info=True;") + QStringLiteral("User ID=") + userName + QStringLiteral(";") +
+           QStringLiteral("Initial Catalog=") + catalog + QStringLiteral(";") + QStringLiteral("Data Source=") +
+           source + QStringLiteral(";") + QStringLiteral("Use Procedure for Prepare=1;") +
+           QStringLiteral("Auto Translate=True;") + QStringLiteral("Packet Size=4096;") +
+           QStringLiteral("Workstation ID=") + QStringLiteral("Tallimar-V") + version + QStringLiteral(" ") +
+           computerName + QStringLiteral(";") + QStringLiteral("Use Encryption for Data=False;") +
+           QStringLiteral("Tag with column collation when possible=False;");
 }
 
 ConnectionParams TDataModule1::ADOConnection1BeforeConnect()
@@ -96,6 +99,10 @@ ConnectionParams TDataModule1::ADOConnection1BeforeConnect()
                           .arg(engineText, QFileInfo(m_iniPath).absoluteFilePath()));
     if (!iniFound && *engine == Engine::SQLServer && source.isEmpty())
         throw DbError(QStringLiteral("Configuration file not found: %1").arg(QFileInfo(m_iniPath).absoluteFilePath()));
+    // Without the section every key reads empty and the driver's own complaint would not say why.
+    if (iniFound && !ini.sectionExists(sec))
+        throw DbError(QStringLiteral("No [Database] section in %1: the file does not say which database to use")
+                          .arg(QFileInfo(m_iniPath).absoluteFilePath()));
 
     ConnectionParams p;
     p.engine = *engine;
@@ -130,8 +137,8 @@ ConnectionParams TDataModule1::ADOConnection1BeforeConnect()
     }
     case Engine::SQLite:
         // A relative file name is taken from the configuration file's folder.
-        p.database = catalog.isEmpty() ? QString()
-                                       : QFileInfo(QFileInfo(m_iniPath).absoluteDir(), catalog).absoluteFilePath();
+        p.database =
+            catalog.isEmpty() ? QString() : QFileInfo(QFileInfo(m_iniPath).absoluteDir(), catalog).absoluteFilePath();
         break;
     }
     return p;

@@ -2,17 +2,34 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QStringDecoder>
 #include <QStringList>
 
 namespace {
 
-QStringList readLines(const QString &fileName)
+QByteArray readBytes(const QString &fileName)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly))
         return {};
-    const QByteArray bytes = f.readAll();
-    QString text = QString::fromUtf8(bytes);
+    return f.readAll();
+}
+
+// Text of the file: UTF-8 (with or without its byte-order mark), or UTF-16 when it starts with
+// that byte-order mark, as Notepad's "Unicode" saves. Invalid bytes become replacement characters.
+QString decode(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE") || bytes.startsWith("\xFE\xFF")) {
+        QStringDecoder utf16(QStringDecoder::Utf16);
+        return utf16.decode(bytes);
+    }
+    return QString::fromUtf8(bytes);
+}
+
+// Lines ended by CR LF, LF or a lone CR, in any mix.
+QStringList splitLines(const QString &decoded)
+{
+    QString text = decoded;
     if (text.startsWith(QChar(0xFEFF)))
         text.remove(0, 1);
     text.replace(QLatin1String("\r\n"), QLatin1String("\n"));
@@ -48,7 +65,17 @@ bool WorkersIni::exists() const
 
 bool WorkersIni::sectionExists(const QString &section) const
 {
-    for (const QString &line : readLines(m_fileName)) {
+    return sectionIn(readBytes(m_fileName), section);
+}
+
+QString WorkersIni::readString(const QString &section, const QString &key, const QString &defaultValue) const
+{
+    return valueIn(readBytes(m_fileName), section, key, defaultValue);
+}
+
+bool WorkersIni::sectionIn(const QByteArray &content, const QString &section)
+{
+    for (const QString &line : splitLines(decode(content))) {
         const QString name = sectionName(line);
         if (!name.isNull() && name.compare(section, Qt::CaseInsensitive) == 0)
             return true;
@@ -56,10 +83,12 @@ bool WorkersIni::sectionExists(const QString &section) const
     return false;
 }
 
-QString WorkersIni::readString(const QString &section, const QString &key, const QString &defaultValue) const
+// A section named twice reads as one; of a key given twice, the first value counts.
+QString WorkersIni::valueIn(const QByteArray &content, const QString &section, const QString &key,
+                            const QString &defaultValue)
 {
     bool inSection = false;
-    for (const QString &line : readLines(m_fileName)) {
+    for (const QString &line : splitLines(decode(content))) {
         const QString name = sectionName(line);
         if (!name.isNull()) {
             inSection = name.compare(section, Qt::CaseInsensitive) == 0;
@@ -74,8 +103,8 @@ QString WorkersIni::readString(const QString &section, const QString &key, const
         if (eq <= 0 || t.left(eq).trimmed().compare(key, Qt::CaseInsensitive) != 0)
             continue;
         QString value = t.mid(eq + 1).trimmed();
-        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\''))
-            && value.back() == value.front())
+        if (value.size() >= 2 && (value.front() == QLatin1Char('"') || value.front() == QLatin1Char('\'')) &&
+            value.back() == value.front())
             value = value.mid(1, value.size() - 2);
         return value.left(MaxValueLength);
     }

@@ -1,6 +1,8 @@
 #pragma once
 
+#include <QByteArray>
 #include <QString>
+#include <exception>
 
 // Reader and writer of Workers.ini with the rules the suite's other modules follow: section and
 // key names without regard to case, values cut at 2,047 characters, a missing file reads as empty.
@@ -21,6 +23,11 @@ public:
     void appendSection(const QString &section, const QString &key, const QString &value);
 
     static constexpr int MaxValueLength = 2047;
+
+    // The same rules on the file's bytes (readers and the fuzz target).
+    static QString valueIn(const QByteArray &content, const QString &section, const QString &key,
+                           const QString &defaultValue = {});
+    static bool sectionIn(const QByteArray &content, const QString &section);
 
 private:
     QString m_fileName;
