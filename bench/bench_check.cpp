@@ -10,17 +10,17 @@
 #include "InvoiceCheck.h"
 #include "Messages.h"
 #include "Query.h"
-#include "Session.h"
 #include "Schema.h"
+#include "Session.h"
 #include "Transaction.h"
 
 #include <QApplication>
 #include <QComboBox>
-#include <QTableView>
 #include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QSqlDatabase>
+#include <QTableView>
 #include <QTemporaryDir>
 
 namespace {
@@ -28,15 +28,22 @@ namespace {
 const int Year = 2026;
 const int Month = 3;
 
-QString projectName(int p) { return QStringLiteral("SITE%1").arg(p, 2, 10, QLatin1Char('0')); }
-QString employeeNo(int w) { return QStringLiteral("E%1").arg(w, 6, 10, QLatin1Char('0')); }
+QString projectName(int p)
+{
+    return QStringLiteral("SITE%1").arg(p, 2, 10, QLatin1Char('0'));
+}
+QString employeeNo(int w)
+{
+    return QStringLiteral("E%1").arg(w, 6, 10, QLatin1Char('0'));
+}
 
 // `projects` projects of `perProject` workers each, 30 days of own and client rows in the cycle.
 void fill(Connection &c, int projects, int perProject)
 {
     Schema::create(c);
     Transaction t(c);
-    Query cycle(c, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
+    Query cycle(c,
+                QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
     cycle.setParam(0, Year);
     cycle.setParam(1, Month);
     cycle.exec();
@@ -46,15 +53,18 @@ void fill(Connection &c, int projects, int perProject)
         r.exec();
     }
     Query project(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:A, 1, 1)"));
-    Query rate(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:A, 'Mason', 12.5, 15, 20)"));
+    Query rate(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                                 "Values (:A, 'Mason', 12.5, 15, 20)"));
     Query worker(c, QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob, Assignment) "
                                    "Values (:R, :E, 'Sam', 'Worker', 'Mason', :A)"));
-    Query own(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
-                                "Values (:I, :D, :Y, :M, :Dd, :R, :E, 'Sam Worker', :A, 'Mason', :C, :WH, :OT, 0)"));
-    Query client(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                   "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT) "
-                                   "Values (:D, :Y, :M, :Dd, :R, :E, 'Sam Worker', :A, 'Mason', :C, :WH, :OT, 0)"));
+    Query own(c, QStringLiteral(
+                     "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                     "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
+                     "Values (:I, :D, :Y, :M, :Dd, :R, :E, 'Sam Worker', :A, 'Mason', :C, :WH, :OT, 0)"));
+    Query client(
+        c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                          "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT) "
+                          "Values (:D, :Y, :M, :Dd, :R, :E, 'Sam Worker', :A, 'Mason', :C, :WH, :OT, 0)"));
     qint64 id = 0;
     for (int p = 1; p <= projects; ++p) {
         project.setParam(0, projectName(p));
@@ -70,7 +80,8 @@ void fill(Connection &c, int projects, int perProject)
             for (int d = 1; d <= 30; ++d) {
                 const QDate date(Year, Month, d);
                 const bool off = date.dayOfWeek() == 5;
-                const QVariantList v = {date, Year, Month, d, w, employeeNo(w), projectName(p), off ? "A" : "P", off ? 0 : 8, off ? 0 : 2};
+                const QVariantList v = {date,          Year,           Month,           d,           w,
+                                        employeeNo(w), projectName(p), off ? "A" : "P", off ? 0 : 8, off ? 0 : 2};
                 own.setParam(0, ++id);
                 for (int k = 0; k < v.size(); ++k) {
                     own.setParam(k + 1, v[k]);
@@ -96,7 +107,8 @@ int sqliteFigures(const QString &cli)
 {
     QTemporaryDir dir;
     const QString file = dir.filePath(QStringLiteral("bench.db"));
-    writeIni(dir.filePath(QStringLiteral("Workers.ini")), QStringLiteral("[Database]\nEngine=SQLite\nCatalog=%1\n").arg(file));
+    writeIni(dir.filePath(QStringLiteral("Workers.ini")),
+             QStringLiteral("[Database]\nEngine=SQLite\nCatalog=%1\n").arg(file));
     {
         Connection c(QStringLiteral("bench-fill"));
         openSqlite(c, file, true);
@@ -121,13 +133,15 @@ int sqliteFigures(const QString &cli)
                 qFatal("lookup failed");
         printFigure(name, double(t.nsecsElapsed()) / 1e6 / n, "ms");
         // Where the time goes: each dataset of the lookup reopened on its own.
-        for (Query *q : {&lookup.WorkerQ, &lookup.OurAttHistory, &lookup.OurSpreadSheetQ, &lookup.ClientAttHistory, &lookup.ClientSpreadSheetQ}) {
+        for (Query *q : {&lookup.WorkerQ, &lookup.OurAttHistory, &lookup.OurSpreadSheetQ, &lookup.ClientAttHistory,
+                         &lookup.ClientSpreadSheetQ}) {
             t.restart();
             for (int i = 0; i < 20; ++i) {
                 q->close();
                 q->open();
             }
-            QTextStream(stdout) << "  " << q->sql().left(40) << "...: " << double(t.nsecsElapsed()) / 1e6 / 20 << " ms\n";
+            QTextStream(stdout) << "  " << q->sql().left(40) << "...: " << double(t.nsecsElapsed()) / 1e6 / 20
+                                << " ms\n";
         }
     };
     // The window's "Check All Employees" from the given row of the workers list to its end.
@@ -178,8 +192,9 @@ int sqliteFigures(const QString &cli)
         QProcess p;
         QElapsedTimer t;
         t.start();
-        p.start(cli, {QStringLiteral("--ini"), dir.filePath(QStringLiteral("Workers.ini")), QStringLiteral("--user"), QStringLiteral("bench"),
-                      QStringLiteral("check-all"), QStringLiteral("--project"), projectName(2)});
+        p.start(cli,
+                {QStringLiteral("--ini"), dir.filePath(QStringLiteral("Workers.ini")), QStringLiteral("--user"),
+                 QStringLiteral("bench"), QStringLiteral("check-all"), QStringLiteral("--project"), projectName(2)});
         if (!p.waitForFinished(600000) || p.exitCode() != 0)
             qFatal("tallimar-cli check-all failed: %s", p.readAllStandardError().constData());
         const double secs = t.elapsed() / 1000.0;
@@ -209,10 +224,17 @@ int postgresConcurrency(const QString &cli, int port, int workers)
     }
     QTemporaryDir dir;
     const QString ini = dir.filePath(QStringLiteral("Workers.ini"));
-    writeIni(ini, QStringLiteral("[Database]\nEngine=PostgreSQL\nSource=127.0.0.1:%1\nCatalog=%2\nUserName=postgres\n").arg(port).arg(dbName));
+    writeIni(ini, QStringLiteral("[Database]\nEngine=PostgreSQL\nSource=127.0.0.1:%1\nCatalog=%2\nUserName=postgres\n")
+                      .arg(port)
+                      .arg(dbName));
     QProcess a, b;
-    const QStringList args = {QStringLiteral("--ini"), ini, QStringLiteral("--user"), QStringLiteral("bench"), QStringLiteral("check-all"),
-                              QStringLiteral("--project"), projectName(1)};
+    const QStringList args = {QStringLiteral("--ini"),
+                              ini,
+                              QStringLiteral("--user"),
+                              QStringLiteral("bench"),
+                              QStringLiteral("check-all"),
+                              QStringLiteral("--project"),
+                              projectName(1)};
     QElapsedTimer t;
     t.start();
     a.start(cli, args);
@@ -224,7 +246,8 @@ int postgresConcurrency(const QString &cli, int port, int workers)
     int conflictsRetried = 0;
     bool ok = true;
     for (QProcess *p : {&a, &b}) {
-        const QStringList lines = QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+        const QStringList lines =
+            QString::fromUtf8(p->readAllStandardOutput()).split(QLatin1Char('\n'), Qt::SkipEmptyParts);
         int reported = 0;
         for (const QString &l : lines) {
             if (l.startsWith(QLatin1String("E")))
@@ -251,9 +274,10 @@ int postgresConcurrency(const QString &cli, int port, int workers)
         const int lines = count(QStringLiteral("Select COUNT(*) From Invoices"));
         const int distinctLines = count(QStringLiteral("Select COUNT(DISTINCT Ref_No) From Invoices"));
         const int unchecked = count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 0"));
-        const int wrongTotals = count(QStringLiteral(
-            "Select COUNT(*) From Invoices i Where Earned_WH_Hours <> (Select COALESCE(SUM(Client_WH), 0) From ClientTimeSheets t "
-            "Where t.Ref_No = i.Ref_No And t.Assignment = i.Assignment And t.Col_Year = i.Col_Year And t.Col_Month = i.Col_Month)"));
+        const int wrongTotals = count(QStringLiteral("Select COUNT(*) From Invoices i Where Earned_WH_Hours <> (Select "
+                                                     "COALESCE(SUM(Client_WH), 0) From ClientTimeSheets t "
+                                                     "Where t.Ref_No = i.Ref_No And t.Assignment = i.Assignment And "
+                                                     "t.Col_Year = i.Col_Year And t.Col_Month = i.Col_Month)"));
         printFigure("check_pg_invoice_lines", lines, "lines");
         printFigure("check_pg_distinct_workers", distinctLines, "workers");
         printFigure("check_pg_unchecked_rows", unchecked, "rows");
@@ -276,7 +300,8 @@ int postgresConcurrency(const QString &cli, int port, int workers)
 
 int main(int argc, char *argv[])
 {
-    qputenv("QT_QPA_PLATFORM", qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
+    qputenv("QT_QPA_PLATFORM",
+            qgetenv("QT_QPA_PLATFORM").isEmpty() ? QByteArray("offscreen") : qgetenv("QT_QPA_PLATFORM"));
     QApplication app(argc, argv);
     const QStringList args = app.arguments();
     const QString cli = QStringLiteral(TALLIMAR_CLI_PATH);

@@ -10,8 +10,8 @@
 #include "MainForm.h"
 #include "Messages.h"
 #include "ModuleTable.h"
-#include "Session.h"
 #include "Query.h"
+#include "Session.h"
 
 #include <QApplication>
 #include <QDateEdit>

@@ -31,14 +31,21 @@ const int Workers = 10000;
 const int Days = 30;
 const int DisputedWorkers = 100; // x 30 days = 3,000 disputed rows
 
-QString projectName(int w) { return w <= Workers / 2 ? QStringLiteral("SITE01") : QStringLiteral("SITE02"); }
-QString employeeNo(int w) { return QStringLiteral("E%1").arg(w, 6, 10, QLatin1Char('0')); }
+QString projectName(int w)
+{
+    return w <= Workers / 2 ? QStringLiteral("SITE01") : QStringLiteral("SITE02");
+}
+QString employeeNo(int w)
+{
+    return QStringLiteral("E%1").arg(w, 6, 10, QLatin1Char('0'));
+}
 
 void fill(Connection &c)
 {
     Schema::create(c);
     Transaction t(c);
-    Query cycle(c, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
+    Query cycle(c,
+                QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, :Y, :M)"));
     cycle.setParam(QStringLiteral("Y"), Year);
     cycle.setParam(QStringLiteral("M"), Month);
     cycle.exec();
@@ -51,19 +58,19 @@ void fill(Connection &c)
                                 "Employee_No, Employee_Name, Assignment, OurJob, OurAtt_Code, OurAtt_Desc, Our_WH, "
                                 "Our_OT, Our_HT) Values (:I, :D, :Y, :M, :Dd, :R, :E, 'Sam Worker', :A, 'Mason', 'P', "
                                 "'Present', 8, 2, 0)"));
-    Query client(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, "
-                                   "Employee_No, Employee_Name, Assignment, ClientJob, ClientAtt_Code, ClientAtt_Desc, "
-                                   "Client_WH, Client_OT, Client_HT, Entered_By, Checked, Dispute) Values (:D, :Y, :M, "
-                                   ":Dd, :R, :E, 'Sam Worker', :A, 'Mason', 'P', 'Present', 8, 1, 0, 'bench', 1, :Di)"));
-    QStringList lineColumns{QStringLiteral("Col_Year"), QStringLiteral("Col_Month"), QStringLiteral("Assignment"),
-                            QStringLiteral("Ref_No"), QStringLiteral("Employee_No"), QStringLiteral("Employee_Name"),
-                            QStringLiteral("Our_Job"), QStringLiteral("Client_Job"), QStringLiteral("Days_Calander"),
-                            QStringLiteral("Days_Present"), QStringLiteral("Earned_WH_Hours"),
-                            QStringLiteral("Earned_WH_Rate"), QStringLiteral("Earned_WH_Amount"),
-                            QStringLiteral("Earned_OT_Hours"), QStringLiteral("Earned_OT_Rate"),
-                            QStringLiteral("Earned_OT_Amount"), QStringLiteral("Earned_HT_Hours"),
-                            QStringLiteral("Earned_HT_Rate"), QStringLiteral("Earned_HT_Amount"),
-                            QStringLiteral("Earned_Total")};
+    Query client(c,
+                 QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, "
+                                "Employee_No, Employee_Name, Assignment, ClientJob, ClientAtt_Code, ClientAtt_Desc, "
+                                "Client_WH, Client_OT, Client_HT, Entered_By, Checked, Dispute) Values (:D, :Y, :M, "
+                                ":Dd, :R, :E, 'Sam Worker', :A, 'Mason', 'P', 'Present', 8, 1, 0, 'bench', 1, :Di)"));
+    QStringList lineColumns{
+        QStringLiteral("Col_Year"),         QStringLiteral("Col_Month"),       QStringLiteral("Assignment"),
+        QStringLiteral("Ref_No"),           QStringLiteral("Employee_No"),     QStringLiteral("Employee_Name"),
+        QStringLiteral("Our_Job"),          QStringLiteral("Client_Job"),      QStringLiteral("Days_Calander"),
+        QStringLiteral("Days_Present"),     QStringLiteral("Earned_WH_Hours"), QStringLiteral("Earned_WH_Rate"),
+        QStringLiteral("Earned_WH_Amount"), QStringLiteral("Earned_OT_Hours"), QStringLiteral("Earned_OT_Rate"),
+        QStringLiteral("Earned_OT_Amount"), QStringLiteral("Earned_HT_Hours"), QStringLiteral("Earned_HT_Rate"),
+        QStringLiteral("Earned_HT_Amount"), QStringLiteral("Earned_Total")};
     for (int d = 1; d <= 31; ++d) {
         const QString dd = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
         lineColumns << QStringLiteral("D%1_Code").arg(dd) << QStringLiteral("D%1_Hour").arg(dd);
@@ -91,15 +98,33 @@ void fill(Connection &c)
             own.exec();
             client.exec();
         }
-        const QVariantList v{Year, Month, projectName(w), w, employeeNo(w), QStringLiteral("Sam Worker"),
-                             QStringLiteral("Mason"), QStringLiteral("Mason"), 31, Days, Days * 8, 12.5, Days * 8 * 12.5,
-                             Days, 15.0, Days * 15.0, 0, 20.0, 0.0, Days * 8 * 12.5 + Days * 15.0};
+        const QVariantList v{Year,
+                             Month,
+                             projectName(w),
+                             w,
+                             employeeNo(w),
+                             QStringLiteral("Sam Worker"),
+                             QStringLiteral("Mason"),
+                             QStringLiteral("Mason"),
+                             31,
+                             Days,
+                             Days * 8,
+                             12.5,
+                             Days * 8 * 12.5,
+                             Days,
+                             15.0,
+                             Days * 15.0,
+                             0,
+                             20.0,
+                             0.0,
+                             Days * 8 * 12.5 + Days * 15.0};
         for (int i = 0; i < v.size(); ++i)
             line.setParam(lineColumns.at(i), v.at(i));
         for (int d = 1; d <= 31; ++d) {
             const QString dd = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
             line.setParam(QStringLiteral("D%1_Code").arg(dd), d <= Days ? QStringLiteral("P") : QStringLiteral("NA"));
-            line.setParam(QStringLiteral("D%1_Hour").arg(dd), d <= Days ? QStringLiteral("8,1,0") : QStringLiteral("NA"));
+            line.setParam(QStringLiteral("D%1_Hour").arg(dd),
+                          d <= Days ? QStringLiteral("8,1,0") : QStringLiteral("NA"));
         }
         line.exec();
     }

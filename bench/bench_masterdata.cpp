@@ -33,8 +33,9 @@ QString makeDb(const QString &dir)
     openSqlite(c, file, true);
     Schema::create(c);
     Transaction t(c);
-    Query client(c, QStringLiteral("Insert Into Clients (Client_Name, Client_Kind, Client_Size, Payment_Terms, isActive) "
-                                   "Values (:N, 'Normal Client', 'Large Company', 'Net 30 Days', :A)"));
+    Query client(c,
+                 QStringLiteral("Insert Into Clients (Client_Name, Client_Kind, Client_Size, Payment_Terms, isActive) "
+                                "Values (:N, 'Normal Client', 'Large Company', 'Net 30 Days', :A)"));
     for (int i = 0; i < Clients; ++i) {
         client.setParam(QStringLiteral("N"), QStringLiteral("Client %1").arg(i, 4, 10, QLatin1Char('0')));
         client.setParam(QStringLiteral("A"), i % 10 ? 1 : 0);

@@ -1,15 +1,14 @@
 // Client attendance operations on every engine the run has: search, move, post.
+#include "AttendanceFixture.h"
+#include "AttendanceOps.h"
 #include "ClientAttendance.h"
 #include "DbError.h"
 #include "Query.h"
 #include "TestDb.h"
-#include "AttendanceFixture.h"
-#include "AttendanceOps.h"
 
 #include <QTest>
 
 using namespace AttFixture;
-
 
 class TestAttendance : public QObject
 {
@@ -132,10 +131,11 @@ private slots:
         // the empty site job as written on overwrite.
         QCOMPARE(rows[0].recId, old);
         QCOMPARE(rows[0].project, Project);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Rec_ID = :I And ClientJob = ''"),
-                                {old})
-                     .toInt(),
-                 1);
+        QCOMPARE(
+            TestDb::scalar(
+                c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Rec_ID = :I And ClientJob = ''"), {old})
+                .toInt(),
+            1);
         QCOMPARE((QList<int>{rows[0].wh, rows[0].ot, rows[0].checked, rows[0].dispute}), (QList<int>{8, 1, 0, 1}));
         QCOMPARE(rows[1].job, QStringLiteral("Labourer"));
     }
@@ -249,7 +249,8 @@ private slots:
             QTest::addRow("%s: a chosen job and code; an insert without a job", qPrintable(e))
                 << e << QStringList{"Mason", "P", "Present"} << QStringList{QString(), "H", "Holiday"} << 2;
             QTest::addRow("%s: nothing chosen writes empty texts", qPrintable(e))
-                << e << QStringList{QString(), QString(), QString()} << QStringList{QString(), QString(), QString()} << 0;
+                << e << QStringList{QString(), QString(), QString()} << QStringList{QString(), QString(), QString()}
+                << 0;
         });
     }
     void postInsertsAndOverwrites()

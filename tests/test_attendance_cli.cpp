@@ -1,10 +1,10 @@
 // tallimar-cli move-all, run as the real program on a real database.
-#include "TestDb.h"
 #include "AttendanceFixture.h"
+#include "TestDb.h"
 
 #include <QProcess>
-#include <csignal>
 #include <QTest>
+#include <csignal>
 
 using namespace AttFixture;
 
@@ -42,7 +42,8 @@ private slots:
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         seedBase(c);
-        TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, 'ClientAttChecker')"), {User});
+        TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, 'ClientAttChecker')"),
+                     {User});
         const int workers = 400, days = 10;
         c.beginTrans();
         qint64 id = 0;
@@ -58,9 +59,8 @@ private slots:
             QCOMPARE(run(db.iniPath(), {"--user", User, "move-all", "--project", Project}, &out), 0);
 
         QProcess p;
-        p.start(QStringLiteral(TALLIMAR_CLI_PATH),
-                {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), User, command,
-                 QStringLiteral("--project"), Project});
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH), {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"),
+                                                    User, command, QStringLiteral("--project"), Project});
         QVERIFY(p.waitForReadyRead(60000));
         ::kill(pid_t(p.processId()), SIGINT);
         QVERIFY(p.waitForFinished(60000));
@@ -69,17 +69,20 @@ private slots:
         const int done = int(lines.size()) - 1;
         QVERIFY2(done > 0 && done < workers, qPrintable(lines.last()));
         const QString word = command == QLatin1String("move-all") ? QStringLiteral("moved") : QStringLiteral("checked");
-        QCOMPARE(lines.last(), QStringLiteral("%1: %2, skipped: 0, failed: 0, not started: %3").arg(word).arg(done).arg(workers - done));
+        QCOMPARE(
+            lines.last(),
+            QStringLiteral("%1: %2, skipped: 0, failed: 0, not started: %3").arg(word).arg(done).arg(workers - done));
         QVERIFY(QString::fromUtf8(p.readAllStandardError()).contains(QStringLiteral("Interrupted.")));
         // Every worker whole or untouched.
-        const QString table = command == QLatin1String("move-all") ? QStringLiteral("ClientTimeSheets")
-                                                                    : QStringLiteral("Invoices");
+        const QString table =
+            command == QLatin1String("move-all") ? QStringLiteral("ClientTimeSheets") : QStringLiteral("Invoices");
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(Distinct Ref_No) From ") + table).toInt(), done);
         if (command == QLatin1String("move-all"))
             QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), done * days);
         else
-            QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Checked = 1")).toInt(),
-                     done * days);
+            QCOMPARE(
+                TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Checked = 1")).toInt(),
+                done * days);
     }
 
     void moveAll_data() { TESTDB_ENGINE_ROWS(); }

@@ -167,7 +167,6 @@ private slots:
         QVERIFY(ops->employeeLoaded());
         QCOMPARE(clientRows(c, 7).size(), 1);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestAttendanceCorrections)

@@ -1,16 +1,16 @@
 // The client attendance window under offscreen Qt on a real database.
-#include "MessageRecording.h"
+#include "AttendanceFixture.h"
+#include "AttendanceTotalsPanel.h"
 #include "AuditForm.h"
 #include "BaseCalcForm.h"
 #include "ClientAttendanceForm.h"
-#include "AttendanceTotalsPanel.h"
 #include "DataModule1.h"
 #include "Dialogs.h"
+#include "MessageRecording.h"
 #include "Messages.h"
 #include "PassProgress.h"
 #include "Session.h"
 #include "TestDb.h"
-#include "AttendanceFixture.h"
 
 #include <QAbstractItemModel>
 #include <QApplication>
@@ -71,9 +71,10 @@ struct Window
     }
     QStringList clientTotals() const
     {
-        return {form->pnl_Totals->lbl_TotalClientPresentDays->text(), form->pnl_Totals->lbl_TotalClientNormalHours->text(),
-                form->pnl_Totals->lbl_TotalClientOverTimeHours->text(), form->pnl_Totals->lbl_TotalClientHolidayHours->text(),
-                form->pnl_Totals->lbl_TotalClientHours->text()};
+        return {form->pnl_Totals->lbl_TotalClientPresentDays->text(),
+                form->pnl_Totals->lbl_TotalClientNormalHours->text(),
+                form->pnl_Totals->lbl_TotalClientOverTimeHours->text(),
+                form->pnl_Totals->lbl_TotalClientHolidayHours->text(), form->pnl_Totals->lbl_TotalClientHours->text()};
     }
     QColor clientTotalColour() const
     {
@@ -324,7 +325,8 @@ private slots:
         QTest::addColumn<QString>("message");
         QTest::newRow("no active cycle") << "Delete From PayrollActiveCycle"
                                          << "Invalid argument to date encode";
-        QTest::newRow("the project list cannot be read") << "Drop Table Assignments" << "";
+        QTest::newRow("the project list cannot be read") << "Drop Table Assignments"
+                                                         << "";
     }
     void activationFailureShownOnce()
     {

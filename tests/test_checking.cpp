@@ -20,9 +20,9 @@ private slots:
     void linePricedAtTheClientJobsRates_data()
     {
         QTest::addColumn<QString>("engine");
-        QTest::addColumn<int>("holidayHours");   // on an "H" day, the 4th
-        QTest::addColumn<bool>("otherProject");  // the worker also has rows of another project that month
-        QTest::addColumn<QList<int>>("days");    // present days, rows marked
+        QTest::addColumn<int>("holidayHours");    // on an "H" day, the 4th
+        QTest::addColumn<bool>("otherProject");   // the worker also has rows of another project that month
+        QTest::addColumn<QList<int>>("days");     // present days, rows marked
         QTest::addColumn<QList<double>>("money"); // WH, OT, HT amounts, total
         for (const QString &e : TestDb::engines()) {
             QTest::newRow(qPrintable(e + QStringLiteral(": 20 normal and 4 overtime hours at 12.5 and 15")))
@@ -79,23 +79,27 @@ private slots:
         QCOMPARE(l->asInt(QStringLiteral("Earned_HT_Hours")), holidayHours);
         QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Rate")), 12.5);
         QCOMPARE(l->asDouble(QStringLiteral("Earned_HT_Rate")), 20.0);
-        QCOMPARE((QList<double>{l->asDouble(QStringLiteral("Earned_WH_Amount")), l->asDouble(QStringLiteral("Earned_OT_Amount")),
-                                l->asDouble(QStringLiteral("Earned_HT_Amount")), l->asDouble(QStringLiteral("Earned_Total"))}),
+        QCOMPARE((QList<double>{
+                     l->asDouble(QStringLiteral("Earned_WH_Amount")), l->asDouble(QStringLiteral("Earned_OT_Amount")),
+                     l->asDouble(QStringLiteral("Earned_HT_Amount")), l->asDouble(QStringLiteral("Earned_Total"))}),
                  money);
         QCOMPARE(l->asString(QStringLiteral("D01_Code")), QStringLiteral("P"));
         QCOMPARE(l->asString(QStringLiteral("D01_Hour")), QStringLiteral("8,2,0"));
         QCOMPARE(l->asString(QStringLiteral("D03_Code")), QStringLiteral("A"));
         QCOMPARE(l->asString(QStringLiteral("D03_Hour")), QStringLiteral("4,0,0"));
         QCOMPARE(l->asString(QStringLiteral("D04_Code")), holidayHours ? QStringLiteral("H") : QStringLiteral("NA"));
-        QCOMPARE(l->asString(QStringLiteral("D04_Hour")), holidayHours ? QStringLiteral("0,0,8") : QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D04_Hour")),
+                 holidayHours ? QStringLiteral("0,0,8") : QStringLiteral("NA"));
         QCOMPARE(l->asString(QStringLiteral("D05_Code")), QStringLiteral("NA"));
         QCOMPARE(l->asString(QStringLiteral("D31_Hour")), QStringLiteral("NA"));
 
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Assignment = :v And Checked = 1 "
-                                         "And Checked_By = 'clerk' And Checked_Date Is Not Null"), {Project}),
+                                         "And Checked_By = 'clerk' And Checked_Date Is Not Null"),
+                          {Project}),
                  days[1]);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Assignment <> :v And Checked = 0 "
-                                         "And Checked_By Is Null And Checked_Date Is Null"), {Project}),
+                                         "And Checked_By Is Null And Checked_Date Is Null"),
+                          {Project}),
                  otherProject ? 2 : 0);
         QCOMPARE(fx.checkedRows(7), days[1]);
     }
@@ -110,7 +114,8 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 1, 0, QStringLiteral("Painter"));
         fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        QCOMPARE(check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
+                 CheckOutcome::Status::Checked);
         auto l = fx.line(7, 2026, 4);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 30);
         QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 8);
@@ -130,10 +135,13 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 5), QStringLiteral("P"), 8);
         fx.rate(QStringLiteral("Mason"), 10, 15, 20);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("first")).status, CheckOutcome::Status::Checked);
-        TestDb::exec(db.connection(), QStringLiteral("Update Workers Set FirstName = 'Omar', OurJob = 'Foreman' Where Rec_ID = 7"));
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("first")).status,
+                 CheckOutcome::Status::Checked);
+        TestDb::exec(db.connection(),
+                     QStringLiteral("Update Workers Set FirstName = 'Omar', OurJob = 'Foreman' Where Rec_ID = 7"));
         fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 6), QStringLiteral("P"), 8);
-        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("second")).status, CheckOutcome::Status::Checked);
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("second")).status,
+                 CheckOutcome::Status::Checked);
 
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
         auto l = fx.line(7, 2026, 1);
@@ -155,7 +163,8 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("P"), 8, 1);
         fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 29), QStringLiteral("P"), QVariant(), 2);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2024, 2}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        QCOMPARE(check.checkWorker({Project, 2024, 2}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
+                 CheckOutcome::Status::Checked);
         auto l = fx.line(7, 2024, 2);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 29);
         QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 3);
@@ -250,7 +259,8 @@ private slots:
         fx.rate(QStringLiteral("Mason"), 10, 0, 0);
         fx.rate(QStringLiteral("Welder"), 20, 0, 0);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
+                 CheckOutcome::Status::Checked);
         auto l = fx.line(7, 2026, 1);
         QCOMPARE(l->asString(QStringLiteral("Client_Job")), QStringLiteral("Welder"));
         QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 320.0);
@@ -278,7 +288,8 @@ private slots:
         if (disputed)
             fx.worker(7, QStringLiteral("E1"));
         fx.client(disputed ? 7 : 0, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
-        fx.client(disputed ? 7 : 0, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), disputed ? 1 : 0);
+        fx.client(disputed ? 7 : 0, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 0, 0,
+                  QStringLiteral("Mason"), disputed ? 1 : 0);
         InvoiceCheck check(db.connection());
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(int(o.status), status);
@@ -297,10 +308,13 @@ private slots:
         fx.worker(7, QStringLiteral("E1"));
         fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
         if (engine == QLatin1String("SQLite")) {
-            c.execDirect(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Invoices BEGIN SELECT RAISE(ABORT, 'lines are frozen'); END"));
+            c.execDirect(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Invoices BEGIN SELECT RAISE(ABORT, "
+                                        "'lines are frozen'); END"));
         } else {
-            c.execDirect(QStringLiteral("CREATE FUNCTION no_lines() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'lines are frozen'; END $$ LANGUAGE plpgsql"));
-            c.execDirect(QStringLiteral("CREATE TRIGGER no_lines BEFORE INSERT ON Invoices FOR EACH ROW EXECUTE FUNCTION no_lines()"));
+            c.execDirect(QStringLiteral("CREATE FUNCTION no_lines() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION 'lines "
+                                        "are frozen'; END $$ LANGUAGE plpgsql"));
+            c.execDirect(QStringLiteral(
+                "CREATE TRIGGER no_lines BEFORE INSERT ON Invoices FOR EACH ROW EXECUTE FUNCTION no_lines()"));
         }
         InvoiceCheck check(c);
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
@@ -311,8 +325,10 @@ private slots:
         QCOMPARE(fx.checkedRows(7), 0);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked_By Is Not Null")), 0);
         // The connection is usable for the next worker.
-        c.execDirect(QStringLiteral("DROP TRIGGER no_lines") + (engine == QLatin1String("SQLite") ? QString() : QStringLiteral(" ON Invoices")));
-        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status, CheckOutcome::Status::Checked);
+        c.execDirect(QStringLiteral("DROP TRIGGER no_lines") +
+                     (engine == QLatin1String("SQLite") ? QString() : QStringLiteral(" ON Invoices")));
+        QCOMPARE(check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
+                 CheckOutcome::Status::Checked);
         QCOMPARE(fx.checkedRows(7), 1);
     }
 
@@ -335,8 +351,8 @@ private slots:
         QCOMPARE(all, (QStringList{"E1", "E2", "E3", "E4", "E5", "E6"}));
         InvoiceCheck check(db.connection());
         QStringList seen;
-        const CheckAllSummary s = checkEmployees(check, t, all.mid(2), QStringLiteral("clerk"),
-                                                 [&](const QString &e) { seen << e; });
+        const CheckAllSummary s =
+            checkEmployees(check, t, all.mid(2), QStringLiteral("clerk"), [&](const QString &e) { seen << e; });
         QCOMPARE(seen, (QStringList{"E3", "E4", "E5", "E6"}));
         QCOMPARE(s.checked, 2);
         QCOMPARE(s.skipped, 2);
@@ -348,7 +364,6 @@ private slots:
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 0")), 0);
     }
-
 };
 
 QTEST_GUILESS_MAIN(TestChecking)

@@ -1,18 +1,18 @@
 // The attendance checker window, driven through its real controls.
-#include "MessageRecording.h"
-#include "ClientAttendanceCheckerForm.h"
 #include "AttendanceTotalsPanel.h"
+#include "ClientAttendanceCheckerForm.h"
 #include "DataModule1.h"
+#include "MessageRecording.h"
 #include "Messages.h"
 #include "Session.h"
 #include "TestDb.h"
 
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QHeaderView>
 #include <QTableView>
 #include <QTest>
 #include <optional>
@@ -24,31 +24,46 @@ const QString Project = QStringLiteral("MARINA");
 // Five workers E1..E5 on MARINA in 03/2026; E4 has a disputed client row; E2's sides differ.
 void fill(Connection &c)
 {
-    TestDb::exec(c, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 3)"));
+    TestDb::exec(
+        c, QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 3)"));
     for (const QString &p : {QStringLiteral("ALPHA"), Project, QStringLiteral("EMPTY")})
-        TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {p});
+        TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"),
+                     {p});
     TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values ('IDLE', 0, 1)"));
-    TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:v, 'Mason', 10, 15, 20)"),
+    TestDb::exec(c,
+                 QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values "
+                                "(:v, 'Mason', 10, 15, 20)"),
                  {Project});
     for (int i = 1; i <= 5; ++i) {
         const QString emp = QStringLiteral("E%1").arg(i);
-        TestDb::exec(c, QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values (:v, :v, 'Sam', :v, 'Mason')"),
+        TestDb::exec(c,
+                     QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values "
+                                    "(:v, :v, 'Sam', :v, 'Mason')"),
                      {i, emp, QStringLiteral("Worker%1").arg(i)});
         for (int d = 1; d <= 2; ++d) {
             const QDate date(2026, 3, d);
-            TestDb::exec(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                           "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
-                                           "Values (:v, :v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', 8, 0, 0)"),
-                         {i * 100 + d, date, d, i, emp, Project});
-            TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                           "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
-                                           "Values (:v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', :v, 0, 0, :v)"),
-                         {date, d, i, emp, Project, i == 2 ? 6 : 8, i == 4 && d == 2 ? 1 : 0});
+            TestDb::exec(
+                c,
+                QStringLiteral(
+                    "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                    "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
+                    "Values (:v, :v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', 8, 0, 0)"),
+                {i * 100 + d, date, d, i, emp, Project});
+            TestDb::exec(
+                c,
+                QStringLiteral(
+                    "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                    "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
+                    "Values (:v, 2026, 3, :v, :v, :v, 'Sam', :v, 'Mason', 'P', :v, 0, 0, :v)"),
+                {date, d, i, emp, Project, i == 2 ? 6 : 8, i == 4 && d == 2 ? 1 : 0});
         }
     }
 }
 
-int scalar(Connection &c, const QString &sql) { return TestDb::scalar(c, sql).toInt(); }
+int scalar(Connection &c, const QString &sql)
+{
+    return TestDb::scalar(c, sql).toInt();
+}
 
 } // namespace
 
@@ -106,7 +121,8 @@ private slots:
         QCOMPARE(grid->headerData(3, Qt::Vertical).toString(), QStringLiteral("Holiday Hours"));
         QVERIFY(f.dbg_ClientTimeSheet->verticalHeader()->isVisible());
         const QFontMetrics fm(f.dbg_ClientTimeSheet->verticalHeader()->font());
-        QVERIFY(f.dbg_ClientTimeSheet->verticalHeader()->width() >= fm.horizontalAdvance(QStringLiteral("Overtime Hours")));
+        QVERIFY(f.dbg_ClientTimeSheet->verticalHeader()->width() >=
+                fm.horizontalAdvance(QStringLiteral("Overtime Hours")));
         QCOMPARE(grid->index(1, 0).data().toString(), QStringLiteral("6"));
         QCOMPARE(grid->index(0, 2).data().toString(), QStringLiteral("NA"));
 
@@ -196,7 +212,9 @@ private slots:
         QVERIFY2(m_recording->texts.at(0).contains(QLatin1String("E4")), qPrintable(m_recording->texts.at(0)));
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 2);
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (3, 5)")), 2);
-        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1 And Checked_By = 'clerk'")), 4);
+        QCOMPARE(scalar(c, QStringLiteral(
+                               "Select COUNT(*) From ClientTimeSheets Where Checked = 1 And Checked_By = 'clerk'")),
+                 4);
         QCOMPARE(f.edt_EmployeeNo->text(), QStringLiteral("E5"));
         m_recording->texts.clear();
 
@@ -204,7 +222,8 @@ private slots:
         f.FindEmployee();
         f.btn_Check->click();
         QVERIFY(m_recording->texts.isEmpty());
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 2")).toDouble(), 120.0);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 2")).toDouble(),
+                 120.0);
     }
 };
 

@@ -24,14 +24,15 @@ private slots:
         fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 2);
         fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 2), QStringLiteral("P"), 8);
         // Another job within the month: a second row of each kind on our side.
-        fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 30), QStringLiteral("H"), 0, 0, 8, QStringLiteral("Ali Khan"), QStringLiteral("Welder"));
+        fx.own(7, QStringLiteral("E1"), QDate(2026, 4, 30), QStringLiteral("H"), 0, 0, 8, QStringLiteral("Ali Khan"),
+               QStringLiteral("Welder"));
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 10);
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("H"), 8);
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 3), QStringLiteral("A"), QVariant());
 
         CheckerLookup lookup(db.connection());
         lookup.openWorkers(Project, 2026, 4);
-        QVERIFY(!lookup.findEmployee(QStringLiteral("E")));  // whole value only
+        QVERIFY(!lookup.findEmployee(QStringLiteral("E"))); // whole value only
         QVERIFY(!lookup.employeeShown());
         QVERIFY(lookup.findEmployee(QStringLiteral("E1")));
         QCOMPARE(lookup.WorkerQ.asInt64(QStringLiteral("Rec_ID")), 7);
@@ -39,8 +40,8 @@ private slots:
 
         const QString na = naFrom(4);
         QCOMPARE(gridCells(lookup.ClientSpreadSheetQ),
-                 (QStringList{"Attendance|P|NA|A|" + na, "Normal Hours|8|NA|NA|" + na,
-                              "Overtime Hours|0|NA|0|" + na, "Holiday Hours|0|NA|0|" + na}));
+                 (QStringList{"Attendance|P|NA|A|" + na, "Normal Hours|8|NA|NA|" + na, "Overtime Hours|0|NA|0|" + na,
+                              "Holiday Hours|0|NA|0|" + na}));
         const QString mid = naFrom(3).section(QLatin1Char('|'), 0, 26); // days 03..29
         QCOMPARE(gridCells(lookup.OurSpreadSheetQ),
                  (QStringList{"Attendance|P|P|" + mid + "|NA|NA", "Attendance|NA|NA|" + mid + "|H|NA",
@@ -49,7 +50,8 @@ private slots:
                               "Holiday Hours|0|0|" + mid + "|NA|NA", "Holiday Hours|NA|NA|" + mid + "|8|NA"}));
         const int label = lookup.ClientSpreadSheetQ.fieldIndex(QStringLiteral("Col01"));
         QCOMPARE(lookup.ClientSpreadSheetQ.field(label).label(), QStringLiteral("Description"));
-        QVERIFY(!lookup.ClientSpreadSheetQ.field(lookup.ClientSpreadSheetQ.fieldIndex(QStringLiteral("Row_Order"))).visible);
+        QVERIFY(!lookup.ClientSpreadSheetQ.field(lookup.ClientSpreadSheetQ.fieldIndex(QStringLiteral("Row_Order")))
+                     .visible);
 
         QCOMPARE(lookup.ours.totalHours(), 26);
         QCOMPARE(lookup.client.presentDays, 2);
@@ -73,7 +75,8 @@ private slots:
                                   "checked: 1, skipped: 2, failed: 0\n")
                 << QString();
             QTest::newRow(qPrintable(e + QStringLiteral(": another role is refused")))
-                << e << QStringLiteral("ClientAttCreater") << Project << 3 << QString() << QStringLiteral("You Do Not Have Authority");
+                << e << QStringLiteral("ClientAttCreater") << Project << 3 << QString()
+                << QStringLiteral("You Do Not Have Authority");
             for (const char *refused : {"OLD", "FREE", "NOPE"})
                 QTest::newRow(qPrintable(e + QStringLiteral(": project %1 is not offered").arg(QLatin1String(refused))))
                     << e << checker << QString::fromLatin1(refused) << 2 << QString()
@@ -90,13 +93,17 @@ private slots:
         QFETCH(QString, error);
         TestDb::Fresh db(engine);
         Fx fx{db.connection()};
-        TestDb::exec(db.connection(), QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
-        const QString addProject = QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, :v, :v)");
+        TestDb::exec(
+            db.connection(),
+            QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
+        const QString addProject =
+            QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, :v, :v)");
         TestDb::exec(db.connection(), addProject, {Project, 1, 1});
         TestDb::exec(db.connection(), addProject, {QStringLiteral("OLD"), 0, 1});
         TestDb::exec(db.connection(), addProject, {QStringLiteral("FREE"), 1, 0});
         for (const QString &r : {QStringLiteral("Login_Tallimar"), role})
-            TestDb::exec(db.connection(), QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {r});
+            TestDb::exec(db.connection(),
+                         QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {r});
         for (int i = 1; i <= 3; ++i) {
             const QString emp = QStringLiteral("E%1").arg(i);
             if (i < 3)
@@ -112,8 +119,9 @@ private slots:
             fx.project = Project;
         }
         QProcess p;
-        p.start(QStringLiteral(TALLIMAR_CLI_PATH), {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
-                                                    QStringLiteral("check-all"), QStringLiteral("--project"), project});
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH),
+                {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
+                 QStringLiteral("check-all"), QStringLiteral("--project"), project});
         QVERIFY(p.waitForFinished(60000));
         const QString err = QString::fromUtf8(p.readAllStandardError());
         QCOMPARE(p.exitCode(), exitCode);
@@ -132,10 +140,16 @@ private slots:
         TestDb::Fresh db(QStringLiteral("PostgreSQL"));
         Fx fx{db.connection()};
         const int workers = 40;
-        TestDb::exec(db.connection(), QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
-        TestDb::exec(db.connection(), QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"), {Project});
+        TestDb::exec(
+            db.connection(),
+            QStringLiteral("Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 1)"));
+        TestDb::exec(db.connection(),
+                     QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable) Values (:v, 1, 1)"),
+                     {Project});
         for (const char *r : {"Login_Tallimar", "ClientAttChecker"})
-            TestDb::exec(db.connection(), QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"), {QString::fromLatin1(r)});
+            TestDb::exec(db.connection(),
+                         QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :v)"),
+                         {QString::fromLatin1(r)});
         fx.rate(QStringLiteral("Mason"), 10, 12.5, 15);
         for (int i = 1; i <= workers; ++i) {
             const QString emp = QStringLiteral("E%1").arg(i, 3, 10, QLatin1Char('0'));
@@ -146,24 +160,33 @@ private slots:
             }
         }
         QProcess a, b;
-        const QStringList args{QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
-                               QStringLiteral("check-all"), QStringLiteral("--project"), Project};
+        const QStringList args{QStringLiteral("--ini"),
+                               db.iniPath(),
+                               QStringLiteral("--user"),
+                               QStringLiteral("clerk"),
+                               QStringLiteral("check-all"),
+                               QStringLiteral("--project"),
+                               Project};
         a.start(QStringLiteral(TALLIMAR_CLI_PATH), args);
         b.start(QStringLiteral(TALLIMAR_CLI_PATH), args);
         QVERIFY(a.waitForFinished(120000));
         QVERIFY(b.waitForFinished(120000));
-        const QString outA = QString::fromUtf8(a.readAllStandardOutput()), outB = QString::fromUtf8(b.readAllStandardOutput());
+        const QString outA = QString::fromUtf8(a.readAllStandardOutput()),
+                      outB = QString::fromUtf8(b.readAllStandardOutput());
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), workers);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(DISTINCT Ref_No) From Invoices")), workers);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 0")), 0);
         // Every line matches the rows: 5 days of 8 + 1 hours.
-        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Days_Present = 5 And Earned_WH_Hours = 40 "
-                                         "And Earned_OT_Hours = 5 And Earned_Total = 462.5")), workers);
+        QCOMPARE(
+            fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Days_Present = 5 And Earned_WH_Hours = 40 "
+                                    "And Earned_OT_Hours = 5 And Earned_Total = 462.5")),
+            workers);
         // Each process reports every worker; a worker either checked or failed with the reason.
         for (const QString &out : {outA, outB}) {
             for (int i = 1; i <= workers; ++i) {
                 const QString emp = QStringLiteral("E%1: ").arg(i, 3, 10, QLatin1Char('0'));
-                QVERIFY2(out.contains(emp + QStringLiteral("checked")) || out.contains(emp + QStringLiteral("failed: Something went wrong!")),
+                QVERIFY2(out.contains(emp + QStringLiteral("checked")) ||
+                             out.contains(emp + QStringLiteral("failed: Something went wrong!")),
                          qPrintable(out));
             }
         }

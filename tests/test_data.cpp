@@ -50,14 +50,16 @@ private slots:
         QTest::addColumn<QString>("positional");
         QTest::addColumn<QStringList>("names");
         QTest::newRow("a name used twice is two parameters")
-            << "Select * From T Where A = :Y Or B = :Y And C = :M" << "Select * From T Where A = ? Or B = ? And C = ?"
-            << QStringList{"Y", "Y", "M"};
+            << "Select * From T Where A = :Y Or B = :Y And C = :M"
+            << "Select * From T Where A = ? Or B = ? And C = ?" << QStringList{"Y", "Y", "M"};
         QTest::newRow("colons inside literals and identifiers stay")
-            << "Select ':x', \"a:b\" From T Where D = :D And E = 'it''s :e'" << "Select ':x', \"a:b\" From T Where D = ? And E = 'it''s :e'"
-            << QStringList{"D"};
-        QTest::newRow("PostgreSQL casts are not parameters") << "Select x::text From T Where y = :Y_1" << "Select x::text From T Where y = ?"
-                                                              << QStringList{"Y_1"};
-        QTest::newRow("comments are copied") << "Select 1 -- :not\nFrom T Where a = :A" << "Select 1 -- :not\nFrom T Where a = ?" << QStringList{"A"};
+            << "Select ':x', \"a:b\" From T Where D = :D And E = 'it''s :e'"
+            << "Select ':x', \"a:b\" From T Where D = ? And E = 'it''s :e'" << QStringList{"D"};
+        QTest::newRow("PostgreSQL casts are not parameters")
+            << "Select x::text From T Where y = :Y_1"
+            << "Select x::text From T Where y = ?" << QStringList{"Y_1"};
+        QTest::newRow("comments are copied") << "Select 1 -- :not\nFrom T Where a = :A"
+                                             << "Select 1 -- :not\nFrom T Where a = ?" << QStringList{"A"};
     }
     void parameters()
     {
@@ -98,14 +100,32 @@ private slots:
         const QDateTime entered(QDate(2026, 2, 28), QTime(23, 59, 58));
         const QString arabic = QStringLiteral("محمد العلي");
         const qint64 bigRef = Q_INT64_C(9007199254740993);
-        Query ins(c, QStringLiteral(
-            "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, Assignment, "
-            "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
-            "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, :Assignment, "
-            ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)"));
-        const QVariantList values = {QDate(2026, 2, 28), 2026, 2, 28, bigRef, QStringLiteral("E10001"), arabic, QStringLiteral("MARINA"),
-                                     QStringLiteral("Mason"), QStringLiteral("P"), QStringLiteral("Present"), 8, QVariant(), 0,
-                                     QStringLiteral("demo"), entered};
+        Query ins(
+            c,
+            QStringLiteral(
+                "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                "Employee_Name, Assignment, "
+                "ClientJob, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, Client_HT, Entered_By, Entered_Date) "
+                "Values (:Col_Date, :Col_Year, :Col_Month, :Col_Day, :Ref_No, :Employee_No, :Employee_Name, "
+                ":Assignment, "
+                ":ClientJob, :ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, "
+                ":Entered_Date)"));
+        const QVariantList values = {QDate(2026, 2, 28),
+                                     2026,
+                                     2,
+                                     28,
+                                     bigRef,
+                                     QStringLiteral("E10001"),
+                                     arabic,
+                                     QStringLiteral("MARINA"),
+                                     QStringLiteral("Mason"),
+                                     QStringLiteral("P"),
+                                     QStringLiteral("Present"),
+                                     8,
+                                     QVariant(),
+                                     0,
+                                     QStringLiteral("demo"),
+                                     entered};
         for (int i = 0; i < values.size(); ++i)
             ins.setParam(i, values[i]);
         QCOMPARE(ins.exec(), 1);
@@ -127,9 +147,13 @@ private slots:
         QCOMPARE(q.fields().at(q.fieldIndex(QStringLiteral("Col_Date"))).kind, FieldKind::DateTime);
 
         // Flags bound as booleans, doubles kept exactly.
-        TestDb::exec(c, QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable, WH) Values (:A, :Act, :B, :WH)"),
-                     {QStringLiteral("P1"), true, false, 8});
-        TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:A, :J, :W, :O, :H)"),
+        TestDb::exec(
+            c,
+            QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable, WH) Values (:A, :Act, :B, :WH)"),
+            {QStringLiteral("P1"), true, false, 8});
+        TestDb::exec(c,
+                     QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                                    "Values (:A, :J, :W, :O, :H)"),
                      {QStringLiteral("P1"), QStringLiteral("Mason"), 12.5, 0.1, 1e-9});
         Query a(c, QStringLiteral("Select A.isActive, A.Billable, R.WH_Rate, R.OT_Rate, R.HT_Rate From Assignments A "
                                   "Join AssignmentsRates R On R.Assignment = A.Assignment"));
@@ -155,13 +179,20 @@ private slots:
         const TestClock clock(QDate(2026, 4, 10));
         o.clock = &clock;
         generateDemoData(c, o);
-        TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Ref_No) Values (:D, 1)"), {QDate(2026, 3, 5).startOfDay()});
+        TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Ref_No) Values (:D, 1)"),
+                     {QDate(2026, 3, 5).startOfDay()});
         const QVariant n = TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets T Join ClientTimeSheets C "
                                                             "On C.Col_Date = T.Col_Date And C.Ref_No = T.Ref_No"));
         QCOMPARE(n.toInt(), 1);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date = :D"), {QDate(2026, 3, 5)}).toInt(), 2);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date >= :A And Col_Date < :B"),
-                                {QDate(2026, 3, 1), QDate(2026, 4, 1)}).toInt(), 62);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date = :D"),
+                                {QDate(2026, 3, 5)})
+                     .toInt(),
+                 2);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Date >= :A And Col_Date < :B"),
+                           {QDate(2026, 3, 1), QDate(2026, 4, 1)})
+                .toInt(),
+            62);
         const QString day = Dialect::dayOfMonth(c.engine(), QStringLiteral("Col_Date"));
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Max(%1) From TimeSheets").arg(day)).toInt(), 31);
     }
@@ -171,7 +202,8 @@ private slots:
     {
         QFETCH(QString, engine);
         TestDb::Fresh db(engine);
-        const QString sql = QStringLiteral("Insert Into Invoices (Assignment, Ref_No, Col_Year, Col_Month) Values (:A, :R, :Y, :M)");
+        const QString sql =
+            QStringLiteral("Insert Into Invoices (Assignment, Ref_No, Col_Year, Col_Month) Values (:A, :R, :Y, :M)");
         TestDb::exec(db.connection(), sql, {QStringLiteral("P1"), 7, 2026, 11});
         TestDb::exec(db.connection(), sql, {QStringLiteral("P2"), 7, 2026, 11});
         QVERIFY_THROWS_EXCEPTION(DbError, TestDb::exec(db.connection(), sql, {QStringLiteral("P1"), 7, 2026, 11}));
@@ -185,7 +217,8 @@ private slots:
         Connection &c = db.connection();
         try {
             Transaction tx(c);
-            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"), {QStringLiteral("a"), QStringLiteral("x")});
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"),
+                         {QStringLiteral("a"), QStringLiteral("x")});
             TestDb::exec(c, QStringLiteral("Insert Into NoSuchTable (X) Values (1)"));
             tx.commit();
             QFAIL("the second statement should fail");
@@ -197,7 +230,8 @@ private slots:
         // The connection goes on working, and a committed guard keeps its rows.
         {
             Transaction tx(c);
-            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"), {QStringLiteral("a"), QStringLiteral("x")});
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"),
+                         {QStringLiteral("a"), QStringLiteral("x")});
             tx.commit();
         }
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From UsersRoles")).toInt(), 1);
@@ -210,7 +244,8 @@ private slots:
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         for (const char *role : {"ClientsMgt", "ClientsMgtX", "Login_Tallimar"})
-            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('u', :R)"), {QString::fromLatin1(role)});
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('u', :R)"),
+                         {QString::fromLatin1(role)});
         Query q(c, QStringLiteral("Select RoleName From UsersRoles Where UserName = :UserName Order By RoleName"));
         q.setParam(QStringLiteral("UserName"), QStringLiteral("u"));
         q.open();
@@ -240,7 +275,8 @@ private slots:
         const QString bad = engine == QLatin1String("SQLite") ? QStringLiteral("json('not json')")
                                                               : QStringLiteral("CAST('not a number' AS INTEGER)");
         Query q(db.connection(), QStringLiteral("Select N, CASE WHEN N = 2 THEN %1 ELSE '' END As V "
-                                                "From (Select 1 As N Union All Select 2) t").arg(bad));
+                                                "From (Select 1 As N Union All Select 2) t")
+                                     .arg(bad));
         QVERIFY_THROWS_EXCEPTION(DbError, q.open());
         QVERIFY(!q.isActive());
         QCOMPARE(q.recordCount(), 0);
@@ -249,7 +285,8 @@ private slots:
     void snapshotMovesBetweenQueries()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
-        TestDb::exec(db.connection(), QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
+        TestDb::exec(db.connection(),
+                     QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
         Query from(db.connection(), QStringLiteral("Select Job_Site From SiteJobs Order By Rec_ID"));
         from.open();
         Query to(db.connection(), QStringLiteral("Select 1"));
@@ -309,17 +346,33 @@ private slots:
         QCOMPARE(cycle.month, 12);
         // The active cycle has own rows and no client rows; the month before has both.
         Connection &c = db.connection();
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 12")).toInt(), 0);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Year = 2026 And Col_Month = 12")).toInt(), 3 * 31);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 11")).toInt(), 3 * 30);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where ClientAtt_Code Not In ('A', 'P', 'H')")).toInt(), 0);
+        QCOMPARE(
+            TestDb::scalar(
+                c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 12"))
+                .toInt(),
+            0);
+        QCOMPARE(TestDb::scalar(
+                     c, QStringLiteral("Select Count(*) From TimeSheets Where Col_Year = 2026 And Col_Month = 12"))
+                     .toInt(),
+                 3 * 31);
+        QCOMPARE(
+            TestDb::scalar(
+                c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Col_Year = 2026 And Col_Month = 11"))
+                .toInt(),
+            3 * 30);
+        QCOMPARE(
+            TestDb::scalar(
+                c, QStringLiteral("Select Count(*) From ClientTimeSheets Where ClientAtt_Code Not In ('A', 'P', 'H')"))
+                .toInt(),
+            0);
     }
 
     void activeCycleFailures_data()
     {
         QTest::addColumn<QString>("insert");
         QTest::newRow("empty table") << QString();
-        QTest::newRow("month 13") << "Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 13)";
+        QTest::newRow("month 13")
+            << "Insert Into PayrollActiveCycle (Rec_ID, Cycle_Year, Cycle_Month) Values (1, 2026, 13)";
     }
     void activeCycleFailures()
     {
@@ -520,7 +573,8 @@ private slots:
             dm.DataModuleCreate();
             QFAIL("connected to a database without its tables");
         } catch (const DbError &e) {
-            QCOMPARE(e.message(), QStringLiteral("The database does not hold the program's tables (missing: Invoices)"));
+            QCOMPARE(e.message(),
+                     QStringLiteral("The database does not hold the program's tables (missing: Invoices)"));
         }
         QVERIFY(!dm.ADOConnection1.isOpen());
     }

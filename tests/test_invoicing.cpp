@@ -81,8 +81,8 @@ private slots:
         InvoiceLists::open(unchecked, Year, Month, Project);
         QStringList pairs;
         for (unchecked.first(); !unchecked.eof(); unchecked.next())
-            pairs << unchecked.asString(QStringLiteral("Employee_No")) + QLatin1Char('/')
-                         + unchecked.asString(QStringLiteral("Entered_By"));
+            pairs << unchecked.asString(QStringLiteral("Employee_No")) + QLatin1Char('/') +
+                         unchecked.asString(QStringLiteral("Entered_By"));
         pairs.sort();
         QCOMPARE(pairs, QStringList({"E1/older", "E2/older", "E2/sara"}));
 
@@ -113,13 +113,21 @@ private slots:
         QTest::addColumn<double>("total");
         // E1 is loaded with 20 normal hours at 12.5 (250) and 4 overtime at 15 (60): total 310.
         for (const QString &e : TestDb::engines()) {
-            auto row = [&](const char *name) -> QTestData & { return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name))) << e; };
-            row("normal hours recompute their amount and the total") << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 360.0;
-            row("a rate recomputes its amount and the total") << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 331.0;
-            row("a credit rate gives a negative amount") << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 190.0;
-            row("an amount typed as a correction recomputes the total") << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 260.5;
-            row("zero hours leave a zero amount") << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 250.0;
-            row("a name changes no money") << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 310.0;
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name))) << e;
+            };
+            row("normal hours recompute their amount and the total")
+                << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 360.0;
+            row("a rate recomputes its amount and the total")
+                << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 331.0;
+            row("a credit rate gives a negative amount")
+                << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 190.0;
+            row("an amount typed as a correction recomputes the total")
+                << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 260.5;
+            row("zero hours leave a zero amount")
+                << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 250.0;
+            row("a name changes no money")
+                << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 310.0;
         }
     }
     void anEditKeepsAmountsAndTotalConsistent()
@@ -166,27 +174,66 @@ private slots:
         QTest::addColumn<QString>("field");
         QTest::addColumn<QString>("text");
         QTest::addColumn<QString>("reason"); // empty: accepted
-        QTest::newRow("the year places the line") << "Col_Year" << "2025" << "cannot be changed";
-        QTest::newRow("the month places the line") << "Col_Month" << "4" << "cannot be changed";
-        QTest::newRow("the employee places the line") << "Employee_No" << "E9" << "cannot be changed";
-        QTest::newRow("the total follows the amounts") << "Earned_Total" << "1" << "sum of the amounts";
-        QTest::newRow("text in hours") << "Earned_WH_Hours" << "ten" << "whole number";
-        QTest::newRow("an empty hours cell") << "Earned_WH_Hours" << "" << "whole number";
-        QTest::newRow("negative hours") << "Earned_OT_Hours" << "-1" << "whole number from 0";
-        QTest::newRow("fractional hours") << "Earned_OT_Hours" << "1.5" << "whole number";
-        QTest::newRow("hours beyond the column") << "Earned_WH_Hours" << "99999999999" << "2147483647";
-        QTest::newRow("negative days") << "Days_Present" << "-2" << "0 to 31";
-        QTest::newRow("more days than a month") << "Days_Calander" << "32" << "0 to 31";
-        QTest::newRow("a code longer than 2 characters") << "D05_Code" << "ABC" << "At most 2";
-        QTest::newRow("day hours longer than 8 characters") << "D05_Hour" << "10,10,10,1" << "At most 8";
-        QTest::newRow("a name longer than the column") << "Employee_Name" << QString(101, QLatin1Char('x')) << "At most 100";
-        QTest::newRow("text in a rate") << "Earned_WH_Rate" << "12,5x" << "Enter a number";
-        QTest::newRow("not a number") << "Earned_WH_Rate" << "nan" << "Enter a number";
-        QTest::newRow("a rate too large to keep its cents") << "Earned_WH_Rate" << "1e15" << "Enter a number";
-        QTest::newRow("an amount that would overflow") << "Earned_WH_Rate" << "999999999999" << "beyond";
+        QTest::newRow("the year places the line") << "Col_Year"
+                                                  << "2025"
+                                                  << "cannot be changed";
+        QTest::newRow("the month places the line") << "Col_Month"
+                                                   << "4"
+                                                   << "cannot be changed";
+        QTest::newRow("the employee places the line") << "Employee_No"
+                                                      << "E9"
+                                                      << "cannot be changed";
+        QTest::newRow("the total follows the amounts") << "Earned_Total"
+                                                       << "1"
+                                                       << "sum of the amounts";
+        QTest::newRow("text in hours") << "Earned_WH_Hours"
+                                       << "ten"
+                                       << "whole number";
+        QTest::newRow("an empty hours cell") << "Earned_WH_Hours"
+                                             << ""
+                                             << "whole number";
+        QTest::newRow("negative hours") << "Earned_OT_Hours"
+                                        << "-1"
+                                        << "whole number from 0";
+        QTest::newRow("fractional hours") << "Earned_OT_Hours"
+                                          << "1.5"
+                                          << "whole number";
+        QTest::newRow("hours beyond the column") << "Earned_WH_Hours"
+                                                 << "99999999999"
+                                                 << "2147483647";
+        QTest::newRow("negative days") << "Days_Present"
+                                       << "-2"
+                                       << "0 to 31";
+        QTest::newRow("more days than a month") << "Days_Calander"
+                                                << "32"
+                                                << "0 to 31";
+        QTest::newRow("a code longer than 2 characters") << "D05_Code"
+                                                         << "ABC"
+                                                         << "At most 2";
+        QTest::newRow("day hours longer than 8 characters") << "D05_Hour"
+                                                            << "10,10,10,1"
+                                                            << "At most 8";
+        QTest::newRow("a name longer than the column")
+            << "Employee_Name" << QString(101, QLatin1Char('x')) << "At most 100";
+        QTest::newRow("text in a rate") << "Earned_WH_Rate"
+                                        << "12,5x"
+                                        << "Enter a number";
+        QTest::newRow("not a number") << "Earned_WH_Rate"
+                                      << "nan"
+                                      << "Enter a number";
+        QTest::newRow("a rate too large to keep its cents") << "Earned_WH_Rate"
+                                                            << "1e15"
+                                                            << "Enter a number";
+        QTest::newRow("an amount that would overflow") << "Earned_WH_Rate"
+                                                       << "999999999999"
+                                                       << "beyond";
         QTest::newRow("a name of exactly 100 characters") << "Employee_Name" << QString(100, QLatin1Char('y')) << "";
-        QTest::newRow("an empty day code") << "D05_Code" << "" << "";
-        QTest::newRow("a negative amount (credit)") << "Earned_HT_Amount" << "-12.75" << "";
+        QTest::newRow("an empty day code") << "D05_Code"
+                                           << ""
+                                           << "";
+        QTest::newRow("a negative amount (credit)") << "Earned_HT_Amount"
+                                                    << "-12.75"
+                                                    << "";
     }
     void badInputIsRefusedWithItsReason()
     {
@@ -304,8 +351,9 @@ private slots:
         ownRow(c, 12, 1, QStringLiteral("E1"), day(5), QStringLiteral("P"), 2, 0, 0, QStringLiteral("Mason"), Other);
         const qint64 e1 = clientRow(c, 1, QStringLiteral("E1"), day(5), QStringLiteral("A"), 0, 0, 0, Project, 1, 1);
         const qint64 e2 = clientRow(c, 2, QStringLiteral("E2"), day(6), QStringLiteral("P"), 8, 0, 0, Other, 0, 1);
-        clientRow(c, 2, QStringLiteral("E2"), day(7), QStringLiteral("P"), 8);                        // not disputed
-        clientRow(c, 3, QStringLiteral("E3"), QDate(Year, 2, 5), QStringLiteral("P"), 8, 0, 0, Project, 0, 1); // other month
+        clientRow(c, 2, QStringLiteral("E2"), day(7), QStringLiteral("P"), 8); // not disputed
+        clientRow(c, 3, QStringLiteral("E3"), QDate(Year, 2, 5), QStringLiteral("P"), 8, 0, 0, Project, 0,
+                  1); // other month
         const qint64 e0 = clientRow(c, 9, QStringLiteral("A0"), day(9), QStringLiteral("H"), 0, 0, 8, Project, 0, 1);
 
         Query q(c);
@@ -315,7 +363,8 @@ private slots:
         QStringList lines;
         for (q.first(); !q.eof(); q.next())
             lines << QStringLiteral("%1 %2 %3 %4/%5 %6/%7")
-                         .arg(q.asString(QStringLiteral("Employee_No")), q.asDate(QStringLiteral("Col_Date")).toString(Qt::ISODate),
+                         .arg(q.asString(QStringLiteral("Employee_No")),
+                              q.asDate(QStringLiteral("Col_Date")).toString(Qt::ISODate),
                               q.asString(QStringLiteral("Assignment")), q.asString(QStringLiteral("ClientAtt_Code")),
                               q.asString(QStringLiteral("OurAtt_Code")), q.asString(QStringLiteral("Client_WH")),
                               q.asString(QStringLiteral("Our_WH")));
@@ -336,8 +385,12 @@ private slots:
         const QString before = clientRowExceptDispute(c, e1);
         QVERIFY(Disputes::removeDispute(c, e1));
         QCOMPARE(clientRowExceptDispute(c, e1), before);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(), 0);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Checked From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(), 1);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(),
+            0);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Checked From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(),
+            1);
         Disputes::open(q, Year, Month);
         QCOMPARE(q.recordCount(), 2);
         QCOMPARE(q.asInt64(QStringLiteral("ClientRec_ID")), e0);
@@ -362,7 +415,9 @@ private slots:
         QVERIFY2(text.startsWith(QStringLiteral("Something went wrong!, DbError: ")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("simulated failure")), qPrintable(text));
         QVERIFY(!c.inTransaction());
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {id}).toInt(), 1);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {id}).toInt(),
+            1);
     }
 };
 

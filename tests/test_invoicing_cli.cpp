@@ -58,9 +58,9 @@ QStringList expected(Connection &c, int month)
         own.setParam(1, rows.value(QStringLiteral("Col_Date")));
         own.open();
         for (int i = 0; i < qMax(1, own.asInt(QStringLiteral("N"))); ++i)
-            out << rows.asString(QStringLiteral("Employee_No")) + QLatin1Char(' ')
-                       + rows.asDate(QStringLiteral("Col_Date")).toString(QStringLiteral("dd/MM/yyyy"))
-                       + QLatin1Char(' ') + rows.asString(QStringLiteral("Assignment"));
+            out << rows.asString(QStringLiteral("Employee_No")) + QLatin1Char(' ') +
+                       rows.asDate(QStringLiteral("Col_Date")).toString(QStringLiteral("dd/MM/yyyy")) +
+                       QLatin1Char(' ') + rows.asString(QStringLiteral("Assignment"));
     }
     out.sort();
     return out;
@@ -113,8 +113,8 @@ private slots:
         for (int row = 1; row < s.value("nrows").toInt(); ++row) {
             // Dates are written as dates: xlrd gives the serial day number.
             const QDate d = QDate(1899, 12, 30).addDays(qint64(XlrdDump::value(s, row, 2).toDouble()));
-            got << XlrdDump::value(s, row, 4).toString() + QLatin1Char(' ') + d.toString(QStringLiteral("dd/MM/yyyy"))
-                       + QLatin1Char(' ') + XlrdDump::value(s, row, 6).toString();
+            got << XlrdDump::value(s, row, 4).toString() + QLatin1Char(' ') + d.toString(QStringLiteral("dd/MM/yyyy")) +
+                       QLatin1Char(' ') + XlrdDump::value(s, row, 6).toString();
         }
         QStringList sorted = got;
         sorted.sort();

@@ -194,7 +194,8 @@ private slots:
         // Leaving the row writes it.
         f.DBGrid2->setCurrentIndex(m->index(1, hours));
         QCOMPARE(storedTotal(c, 1), 360.0);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Amount From Invoices Where Ref_No = 1")).toDouble(), 300.0);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Amount From Invoices Where Ref_No = 1")).toDouble(),
+                 300.0);
 
         // Another user changes E2's line before this edit of it is written.
         auto other = InvFixture::otherUser(c);
@@ -282,7 +283,9 @@ private slots:
         QVERIFY(m_recording->texts.isEmpty());
         QCOMPARE(column(f.dbg_Client->model(), 1), QStringList({"A0", "E2"}));
         QCOMPARE(f.currentLine(), 0);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(), 0);
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(),
+            0);
 
         // A failed removal shows the error and leaves the list as it was.
         failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Dispute = 0"));

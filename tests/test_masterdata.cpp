@@ -53,8 +53,9 @@ private slots:
         // A second client of the same name gets its own, newer id.
         const qint64 a2 = addClient(c, QStringLiteral("ALPHA"));
         QVERIFY(a != b && a2 != a);
-        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Client_Name From Clients Where Rec_ID = :id"), {b}).toString(),
-                 QStringLiteral("BETA"));
+        QCOMPARE(
+            TestDb::scalar(c, QStringLiteral("Select Client_Name From Clients Where Rec_ID = :id"), {b}).toString(),
+            QStringLiteral("BETA"));
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Max(Rec_ID) From Clients")).toLongLong(), a2);
 
         Query q(c);
@@ -238,13 +239,20 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<bool>("ok");
         QTest::addColumn<double>("value");
-        QTest::newRow("point in English") << "en_US" << "1.5" << true << 1.5;
-        QTest::newRow("comma in English is not a number") << "en_US" << "1,5" << false << 0.0;
-        QTest::newRow("comma in German") << "de_DE" << "1,5" << true << 1.5;
-        QTest::newRow("point in German is not a number") << "de_DE" << "1.5" << false << 0.0;
-        QTest::newRow("negative") << "en_US" << "-2" << true << -2.0;
-        QTest::newRow("letters") << "en_US" << "abc" << false << 0.0;
-        QTest::newRow("empty") << "en_US" << "" << false << 0.0;
+        QTest::newRow("point in English") << "en_US"
+                                          << "1.5" << true << 1.5;
+        QTest::newRow("comma in English is not a number") << "en_US"
+                                                          << "1,5" << false << 0.0;
+        QTest::newRow("comma in German") << "de_DE"
+                                         << "1,5" << true << 1.5;
+        QTest::newRow("point in German is not a number") << "de_DE"
+                                                         << "1.5" << false << 0.0;
+        QTest::newRow("negative") << "en_US"
+                                  << "-2" << true << -2.0;
+        QTest::newRow("letters") << "en_US"
+                                 << "abc" << false << 0.0;
+        QTest::newRow("empty") << "en_US"
+                               << "" << false << 0.0;
     }
     void ratesFollowTheLocale()
     {

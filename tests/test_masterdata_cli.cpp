@@ -1,9 +1,9 @@
 // tallimar-cli's project list export against the projects window's export of the same list.
 #include "AssignmentMgtForm.h"
 #include "FileDialog.h"
+#include "MasterDataFixture.h"
 #include "MessageRecording.h"
 #include "XlrdReader.h"
-#include "MasterDataFixture.h"
 
 #include <QCheckBox>
 #include <QProcess>
@@ -21,7 +21,8 @@ Run cli(const QString &ini, const QString &user, const QStringList &args)
     QProcess p;
     p.start(QStringLiteral(TALLIMAR_CLI_PATH),
             QStringList{QStringLiteral("--ini"), ini, QStringLiteral("--user"), user, QStringLiteral("export"),
-                        QStringLiteral("--list"), QStringLiteral("projects")} + args);
+                        QStringLiteral("--list"), QStringLiteral("projects")} +
+                args);
     p.waitForFinished(120000);
     return {p.exitCode(), QString::fromUtf8(p.readAllStandardError())};
 }
@@ -61,8 +62,9 @@ private slots:
             w->btn_Export->click();
             QCOMPARE(messages.texts, QStringList());
         }
-        const Run r = cli(env.db.iniPath(), User, activeOnly ? QStringList{QStringLiteral("--active-only"), QStringLiteral("--out"), fromCli}
-                                                               : QStringList{QStringLiteral("--out"), fromCli});
+        const Run r = cli(env.db.iniPath(), User,
+                          activeOnly ? QStringList{QStringLiteral("--active-only"), QStringLiteral("--out"), fromCli}
+                                     : QStringList{QStringLiteral("--out"), fromCli});
         QVERIFY2(r.rc == 0, qPrintable(r.err));
         const QJsonObject a = XlrdDump::sheet(XlrdDump::read(fromWindow));
         const QJsonObject b = XlrdDump::sheet(XlrdDump::read(fromCli));

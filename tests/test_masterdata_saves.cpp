@@ -7,11 +7,11 @@
 #include "ClientsMoreDetailsForm.h"
 #include "DesignationRateForm.h"
 #include "FileDialog.h"
+#include "MasterDataFixture.h"
 #include "MessageRecording.h"
 #include "ProjectsRatesForm.h"
 #include "Rates.h"
 #include "XlrdReader.h"
-#include "MasterDataFixture.h"
 
 #include <QCheckBox>
 #include <QComboBox>
@@ -103,7 +103,9 @@ private slots:
         }
         QVERIFY(!w->ClientsQ.locate(QStringLiteral("Client_Name"), QStringLiteral("ZULU")));
         QCOMPARE(w->ClientsQ.row(), 0);
-        QCOMPARE(TestDb::scalar(env.c(), QStringLiteral("Select isActive From Clients Where Client_Name = 'ZULU'")).toInt(), 0);
+        QCOMPARE(
+            TestDb::scalar(env.c(), QStringLiteral("Select isActive From Clients Where Client_Name = 'ZULU'")).toInt(),
+            0);
         QCOMPARE(messages.texts, QStringList());
     }
 
@@ -123,10 +125,13 @@ private slots:
         });
         w->btn_Modify->click();
         QCOMPARE(messages.texts.size(), 1);
-        QVERIFY2(messages.texts.first().startsWith(QStringLiteral("Something went wrong!\n\r")), qPrintable(messages.texts.first()));
-        QVERIFY2(messages.texts.first().contains(QStringLiteral("client name refused by trigger")), qPrintable(messages.texts.first()));
+        QVERIFY2(messages.texts.first().startsWith(QStringLiteral("Something went wrong!\n\r")),
+                 qPrintable(messages.texts.first()));
+        QVERIFY2(messages.texts.first().contains(QStringLiteral("client name refused by trigger")),
+                 qPrintable(messages.texts.first()));
         QVERIFY(!env.c().inTransaction());
-        QCOMPARE(TestDb::scalar(env.c(), QStringLiteral("Select Client_Name From Clients")).toString(), QStringLiteral("ACME"));
+        QCOMPARE(TestDb::scalar(env.c(), QStringLiteral("Select Client_Name From Clients")).toString(),
+                 QStringLiteral("ACME"));
     }
 
     void projectsSaves_data() { TESTDB_ENGINE_ROWS(); }
@@ -182,7 +187,8 @@ private slots:
         IN_DIALOG(messages.texts.size() == 1);
         QVERIFY2(messages.texts.first().startsWith(QStringLiteral("Somthing went wrong!, Call System Admin\n\r")),
                  qPrintable(messages.texts.first()));
-        QVERIFY2(messages.texts.first().contains(QStringLiteral("\"HARBOUR\" is already used")), qPrintable(messages.texts.first()));
+        QVERIFY2(messages.texts.first().contains(QStringLiteral("\"HARBOUR\" is already used")),
+                 qPrintable(messages.texts.first()));
         IN_DIALOG(TestDb::scalar(env.c(), QStringLiteral("Select Count(*) From Assignments")).toInt() == 3);
 
         // Made inactive while only active projects are listed: gone, the list on its first row.
@@ -245,7 +251,8 @@ private slots:
         Env env(engine);
         env.project(QStringLiteral("AIRPORT"), 0, false);
         env.project(QStringLiteral("MARINA"));
-        TestDb::exec(env.c(), QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
+        TestDb::exec(env.c(),
+                     QStringLiteral("Insert Into SiteJobs (Rec_ID, Job_Site) Values (1, 'Mason'), (2, 'Welder')"));
         Rates::insert(env.c(), QStringLiteral("AIRPORT"), {QStringLiteral("Mason"), 1, 2, 3});
         Rates::insert(env.c(), QStringLiteral("MARINA"), {QStringLiteral("Welder"), 4, 5, 6});
         Rates::insert(env.c(), QStringLiteral("MARINA"), {QStringLiteral("Mason"), 7, 8, 9});

@@ -9,6 +9,7 @@
 #include "DesignationRateForm.h"
 #include "Dialogs.h"
 #include "FileDialog.h"
+#include "MasterDataFixture.h"
 #include "MessageRecording.h"
 #include "Projects.h"
 #include "ProjectsRatesForm.h"
@@ -17,7 +18,6 @@
 #include "Session.h"
 #include "ShellFixtures.h"
 #include "TestDb.h"
-#include "MasterDataFixture.h"
 #include "XlrdReader.h"
 
 #include <QCheckBox>
@@ -28,7 +28,6 @@
 #include <QSpinBox>
 #include <QTemporaryDir>
 #include <QTest>
-
 
 class TestMasterDataWindow : public QObject
 {
@@ -52,31 +51,40 @@ private slots:
         const QStringList clientsModifyOnly{Roles::ClientsMgt, Roles::ClientsModify};
         const QStringList clientsAddOnly{Roles::ClientsMgt, Roles::ClientsAddNew};
         const QStringList projectsOnly{Roles::ProjectMgt};
-        QTest::newRow("Add New without ClientsAddNew") << "clients" << "btn_AddNew" << clientsModifyOnly << noClientAdd;
-        QTest::newRow("Modify without ClientsModify") << "clients" << "btn_Modify" << clientsAddOnly << noClientModify;
-        QTest::newRow("More Details without ClientsModify") << "clients" << "Button1" << clientsAddOnly << noClientModify;
-        QTest::newRow("client Modify on an empty list") << "clients" << "btn_Modify" << clientsModifyOnly
-                                                        << "Nothing To Modify!";
-        QTest::newRow("More Details on an empty list") << "clients" << "Button1" << clientsModifyOnly
-                                                       << "Nothing To Modify!";
+        QTest::newRow("Add New without ClientsAddNew") << "clients"
+                                                       << "btn_AddNew" << clientsModifyOnly << noClientAdd;
+        QTest::newRow("Modify without ClientsModify") << "clients"
+                                                      << "btn_Modify" << clientsAddOnly << noClientModify;
+        QTest::newRow("More Details without ClientsModify") << "clients"
+                                                            << "Button1" << clientsAddOnly << noClientModify;
+        QTest::newRow("client Modify on an empty list") << "clients"
+                                                        << "btn_Modify" << clientsModifyOnly << "Nothing To Modify!";
+        QTest::newRow("More Details on an empty list") << "clients"
+                                                       << "Button1" << clientsModifyOnly << "Nothing To Modify!";
         QTest::newRow("New without ProjectAddNew")
-            << "projects" << "btn_New" << projectsOnly
+            << "projects"
+            << "btn_New" << projectsOnly
             << "You Do Not Have Authority To Add New Project\n\rPlease Call Revenue Department To Assist You";
         QTest::newRow("project Modify without ProjectModify, list empty")
-            << "projects" << "btn_Modify" << projectsOnly
+            << "projects"
+            << "btn_Modify" << projectsOnly
             << "You Do Not Have Authority To Modify Projects\n\rPlease Call Revenue Department To Assist You";
         QTest::newRow("project Modify on an empty list")
-            << "projects" << "btn_Modify" << QStringList{Roles::ProjectMgt, Roles::ProjectModify}
-            << "Nothing To Modify!";
+            << "projects"
+            << "btn_Modify" << QStringList{Roles::ProjectMgt, Roles::ProjectModify} << "Nothing To Modify!";
         QTest::newRow("Export without ProjectListExport")
-            << "projects" << "btn_Export" << projectsOnly
+            << "projects"
+            << "btn_Export" << projectsOnly
             << "You Do Not Have Authority To Export Projects\n\rPlease Call Revenue Department To Assist You";
-        QTest::newRow("rate Add with no project") << "rates" << "btn_Add" << QStringList{Roles::ProjectRate}
-                                                  << "Please Choose A Project!";
-        QTest::newRow("rate Modify with no rates") << "rates" << "btn_Modify" << QStringList{Roles::ProjectRate}
-                                                   << "Ther Are No Rates To Modify !";
-        QTest::newRow("rate Delete with no rates") << "rates" << "btn_Delete" << QStringList{Roles::ProjectRate}
-                                                   << "Ther Are No Rates To Delete !";
+        QTest::newRow("rate Add with no project")
+            << "rates"
+            << "btn_Add" << QStringList{Roles::ProjectRate} << "Please Choose A Project!";
+        QTest::newRow("rate Modify with no rates")
+            << "rates"
+            << "btn_Modify" << QStringList{Roles::ProjectRate} << "Ther Are No Rates To Modify !";
+        QTest::newRow("rate Delete with no rates")
+            << "rates"
+            << "btn_Delete" << QStringList{Roles::ProjectRate} << "Ther Are No Rates To Delete !";
     }
     void refusals()
     {
@@ -106,7 +114,8 @@ private slots:
         QTest::addColumn<int>("size");
         QTest::addColumn<int>("terms");
         QTest::addColumn<QString>("message");
-        QTest::newRow("a name of blanks only, nothing chosen") << "   " << -1 << -1 << -1 << "Client name should not be blank!";
+        QTest::newRow("a name of blanks only, nothing chosen")
+            << "   " << -1 << -1 << -1 << "Client name should not be blank!";
         QTest::newRow("no kind") << " ACME " << -1 << 0 << 0 << "Please choose client kind!";
         QTest::newRow("no size") << "ACME" << 1 << -1 << -1 << "Please choose client size!";
         QTest::newRow("no payment terms") << "ACME" << 1 << 2 << -1 << "Please choose client payment terms!";
@@ -139,15 +148,20 @@ private slots:
         QTest::addColumn<QString>("erp");
         QTest::addColumn<QString>("message");
         const QString n32(32, QLatin1Char('N'));
-        QTest::newRow("no client and no name") << -1 << "" << true << -1 << "" << "Please Choose A Client!";
-        QTest::newRow("a name of blanks only") << 0 << "    " << false << -1 << "" << "Project Name Should Not Be Empty!";
-        QTest::newRow("33 characters after trimming")
-            << 0 << " " + n32 + "X " << false << -1 << "" << "Project Name Should Not Exceed 32 Characters!";
-        QTest::newRow("32 characters with blanks around") << 0 << "  " + n32 + "  " << false << -1 << "" << "";
-        QTest::newRow("billable without payment terms") << 0 << "P" << true << -1 << "E1" << "Please Choose Payment Terms!";
-        QTest::newRow("billable with a blank ERP number")
-            << 0 << "P" << true << 2 << "   " << "Please Enter ERP Account Number!";
-        QTest::newRow("not billable needs neither") << 0 << "P" << false << -1 << "   " << "";
+        QTest::newRow("no client and no name") << -1 << "" << true << -1 << ""
+                                               << "Please Choose A Client!";
+        QTest::newRow("a name of blanks only") << 0 << "    " << false << -1 << ""
+                                               << "Project Name Should Not Be Empty!";
+        QTest::newRow("33 characters after trimming") << 0 << " " + n32 + "X " << false << -1 << ""
+                                                      << "Project Name Should Not Exceed 32 Characters!";
+        QTest::newRow("32 characters with blanks around") << 0 << "  " + n32 + "  " << false << -1 << ""
+                                                          << "";
+        QTest::newRow("billable without payment terms") << 0 << "P" << true << -1 << "E1"
+                                                        << "Please Choose Payment Terms!";
+        QTest::newRow("billable with a blank ERP number") << 0 << "P" << true << 2 << "   "
+                                                          << "Please Enter ERP Account Number!";
+        QTest::newRow("not billable needs neither") << 0 << "P" << false << -1 << "   "
+                                                    << "";
     }
     void projectDialogChecksInOrder()
     {
@@ -180,12 +194,26 @@ private slots:
         QTest::addColumn<QString>("ot");
         QTest::addColumn<QString>("ht");
         QTest::addColumn<QString>("message");
-        QTest::newRow("no site job, whatever the rates") << -1 << "x" << "y" << "z" << "Please Choose a Designations !";
-        QTest::newRow("normal rate first")
-            << 0 << "x" << "y" << "1" << "Normal Hour Rate, 'x' is not a valid floating point value";
-        QTest::newRow("overtime rate") << 0 << "1" << "1,5" << "z" << "OverTime Rate, '1,5' is not a valid floating point value";
-        QTest::newRow("holiday rate") << 0 << "1" << "2" << "" << "Holiday Hour Rate, '' is not a valid floating point value";
-        QTest::newRow("zero and negative pass") << 1 << "0" << "-1.5" << "2.25" << "";
+        QTest::newRow("no site job, whatever the rates") << -1 << "x"
+                                                         << "y"
+                                                         << "z"
+                                                         << "Please Choose a Designations !";
+        QTest::newRow("normal rate first") << 0 << "x"
+                                           << "y"
+                                           << "1"
+                                           << "Normal Hour Rate, 'x' is not a valid floating point value";
+        QTest::newRow("overtime rate") << 0 << "1"
+                                       << "1,5"
+                                       << "z"
+                                       << "OverTime Rate, '1,5' is not a valid floating point value";
+        QTest::newRow("holiday rate") << 0 << "1"
+                                      << "2"
+                                      << ""
+                                      << "Holiday Hour Rate, '' is not a valid floating point value";
+        QTest::newRow("zero and negative pass") << 1 << "0"
+                                                << "-1.5"
+                                                << "2.25"
+                                                << "";
     }
     void rateDialogChecksInOrder()
     {
@@ -233,7 +261,6 @@ private slots:
         project.edt_WH->setValue(10);
         QCOMPARE(project.edt_WH->value(), 8);
     }
-
 };
 
 QTEST_MAIN(TestMasterDataWindow)

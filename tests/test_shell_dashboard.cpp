@@ -92,7 +92,8 @@ private slots:
         QFETCH(QString, engine);
         TestDb::Fresh db(engine);
         Transaction tx(db.connection());
-        ShellFixtures::addRows(db.connection(), {QStringLiteral("own 2024-03-05 P 8 0 0"), QStringLiteral("client 2024-03-05 P 7 0 0")});
+        ShellFixtures::addRows(db.connection(),
+                               {QStringLiteral("own 2024-03-05 P 8 0 0"), QStringLiteral("client 2024-03-05 P 7 0 0")});
         CycleDashboard dashboard(db.connection());
         const DashboardData d = dashboard.refresh(2024, 3);
         QCOMPARE(d.deployed.total, qint64(8));

@@ -1,10 +1,10 @@
 // The main window: login and roles, function panel, cycle picker, dashboard, menus.
-#include "MessageRecording.h"
 #include "AboutApplicationForm.h"
 #include "CategoryPanel.h"
 #include "DataModule1.h"
 #include "Dialogs.h"
 #include "MainForm.h"
+#include "MessageRecording.h"
 #include "Messages.h"
 #include "ModuleTable.h"
 #include "Roles.h"
@@ -27,8 +27,8 @@
 #include <QRandomGenerator>
 #include <QSignalSpy>
 #include <QTest>
-#include <optional>
 #include <QToolButton>
+#include <optional>
 
 namespace {
 const QStringList AllButtons = {
@@ -84,14 +84,14 @@ ModuleTable table(const QStringList &withWindow = AllButtons)
         int order;
         const char *name, *caption;
         QString role;
-    } rows[] = {{"Projects", 10, "btn_Func_ClientsManagement", "Clients Management", Roles::ClientsMgt},
-                {"Projects", 20, "btn_Func_ProjectsManagement", "Projects Management", Roles::ProjectMgt},
-                {"Projects", 30, "btn_Func_ProjectsRates", "Projects Rates", Roles::ProjectRate},
-                {"Attendance", 30, "btn_Func_ClientAttendanceChecker", "Client Attendance Checker",
-                 Roles::ClientAttChecker},
-                {"Attendance", 10, "btn_Func_ClientAttendance", "Client Attendance", Roles::ClientAttCreater},
-                {"Attendance", 20, "btn_Func_DisputeManagement", "Dispute Management", Roles::DisputeMgt},
-                {"Invoices", 10, "btn_Func_InvoiceDetails", "Invoice Details", Roles::InvoiceDetails}};
+    } rows[] = {
+        {"Projects", 10, "btn_Func_ClientsManagement", "Clients Management", Roles::ClientsMgt},
+        {"Projects", 20, "btn_Func_ProjectsManagement", "Projects Management", Roles::ProjectMgt},
+        {"Projects", 30, "btn_Func_ProjectsRates", "Projects Rates", Roles::ProjectRate},
+        {"Attendance", 30, "btn_Func_ClientAttendanceChecker", "Client Attendance Checker", Roles::ClientAttChecker},
+        {"Attendance", 10, "btn_Func_ClientAttendance", "Client Attendance", Roles::ClientAttCreater},
+        {"Attendance", 20, "btn_Func_DisputeManagement", "Dispute Management", Roles::DisputeMgt},
+        {"Invoices", 10, "btn_Func_InvoiceDetails", "Invoice Details", Roles::InvoiceDetails}};
     for (const auto &r : rows) {
         ModuleWindow w{QLatin1String(r.category), r.order, QLatin1String(r.name), QLatin1String(r.caption), r.role, {}};
         if (withWindow.contains(w.objectName))

@@ -1,30 +1,30 @@
 // Services the module windows share: active cycle, busy window, audit popup, version line, themes.
-#include "MessageRecording.h"
 #include "AppInfo.h"
 #include "AuditForm.h"
 #include "DataModule1.h"
-#include "FetchingDataForm.h"
-#include "Messages.h"
-#include "Query.h"
 #include "DbError.h"
 #include "Dialogs.h"
+#include "FetchingDataForm.h"
 #include "GridCopy.h"
+#include "MessageRecording.h"
+#include "Messages.h"
+#include "Query.h"
 #include "QueryTableModel.h"
 #include "ScreenServices.h"
 #include "Session.h"
 #include "TestDb.h"
 #include "Themes.h"
 
+#include <QAbstractItemModelTester>
 #include <QApplication>
 #include <QClipboard>
-#include <QTableView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QStyle>
+#include <QTableView>
 #include <QTest>
 #include <optional>
-#include <QAbstractItemModelTester>
 
 class TestShellServices : public QObject
 {
@@ -102,8 +102,9 @@ private slots:
         owner.show();
         SandGlass busy(&owner);
         QVERIFY(runWindowAction(&owner, &busy, [] {}));
-        QVERIFY(!runWindowAction(&owner, &busy, [] { throw DbError(QStringLiteral("gone")); },
-                                 [](const DbError &e) { return QStringLiteral("Somthing went wrong!, ") + e.message(); }));
+        QVERIFY(!runWindowAction(
+            &owner, &busy, [] { throw DbError(QStringLiteral("gone")); },
+            [](const DbError &e) { return QStringLiteral("Somthing went wrong!, ") + e.message(); }));
         QCOMPARE(m_recording->texts, QStringList{"Somthing went wrong!, gone"});
         QVERIFY(!busy.isShown());
         busy.ShowSandGlass();
@@ -167,7 +168,8 @@ private slots:
         view.setModel(&model);
         GridCopy::install(&view);
         view.setSelectionMode(QAbstractItemView::ExtendedSelection);
-        view.selectionModel()->select(QItemSelection(model.index(0, 0), model.index(1, 1)), QItemSelectionModel::Select);
+        view.selectionModel()->select(QItemSelection(model.index(0, 0), model.index(1, 1)),
+                                      QItemSelectionModel::Select);
         QCOMPARE(GridCopy::selectionText(&view), QStringLiteral("Day 1\tGone\n8\t\n2\t\n"));
         view.show();
         // Offscreen windows are never activated by themselves; a shortcut needs the focus.

@@ -2,8 +2,8 @@
 #include "AboutApplicationForm.h"
 #include "Artwork.h"
 #include "CategoryPanel.h"
-#include "Dashboard.h"
 #include "CyclePicker.h"
+#include "Dashboard.h"
 #include "DbError.h"
 #include "Dialogs.h"
 #include "Messages.h"
@@ -156,14 +156,14 @@ void TMainForm::buildBody()
     pnl_Charts = new QWidget(pnl_Body);
     pnl_Charts->setObjectName(QStringLiteral("pnl_Charts"));
     pnl_DeployedChart = buildChartPanel(QStringLiteral("Panel3"), lbl_AttendenceToday_Title,
-                             QStringLiteral("lbl_AttendenceToday_Title"), QStringLiteral("Deployed Hours"),
-                             lbl_DeployedHours_Value, QStringLiteral("lbl_DeployedHours_Value"), chart_HoursDeployed,
-                             QStringLiteral("chart_HoursDeployed"), Series_HoursDeployed,
-                             QStringLiteral("Series_HoursDeployed"));
-    pnl_BilledChart =
-        buildChartPanel(QStringLiteral("Panel4"), lbl_BilledHours_Title, QStringLiteral("Label3"), QStringLiteral("Billed Hours"),
-                        lbl_BilledHours_Value, QStringLiteral("lbl_BilledHours_Value"), chart_HoursBilled,
-                        QStringLiteral("chart_HoursBilled"), Series_HoursBilled, QStringLiteral("Series_HoursBilled"));
+                                        QStringLiteral("lbl_AttendenceToday_Title"), QStringLiteral("Deployed Hours"),
+                                        lbl_DeployedHours_Value, QStringLiteral("lbl_DeployedHours_Value"),
+                                        chart_HoursDeployed, QStringLiteral("chart_HoursDeployed"),
+                                        Series_HoursDeployed, QStringLiteral("Series_HoursDeployed"));
+    pnl_BilledChart = buildChartPanel(
+        QStringLiteral("Panel4"), lbl_BilledHours_Title, QStringLiteral("Label3"), QStringLiteral("Billed Hours"),
+        lbl_BilledHours_Value, QStringLiteral("lbl_BilledHours_Value"), chart_HoursBilled,
+        QStringLiteral("chart_HoursBilled"), Series_HoursBilled, QStringLiteral("Series_HoursBilled"));
     auto *charts = new QVBoxLayout(pnl_Charts);
     charts->setContentsMargins(0, 0, 0, 0);
     charts->setSpacing(0);

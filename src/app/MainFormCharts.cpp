@@ -82,7 +82,6 @@ QLabel *TMainForm::boldLabel(const QString &text, const QString &name, QWidget *
     return l;
 }
 
-
 QWidget *TMainForm::buildChartPanel(const QString &panelName, QLabel *&title, const QString &titleName,
                                     const QString &caption, QLabel *&value, const QString &valueName, QChartView *&view,
                                     const QString &viewName, QBarSeries *&series, const QString &seriesName)
@@ -162,4 +161,3 @@ void TMainForm::fillChart(QChartView *view, QBarSeries *series, const DashboardS
     series->append(set);
     setAxes(view->chart(), series, categories, top);
 }
-

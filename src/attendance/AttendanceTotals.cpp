@@ -26,7 +26,8 @@ AttendanceTotals AttendanceTotals::of(const Query &q, const QString &code, const
 
 AttendanceTotals AttendanceTotals::ofOwnRows(const Query &q)
 {
-    return of(q, QStringLiteral("OurAtt_Code"), QStringLiteral("Our_WH"), QStringLiteral("Our_OT"), QStringLiteral("Our_HT"));
+    return of(q, QStringLiteral("OurAtt_Code"), QStringLiteral("Our_WH"), QStringLiteral("Our_OT"),
+              QStringLiteral("Our_HT"));
 }
 
 AttendanceTotals AttendanceTotals::ofClientRows(const Query &q)
@@ -35,8 +36,23 @@ AttendanceTotals AttendanceTotals::ofClientRows(const Query &q)
               QStringLiteral("Client_HT"));
 }
 
-QString AttendanceTotals::presentDaysText() const { return QStringLiteral("Total Present Days: %1").arg(presentDays); }
-QString AttendanceTotals::normalHoursText() const { return QStringLiteral("Total Normal Hours: %1").arg(normalHours); }
-QString AttendanceTotals::overtimeHoursText() const { return QStringLiteral("Total Overtime Hours: %1").arg(overtimeHours); }
-QString AttendanceTotals::holidayHoursText() const { return QStringLiteral("Total Holiday Hours: %1").arg(holidayHours); }
-QString AttendanceTotals::totalHoursText() const { return QStringLiteral("Total Hours: %1").arg(totalHours()); }
+QString AttendanceTotals::presentDaysText() const
+{
+    return QStringLiteral("Total Present Days: %1").arg(presentDays);
+}
+QString AttendanceTotals::normalHoursText() const
+{
+    return QStringLiteral("Total Normal Hours: %1").arg(normalHours);
+}
+QString AttendanceTotals::overtimeHoursText() const
+{
+    return QStringLiteral("Total Overtime Hours: %1").arg(overtimeHours);
+}
+QString AttendanceTotals::holidayHoursText() const
+{
+    return QStringLiteral("Total Holiday Hours: %1").arg(holidayHours);
+}
+QString AttendanceTotals::totalHoursText() const
+{
+    return QStringLiteral("Total Hours: %1").arg(totalHours());
+}

@@ -20,7 +20,8 @@ struct AttendanceTotals
     // Walks every row of an open query with the given code and hour columns; a closed query gives 0.
     static AttendanceTotals ofOwnRows(const Query &ourAttHistory);       // OurAtt_Code, Our_WH, Our_OT, Our_HT
     static AttendanceTotals ofClientRows(const Query &clientAttHistory); // ClientAtt_Code, Client_WH, ...
-    static AttendanceTotals of(const Query &q, const QString &code, const QString &wh, const QString &ot, const QString &ht);
+    static AttendanceTotals of(const Query &q, const QString &code, const QString &wh, const QString &ot,
+                               const QString &ht);
 
     // Label texts: "Total Present Days: 3" and so on.
     QString presentDaysText() const;

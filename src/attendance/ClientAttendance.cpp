@@ -75,8 +75,8 @@ void ClientAttendance::openProject(const QString &project)
 {
     m_project = project;
     WorkersInOurAttQ.setParams({{QStringLiteral("Assignment"), project},
-                            {QStringLiteral("Col_Year"), cycleYear},
-                            {QStringLiteral("Col_Month"), cycleMonth}});
+                                {QStringLiteral("Col_Year"), cycleYear},
+                                {QStringLiteral("Col_Month"), cycleMonth}});
     ClientJobsQ.setParam(QStringLiteral("Assignment"), project);
     closeEmployee();
     WorkersInOurAttQ.open();
@@ -103,15 +103,15 @@ void ClientAttendance::closeEmployee()
 }
 
 namespace {
-const QString WorkerSql = QStringLiteral(
-    "Select Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, OurJob, Arrival_Date, Assignment, SiteJob "
-    "From Workers Where Employee_No = :Emp_No");
+const QString WorkerSql = QStringLiteral("Select Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, "
+                                         "OurJob, Arrival_Date, Assignment, SiteJob "
+                                         "From Workers Where Employee_No = :Emp_No");
 const QString OurAttHistorySql = QStringLiteral(
     "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
     "And Col_Month = :Col_Month Order By Col_Date");
-const QString ClientAttHistorySql = QStringLiteral(
-    "Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-    "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
+const QString ClientAttHistorySql =
+    QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
+                   "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
 } // namespace
 
 bool ClientAttendance::findEmployee(QString employeeNo)
@@ -125,9 +125,9 @@ bool ClientAttendance::findEmployee(QString employeeNo)
     WorkerQ.setParam(QStringLiteral("Emp_No"), employeeNo);
     for (Query *q : {&OurAttHistory, &ClientAttHistory})
         q->setParams({{QStringLiteral("Employee_No"), employeeNo},
-                  {QStringLiteral("Assignemnt"), m_project},
-                  {QStringLiteral("Col_Year"), cycleYear},
-                  {QStringLiteral("Col_Month"), cycleMonth}});
+                      {QStringLiteral("Assignemnt"), m_project},
+                      {QStringLiteral("Col_Year"), cycleYear},
+                      {QStringLiteral("Col_Month"), cycleMonth}});
     try {
         WorkerQ.open();
         OurAttHistory.open();
@@ -222,13 +222,14 @@ qint64 ClientAttendance::post(const AttendanceEntry &e)
             throw DbError(QStringLiteral("Worker Not Found"));
         Transaction tx(m_conn);
         // No site job or no code chosen is written as empty text.
-        const std::initializer_list<std::pair<QString, QVariant>> day = {{QStringLiteral("Assignment"), Query::text(m_project)},
-                                                    {QStringLiteral("ClientJob"), Query::text(e.clientJob)},
-                                                    {QStringLiteral("ClientAtt_Code"), Query::text(e.code)},
-                                                    {QStringLiteral("ClientAtt_Desc"), Query::text(e.desc)},
-                                                    {QStringLiteral("Client_WH"), e.wh},
-                                                    {QStringLiteral("Client_OT"), e.ot},
-                                                    {QStringLiteral("Client_HT"), e.ht}};
+        const std::initializer_list<std::pair<QString, QVariant>> day = {
+            {QStringLiteral("Assignment"), Query::text(m_project)},
+            {QStringLiteral("ClientJob"), Query::text(e.clientJob)},
+            {QStringLiteral("ClientAtt_Code"), Query::text(e.code)},
+            {QStringLiteral("ClientAtt_Desc"), Query::text(e.desc)},
+            {QStringLiteral("Client_WH"), e.wh},
+            {QStringLiteral("Client_OT"), e.ot},
+            {QStringLiteral("Client_HT"), e.ht}};
         ComPostUpdate.setParams(day);
         ComPostUpdate.setParam(QStringLiteral("Rec_ID"), recId);
         stamp(ComPostUpdate);
@@ -236,13 +237,14 @@ qint64 ClientAttendance::post(const AttendanceEntry &e)
             const QString name = WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') +
                                  WorkerQ.asString(QStringLiteral("LastName"));
             ComPostInsert.setParams(day);
-            ComPostInsert.setParams({{QStringLiteral("Col_Date"), e.date},
-                                 {QStringLiteral("Col_Year"), e.date.year()},
-                                 {QStringLiteral("Col_Month"), e.date.month()},
-                                 {QStringLiteral("Col_Day"), e.date.day()},
-                                 {QStringLiteral("Ref_No"), WorkerQ.asInt64(QStringLiteral("Rec_ID"))},
-                                 {QStringLiteral("Employee_No"), Query::text(WorkerQ.asString(QStringLiteral("Employee_No")))},
-                                 {QStringLiteral("Employee_Name"), Query::text(name)}});
+            ComPostInsert.setParams(
+                {{QStringLiteral("Col_Date"), e.date},
+                 {QStringLiteral("Col_Year"), e.date.year()},
+                 {QStringLiteral("Col_Month"), e.date.month()},
+                 {QStringLiteral("Col_Day"), e.date.day()},
+                 {QStringLiteral("Ref_No"), WorkerQ.asInt64(QStringLiteral("Rec_ID"))},
+                 {QStringLiteral("Employee_No"), Query::text(WorkerQ.asString(QStringLiteral("Employee_No")))},
+                 {QStringLiteral("Employee_Name"), Query::text(name)}});
             stamp(ComPostInsert);
             ComPostInsert.exec();
         }
@@ -292,8 +294,9 @@ int ClientAttendance::calculateBase(NormalBase base)
 }
 
 namespace {
-const QString UpdateJobSql = QStringLiteral("Update ClientTimeSheets Set ClientJob = :ClientJob, Entered_By = :Entered_By, "
-                                            "Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID");
+const QString UpdateJobSql =
+    QStringLiteral("Update ClientTimeSheets Set ClientJob = :ClientJob, Entered_By = :Entered_By, "
+                   "Entered_Date = :Entered_Date, Checked = 0 Where Rec_ID = :Rec_ID");
 } // namespace
 
 int ClientAttendance::changeJob(const QString &job)
@@ -318,7 +321,8 @@ int ClientAttendance::changeJob(const QString &job)
 }
 
 namespace {
-const QString UpdateDisputeSql = QStringLiteral("Update ClientTimeSheets Set Dispute = :Dispute Where Rec_ID = :Rec_ID");
+const QString UpdateDisputeSql =
+    QStringLiteral("Update ClientTimeSheets Set Dispute = :Dispute Where Rec_ID = :Rec_ID");
 } // namespace
 
 bool setClientRowDispute(Connection &connection, qint64 recId, bool disputed)
@@ -368,8 +372,8 @@ ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
     : AssignmentQ(c, ActiveProjects::Sql), WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql),
       WorkerQ(c, WorkerSql), OurAttHistory(c, OurAttHistorySql), ClientAttHistory(c, ClientAttHistorySql), m_conn(c),
       m_clock(clock), ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
-      ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql), ComPostUpdate(c, PostUpdateSql),
-      ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql), ComUpdateBase10(c, UpdateBase10Sql),
-      ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql)
+      ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql),
+      ComPostUpdate(c, PostUpdateSql), ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql),
+      ComUpdateBase10(c, UpdateBase10Sql), ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql)
 {
 }

@@ -1,6 +1,6 @@
 // The client attendance window's controls and their layout.
-#include "GridCopy.h"
 #include "ClientAttendanceForm.h"
+#include "GridCopy.h"
 
 #include "AttendanceTotalsPanel.h"
 #include "ClientAttendanceFormParts.h"
@@ -171,4 +171,3 @@ void TClientAttendanceForm::buildUi()
     connect(AuditForm1, &QAction::triggered, this, &TClientAttendanceForm::AuditForm1Click);
     connect(Delete1, &QAction::triggered, this, &TClientAttendanceForm::Delete1Click);
 }
-

@@ -10,10 +10,12 @@ QString monthGridSql(Engine engine, MonthSide side)
     const QString day = Dialect::dayOfMonth(engine, QStringLiteral("t.Col_Date"));
     // One pass over the rows feeds all four kinds; hours become text so that one grid holds
     // codes and hours, wide enough for any whole number.
-    const QString value = client ? QStringLiteral("CASE k.Row_Order WHEN 1 THEN t.ClientAtt_Code WHEN 2 THEN CAST(t.Client_WH AS VARCHAR(11)) "
-                                                  "WHEN 3 THEN CAST(t.Client_OT AS VARCHAR(11)) ELSE CAST(t.Client_HT AS VARCHAR(11)) END")
-                                 : QStringLiteral("CASE k.Row_Order WHEN 1 THEN t.OurAtt_Code WHEN 2 THEN CAST(t.Our_WH AS VARCHAR(11)) "
-                                                  "WHEN 3 THEN CAST(t.Our_OT AS VARCHAR(11)) ELSE CAST(t.Our_HT AS VARCHAR(11)) END");
+    const QString value =
+        client ? QStringLiteral(
+                     "CASE k.Row_Order WHEN 1 THEN t.ClientAtt_Code WHEN 2 THEN CAST(t.Client_WH AS VARCHAR(11)) "
+                     "WHEN 3 THEN CAST(t.Client_OT AS VARCHAR(11)) ELSE CAST(t.Client_HT AS VARCHAR(11)) END")
+               : QStringLiteral("CASE k.Row_Order WHEN 1 THEN t.OurAtt_Code WHEN 2 THEN CAST(t.Our_WH AS VARCHAR(11)) "
+                                "WHEN 3 THEN CAST(t.Our_OT AS VARCHAR(11)) ELSE CAST(t.Our_HT AS VARCHAR(11)) END");
     QString s = QStringLiteral("Select k.Col01, k.Row_Order");
     for (int d = 1; d <= 31; ++d)
         s += QStringLiteral(", COALESCE(MAX(CASE WHEN %1 = %2 THEN %3 END), 'NA') As \"%4\"")
@@ -22,17 +24,23 @@ QString monthGridSql(Engine engine, MonthSide side)
                  .arg(value)
                  .arg(d, 2, 10, QLatin1Char('0'));
     // The rows' table first: SQLite keeps a CROSS JOIN in the written order, so it is read once.
-    s += QStringLiteral(" From %1 t Cross Join (Select 'Attendance' As Col01, 1 As Row_Order Union All Select 'Normal Hours', 2 "
-                        "Union All Select 'Overtime Hours', 3 Union All Select 'Holiday Hours', 4) k")
+    s += QStringLiteral(
+             " From %1 t Cross Join (Select 'Attendance' As Col01, 1 As Row_Order Union All Select 'Normal Hours', 2 "
+             "Union All Select 'Overtime Hours', 3 Union All Select 'Holiday Hours', 4) k")
              .arg(client ? QStringLiteral("ClientTimeSheets") : QStringLiteral("TimeSheets"));
-    s += client ? QStringLiteral(" Where t.Employee_No = :Employee_No And t.Assignment = :Assignemnt And t.Col_Year = :Col_Year"
-                                 " And t.Col_Month = :Col_Month")
-                : QStringLiteral(" Where t.Employee_No = :Employee_No And t.Assignment = :Assignment AND t.Col_Year = :Col_Year"
-                                 " AND t.Col_Month = :Col_Month");
+    s += client ? QStringLiteral(
+                      " Where t.Employee_No = :Employee_No And t.Assignment = :Assignemnt And t.Col_Year = :Col_Year"
+                      " And t.Col_Month = :Col_Month")
+                : QStringLiteral(
+                      " Where t.Employee_No = :Employee_No And t.Assignment = :Assignment AND t.Col_Year = :Col_Year"
+                      " AND t.Col_Month = :Col_Month");
     // Rows of one worker whose name, reference (or, on our side, job) differ within the month
     // give one row per kind each.
-    s += client ? QStringLiteral(" Group By k.Row_Order, k.Col01, t.Employee_No, t.Ref_No, t.Employee_Name, t.Col_Year, t.Col_Month")
-                : QStringLiteral(" Group By k.Row_Order, k.Col01, t.Employee_No, t.Ref_No, t.Employee_Name, t.OurJob, t.Col_Year, t.Col_Month");
+    s += client
+             ? QStringLiteral(
+                   " Group By k.Row_Order, k.Col01, t.Employee_No, t.Ref_No, t.Employee_Name, t.Col_Year, t.Col_Month")
+             : QStringLiteral(" Group By k.Row_Order, k.Col01, t.Employee_No, t.Ref_No, t.Employee_Name, t.OurJob, "
+                              "t.Col_Year, t.Col_Month");
     return s + QStringLiteral(" Order By k.Row_Order");
 }
 
@@ -46,9 +54,9 @@ const QString WorkerSql = QStringLiteral(
 const QString OurAttHistorySql = QStringLiteral(
     "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
     "And Col_Month = :Col_Month Order By Col_Date");
-const QString ClientAttHistorySql = QStringLiteral(
-    "Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-    "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
+const QString ClientAttHistorySql =
+    QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
+                   "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
 } // namespace
 
 CheckerLookup::CheckerLookup(Connection &c)
@@ -147,5 +155,6 @@ QString CheckerLookup::fullName() const
 {
     if (!hasWorkerRow())
         return {};
-    return WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
+    return WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') +
+           WorkerQ.asString(QStringLiteral("LastName"));
 }

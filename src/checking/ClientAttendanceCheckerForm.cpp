@@ -1,10 +1,10 @@
 #include "ClientAttendanceCheckerForm.h"
 
-#include "GridCopy.h"
 #include "AttendanceTotalsPanel.h"
 #include "CyclePicker.h"
 #include "DbError.h"
 #include "EmployeeSearchPanel.h"
+#include "GridCopy.h"
 #include "Messages.h"
 #include "PassProgress.h"
 #include "QueryTableModel.h"
@@ -62,7 +62,8 @@ TClientAttendanceCheckerForm::TClientAttendanceCheckerForm(Session &session, QWi
 {
     setObjectName(QStringLiteral("ClientAttendanceCheckerForm"));
     setWindowTitle(QStringLiteral("Client Attendance Checker Form"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     buildControls();
     setFixedSize(sizeHint().expandedTo(QSize(1180, 640)));
 }
@@ -119,8 +120,10 @@ void TClientAttendanceCheckerForm::buildControls()
     top->addWidget(btn_Close);
 
     auto *details = new QHBoxLayout;
-    const std::pair<const char *, QLineEdit *> edits[] = {
-        {"Ref No", edt_RefNo}, {"Employee No", edt_EmployeeNo}, {"First Name", edt_FirstName}, {"Last Name", edt_LastName}};
+    const std::pair<const char *, QLineEdit *> edits[] = {{"Ref No", edt_RefNo},
+                                                          {"Employee No", edt_EmployeeNo},
+                                                          {"First Name", edt_FirstName},
+                                                          {"Last Name", edt_LastName}};
     for (const auto &[caption, edit] : edits) {
         details->addWidget(new QLabel(QString::fromLatin1(caption), this));
         details->addWidget(edit);
@@ -343,7 +346,8 @@ void TClientAttendanceCheckerForm::btn_CheckClick()
         Messages::show(QStringLiteral("The attendance is Disputed!"), this);
     else if (o.status == CheckOutcome::Status::NoWorker)
         Messages::warning(
-            QStringLiteral("Employee %1 has no worker record; the attendance was not checked.").arg(m_shownEmployee), this);
+            QStringLiteral("Employee %1 has no worker record; the attendance was not checked.").arg(m_shownEmployee),
+            this);
 }
 
 void TClientAttendanceCheckerForm::btn_CheckAllClick()
@@ -389,8 +393,8 @@ void TClientAttendanceCheckerForm::btn_CheckAllClick()
         edt_SearchEmpNo->setText(last);
         FindEmployee();
     }
-    QStringList notes{passSummary(QStringLiteral("Checked"), summary.checked, summary.skipped, summary.failed,
-                                  summary.notStarted)};
+    QStringList notes{
+        passSummary(QStringLiteral("Checked"), summary.checked, summary.skipped, summary.failed, summary.notStarted)};
     if (!summary.disputed.isEmpty())
         notes << QStringLiteral("The attendance is Disputed! Not checked: %1")
                      .arg(summary.disputed.join(QStringLiteral(", ")));

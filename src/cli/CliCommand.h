@@ -9,9 +9,9 @@ class TDataModule1;
 // What every command gets: the parsed common options and the output streams.
 struct CliContext
 {
-    QString iniPath;     // empty: Workers.ini beside the executable
-    QString user;        // --user
-    QStringList args;    // the command's own arguments
+    QString iniPath;  // empty: Workers.ini beside the executable
+    QString user;     // --user
+    QStringList args; // the command's own arguments
     QTextStream &out;
     QTextStream &err;
     // Connected data module with the user's roles opened (null for commands that need none).
@@ -25,8 +25,8 @@ struct CliContext
 struct CliCommand
 {
     QString name;
-    QString usage;       // one line for --help
-    QStringList roles;   // roles required besides Login_Tallimar; empty list and needsLogin false: none
+    QString usage;     // one line for --help
+    QStringList roles; // roles required besides Login_Tallimar; empty list and needsLogin false: none
     bool needsLogin = true;
     int (*run)(CliContext &ctx) = nullptr;
 };

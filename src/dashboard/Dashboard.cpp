@@ -28,8 +28,8 @@ void setCycle(Query &q, int year, int month)
 
 bool sameDatabase(const ConnectionParams &a, const ConnectionParams &b)
 {
-    return a.engine == b.engine && a.host == b.host && a.port == b.port && a.database == b.database && a.user == b.user
-           && a.password == b.password && a.odbcDriver == b.odbcDriver;
+    return a.engine == b.engine && a.host == b.host && a.port == b.port && a.database == b.database &&
+           a.user == b.user && a.password == b.password && a.odbcDriver == b.odbcDriver;
 }
 
 QAtomicInt s_sideConnections;
@@ -158,7 +158,8 @@ DashboardSeries CycleDashboard::billed(int year, int month)
     return run(HoursBilledQ, year, month);
 }
 
-DashboardData CycleDashboard::refresh(int year, int month, const std::function<void(const DashboardSeries &)> &deployedReady)
+DashboardData CycleDashboard::refresh(int year, int month,
+                                      const std::function<void(const DashboardSeries &)> &deployedReady)
 {
     DashboardData d;
     Connection &main = HoursDeployedQ.connection();

@@ -48,8 +48,7 @@ public:
     DashboardSeries billed(int year, int month);
     // Both, the billed sums on a second connection while the deployed ones run here; the
     // callback sees the deployed series as soon as it is there.
-    DashboardData refresh(int year, int month,
-                          const std::function<void(const DashboardSeries &)> &deployedReady = {});
+    DashboardData refresh(int year, int month, const std::function<void(const DashboardSeries &)> &deployedReady = {});
 
     // "#,##0": whole number with the locale's thousands separator.
     static QString formatTotal(qint64 total, const QLocale &locale = QLocale());

@@ -15,9 +15,12 @@ std::optional<Engine> engineFromName(const QString &name)
 QString engineName(Engine engine)
 {
     switch (engine) {
-    case Engine::SQLServer: return QStringLiteral("SQLServer");
-    case Engine::PostgreSQL: return QStringLiteral("PostgreSQL");
-    case Engine::SQLite: return QStringLiteral("SQLite");
+    case Engine::SQLServer:
+        return QStringLiteral("SQLServer");
+    case Engine::PostgreSQL:
+        return QStringLiteral("PostgreSQL");
+    case Engine::SQLite:
+        return QStringLiteral("SQLite");
     }
     return {};
 }
@@ -27,9 +30,12 @@ namespace Dialect {
 QString dayOfMonth(Engine engine, const QString &dateExpr)
 {
     switch (engine) {
-    case Engine::SQLServer: return QStringLiteral("DAY(%1)").arg(dateExpr);
-    case Engine::PostgreSQL: return QStringLiteral("CAST(EXTRACT(DAY FROM %1) AS INTEGER)").arg(dateExpr);
-    case Engine::SQLite: return QStringLiteral("CAST(strftime('%d', %1) AS INTEGER)").arg(dateExpr);
+    case Engine::SQLServer:
+        return QStringLiteral("DAY(%1)").arg(dateExpr);
+    case Engine::PostgreSQL:
+        return QStringLiteral("CAST(EXTRACT(DAY FROM %1) AS INTEGER)").arg(dateExpr);
+    case Engine::SQLite:
+        return QStringLiteral("CAST(strftime('%d', %1) AS INTEGER)").arg(dateExpr);
     }
     return {};
 }

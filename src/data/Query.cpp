@@ -51,7 +51,10 @@ ParsedSql parseParameters(const QString &sql)
             int j = i + 1;
             while (j < n) {
                 if (sql.at(j) == c) {
-                    if (j + 1 < n && sql.at(j + 1) == c) { j += 2; continue; }
+                    if (j + 1 < n && sql.at(j + 1) == c) {
+                        j += 2;
+                        continue;
+                    }
                     break;
                 }
                 ++j;
@@ -60,7 +63,8 @@ ParsedSql parseParameters(const QString &sql)
             i = j + 1;
         } else if (c == QLatin1Char('-') && i + 1 < n && sql.at(i + 1) == QLatin1Char('-')) {
             int j = sql.indexOf(QLatin1Char('\n'), i);
-            if (j < 0) j = n;
+            if (j < 0)
+                j = n;
             out.positionalSql += sql.mid(i, j - i);
             i = j;
         } else if (c == QLatin1Char(':') && i + 1 < n && sql.at(i + 1) == QLatin1Char(':')) {
@@ -68,7 +72,8 @@ ParsedSql parseParameters(const QString &sql)
             i += 2;
         } else if (c == QLatin1Char(':') && i + 1 < n && isNameStart(sql.at(i + 1))) {
             int j = i + 1;
-            while (j < n && isNameChar(sql.at(j))) ++j;
+            while (j < n && isNameChar(sql.at(j)))
+                ++j;
             out.names << sql.mid(i + 1, j - i - 1);
             out.positionalSql += QLatin1Char('?');
             i = j;
@@ -327,7 +332,10 @@ bool Query::locate(const QString &field, const QVariant &value)
     for (int r = 0; r < m_rows.size(); ++r) {
         const QVariant &v = m_rows.at(r).at(c);
         if (v.isNull() || value.isNull()) {
-            if (v.isNull() && value.isNull()) { m_row = r; return true; }
+            if (v.isNull() && value.isNull()) {
+                m_row = r;
+                return true;
+            }
             continue;
         }
         bool same;
@@ -438,9 +446,11 @@ QString displayTextOf(const FieldDef &f, const QVariant &v)
     case FieldKind::Boolean:
         return v.toBool() ? QStringLiteral("True") : QStringLiteral("False");
     case FieldKind::Date:
-        return locale.toString(toDateTime(v).date(), f.displayFormat.isEmpty() ? locale.dateFormat(QLocale::ShortFormat) : f.displayFormat);
+        return locale.toString(toDateTime(v).date(),
+                               f.displayFormat.isEmpty() ? locale.dateFormat(QLocale::ShortFormat) : f.displayFormat);
     case FieldKind::Time:
-        return locale.toString(toDateTime(v).time(), f.displayFormat.isEmpty() ? locale.timeFormat(QLocale::ShortFormat) : f.displayFormat);
+        return locale.toString(toDateTime(v).time(),
+                               f.displayFormat.isEmpty() ? locale.timeFormat(QLocale::ShortFormat) : f.displayFormat);
     case FieldKind::DateTime: {
         const QDateTime dt = toDateTime(v);
         if (!f.displayFormat.isEmpty())
@@ -472,7 +482,8 @@ QString formatNumber(double value, const QString &format, const QLocale &locale)
     int decimals = 0;
     const int dot = format.indexOf(QLatin1Char('.'));
     if (dot >= 0)
-        for (int i = dot + 1; i < format.size() && (format.at(i) == QLatin1Char('0') || format.at(i) == QLatin1Char('#')); ++i)
+        for (int i = dot + 1;
+             i < format.size() && (format.at(i) == QLatin1Char('0') || format.at(i) == QLatin1Char('#')); ++i)
             ++decimals;
     QLocale l = locale;
     l.setNumberOptions(grouped ? QLocale::DefaultNumberOptions : QLocale::OmitGroupSeparator);

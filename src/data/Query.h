@@ -3,8 +3,8 @@
 #include "Connection.h"
 
 #include <QDateTime>
-#include <QList>
 #include <QHash>
+#include <QList>
 #include <QString>
 #include <QStringList>
 #include <QVariant>
@@ -89,11 +89,11 @@ public:
     void defineField(const FieldDef &def);
     void setFieldVisible(const QString &name, bool visible);
 
-    void open();  // throws DbError
+    void open(); // throws DbError
     void close();
     void refresh(); // reopen with the same parameters, keeping the current row where it can
     bool isActive() const { return m_active; }
-    int exec();   // command; returns the affected-row count; throws DbError
+    int exec(); // command; returns the affected-row count; throws DbError
 
     Connection &connection() const { return m_conn; }
 
@@ -101,7 +101,11 @@ public:
     int recordCount() const { return int(m_rows.size()); }
     bool isEmpty() const { return m_rows.isEmpty(); }
     void first() { m_row = 0; }
-    void next() { if (m_row < m_rows.size()) ++m_row; }
+    void next()
+    {
+        if (m_row < m_rows.size())
+            ++m_row;
+    }
     bool eof() const { return m_row >= m_rows.size(); }
     int row() const { return m_row; }
     void setRow(int row) { m_row = row; }

@@ -29,11 +29,16 @@ QStringList statements(Engine engine)
 
 const QStringList &tableNames()
 {
-    static const QStringList names = {
-        QStringLiteral("Assignments"), QStringLiteral("AssignmentsRates"), QStringLiteral("Clients"),
-        QStringLiteral("TimeSheets"), QStringLiteral("ClientTimeSheets"), QStringLiteral("Invoices"),
-        QStringLiteral("PayrollActiveCycle"), QStringLiteral("SiteJobs"), QStringLiteral("UsersRoles"),
-        QStringLiteral("Workers")};
+    static const QStringList names = {QStringLiteral("Assignments"),
+                                      QStringLiteral("AssignmentsRates"),
+                                      QStringLiteral("Clients"),
+                                      QStringLiteral("TimeSheets"),
+                                      QStringLiteral("ClientTimeSheets"),
+                                      QStringLiteral("Invoices"),
+                                      QStringLiteral("PayrollActiveCycle"),
+                                      QStringLiteral("SiteJobs"),
+                                      QStringLiteral("UsersRoles"),
+                                      QStringLiteral("Workers")};
     return names;
 }
 
@@ -58,8 +63,8 @@ QStringList missingTables(Connection &connection)
 void createIn(Connection &connection, Objects which)
 {
     for (const QString &sql : statements(connection.engine())) {
-        const bool isIndex = sql.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive)
-                             || sql.startsWith(QLatin1String("CREATE UNIQUE INDEX"), Qt::CaseInsensitive);
+        const bool isIndex = sql.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive) ||
+                             sql.startsWith(QLatin1String("CREATE UNIQUE INDEX"), Qt::CaseInsensitive);
         if (which == Objects::All || (which == Objects::Indexes) == isIndex)
             connection.execDirect(sql);
     }

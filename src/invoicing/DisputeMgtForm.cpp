@@ -1,10 +1,10 @@
 #include "DisputeMgtForm.h"
 
-#include "GridCopy.h"
 #include "CyclePicker.h"
 #include "DbError.h"
 #include "Disputes.h"
 #include "ExportAction.h"
+#include "GridCopy.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
@@ -69,7 +69,8 @@ TDisputeMgtForm::TDisputeMgtForm(Session &session, QWidget *parent)
 {
     setObjectName(QStringLiteral("DisputeMgtForm"));
     setWindowTitle(QStringLiteral("Dispute Management"));
-    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint);
+    setWindowFlags(Qt::Dialog | Qt::MSWindowsFixedSizeDialogHint | Qt::WindowSystemMenuHint |
+                   Qt::WindowCloseButtonHint);
     Disputes::prepareDisputeQ(DisputeQ);
     buildControls();
     setFixedSize(sizeHint().expandedTo(QSize(1180, 600)));
@@ -103,13 +104,13 @@ void TDisputeMgtForm::buildControls()
     btn_Export = button("Export To Excel", "btn_Export");
     btn_Close = button("Close", "btn_Close");
 
-    m_clientModel = new QueryTableModel(
-        DisputeQ,
-        columns({"Col_Date", "Employee_No", "Employee_Name", "Assignment", "ClientAtt_Code", "ClientAtt_Desc",
-                 "Client_WH", "Client_OT", "Client_HT"}),
-        this);
-    m_ourModel = new QueryTableModel(DisputeQ, columns({"OurAtt_Code", "OurAtt_Desc", "Our_WH", "Our_OT", "Our_HT"}),
-                                     this);
+    m_clientModel =
+        new QueryTableModel(DisputeQ,
+                            columns({"Col_Date", "Employee_No", "Employee_Name", "Assignment", "ClientAtt_Code",
+                                     "ClientAtt_Desc", "Client_WH", "Client_OT", "Client_HT"}),
+                            this);
+    m_ourModel =
+        new QueryTableModel(DisputeQ, columns({"OurAtt_Code", "OurAtt_Desc", "Our_WH", "Our_OT", "Our_HT"}), this);
     dbg_Client = grid(this, "dbg_Client", m_clientModel);
     DBGrid1 = grid(this, "DBGrid1", m_ourModel);
     DBGrid1->verticalHeader()->hide();

@@ -20,7 +20,6 @@ const QString DisputeSql = QStringLiteral(
     "Where a.Dispute = 1 And a.Col_Year + 0 = :Col_Year And a.Col_Month = :Col_Month "
     "Order By a.Employee_No, a.Col_Date, a.Rec_ID, b.Rec_ID");
 
-
 namespace {
 FieldDef field(const char *name, const char *title, FieldKind kind, const QString &format = {})
 {

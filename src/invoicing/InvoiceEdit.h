@@ -81,7 +81,11 @@ public:
 
     bool hasPending() const { return m_pendingRow >= 0; }
     int pendingRow() const { return m_pendingRow; }
-    void revert() { m_pendingRow = -1; m_pending.clear(); }
+    void revert()
+    {
+        m_pendingRow = -1;
+        m_pending.clear();
+    }
 
     enum class SaveResult {
         NothingToSave,

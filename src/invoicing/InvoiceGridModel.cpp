@@ -69,7 +69,8 @@ QVariant InvoiceGridModel::data(const QModelIndex &index, int role) const
         return text(index.row(), fc);
     case Qt::TextAlignmentRole: {
         const FieldKind k = m_lines.InvoiceQ.field(fc).kind;
-        return isNumericKind(k) ? QVariant(Qt::AlignRight | Qt::AlignVCenter) : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
+        return isNumericKind(k) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
+                                : QVariant(Qt::AlignLeft | Qt::AlignVCenter);
     }
     default:
         return {};

@@ -1,11 +1,11 @@
 #include "InvoicesDetForm.h"
 
-#include "GridCopy.h"
 #include "ActiveProjects.h"
 #include "CyclePicker.h"
 #include "DbError.h"
 #include "ExportAction.h"
 #include "FrozenTableView.h"
+#include "GridCopy.h"
 #include "InvoiceGridModel.h"
 #include "InvoiceLists.h"
 #include "Messages.h"
@@ -101,8 +101,8 @@ void TInvoicesDetForm::buildControls()
     DBGrid2 = new FrozenTableView(3, this);
     DBGrid2->setObjectName(QStringLiteral("DBGrid2"));
     GridCopy::install(DBGrid2);
-    DBGrid2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed
-                             | QAbstractItemView::AnyKeyPressed);
+    DBGrid2->setEditTriggers(QAbstractItemView::DoubleClicked | QAbstractItemView::EditKeyPressed |
+                             QAbstractItemView::AnyKeyPressed);
     DBGrid2->setSelectionBehavior(QAbstractItemView::SelectItems);
     DBGrid2->setSelectionMode(QAbstractItemView::SingleSelection);
     for (QHeaderView *h : {DBGrid2->verticalHeader(), DBGrid2->frozenView()->verticalHeader()}) {
@@ -250,8 +250,8 @@ QString TInvoicesDetForm::totalsText(const InvoiceEdit::Totals &t)
 {
     return QStringLiteral("Lines: %1    Normal Hours: %2    Overtime Hours: %3    Holiday Hours: %4    "
                           "Normal Amount: %5    Overtime Amount: %6    Holiday Amount: %7    Total: %8")
-        .arg(hours(t.lines), hours(t.whHours), hours(t.otHours), hours(t.htHours), money(t.whAmount),
-             money(t.otAmount), money(t.htAmount), money(t.total));
+        .arg(hours(t.lines), hours(t.whHours), hours(t.otHours), hours(t.htHours), money(t.whAmount), money(t.otAmount),
+             money(t.htAmount), money(t.total));
 }
 
 void TInvoicesDetForm::updateTotals()

@@ -1,10 +1,10 @@
 #include "AssignmentMgtForm.h"
-#include "GridCopy.h"
 #include "AssignmentDetForm.h"
 #include "DbError.h"
 #include "Dialogs.h"
 #include "ExportAction.h"
 #include "FormHelpers.h"
+#include "GridCopy.h"
 #include "Messages.h"
 #include "Projects.h"
 #include "Roles.h"
@@ -42,10 +42,9 @@ const char *const kContactFields[] = {"Project_Manager_Name", "Project_Manager_M
                                       "Accountant_Name",      "Accountant_Mobile",      "Accountant_Email",
                                       "Timekeeper_Name",      "Timekeeper_Mobile",      "Timekeeper_Email",
                                       "HSE_Manager_Name",     "HSE_Manager_Mobile",     "HSE_Manager_Email"};
-const char *const kContactCaptions[] = {"Project Manager Name", "Mobile", "Project Manager Email",
-                                        "Accountant Name",      "Mobile", "Accountant Email",
-                                        "Sr. Timekeeper Name",  "Mobile", "Sr. Timekeeper Email",
-                                        "HSE Manager Name",     "Mobile", "HSE Manager Email"};
+const char *const kContactCaptions[] = {
+    "Project Manager Name", "Mobile", "Project Manager Email", "Accountant Name",  "Mobile", "Accountant Email",
+    "Sr. Timekeeper Name",  "Mobile", "Sr. Timekeeper Email",  "HSE Manager Name", "Mobile", "HSE Manager Email"};
 } // namespace
 
 TAssignmentMgtForm::TAssignmentMgtForm(Session &session, QWidget *parent)

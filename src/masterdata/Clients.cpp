@@ -21,7 +21,8 @@ const QString ModifySql = QStringLiteral(
     "Where Rec_ID = :Rec_ID");
 
 const QString MoreDetailsSql = QStringLiteral(
-    "Update Clients Set Manager_Name = :Manager_Name, Manager_Title = :Manager_Title, Manager_Mobile = :Manager_Mobile, "
+    "Update Clients Set Manager_Name = :Manager_Name, Manager_Title = :Manager_Title, Manager_Mobile = "
+    ":Manager_Mobile, "
     "Manager_Email = :Manager_Email, Purchasing_Manager_Name = :Purchasing_Manager_Name, "
     "Purchasing_Manager_Mobile = :Purchasing_Manager_Mobile, Purchasing_Manager_Email = :Purchasing_Manager_Email, "
     "Finance_Manager_Name = :Finance_Manager_Name, Finance_Manager_Mobile = :Finance_Manager_Mobile, "

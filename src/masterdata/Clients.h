@@ -44,8 +44,8 @@ void prepareClientsQ(Query &q);
 // Closes the list, sets the filter, opens it; it then stands on its first row.
 void open(Query &q, bool activeOnly);
 
-MainData mainDataOf(const Query &q);   // from the current row
-Contacts contactsOf(const Query &q);   // from the current row
+MainData mainDataOf(const Query &q); // from the current row
+Contacts contactsOf(const Query &q); // from the current row
 
 // Returns the new client's Rec_ID.
 qint64 insert(Connection &c, const MainData &d);

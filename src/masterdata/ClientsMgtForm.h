@@ -34,11 +34,11 @@ public:
     QCheckBox *chk_ShowActiveOnly;
     QPushButton *btn_Close;
     QTableView *DBGrid1;
-    QLineEdit *m_managerName, *m_managerTitle, *m_managerMobile, *m_managerEmail;      // DBEdit2..5
-    QLineEdit *m_purchasingName, *m_purchasingMobile, *m_purchasingEmail;             // DBEdit6..8
-    QLineEdit *m_financeName, *m_financeMobile, *m_financeEmail;                      // DBEdit9..11
-    QLineEdit *m_clientSize, *m_paymentTerms, *m_webSite;                             // DBEdit1, 12, 13
-    QPlainTextEdit *m_hoAddress;                                                      // DBMemo1
+    QLineEdit *m_managerName, *m_managerTitle, *m_managerMobile, *m_managerEmail; // DBEdit2..5
+    QLineEdit *m_purchasingName, *m_purchasingMobile, *m_purchasingEmail;         // DBEdit6..8
+    QLineEdit *m_financeName, *m_financeMobile, *m_financeEmail;                  // DBEdit9..11
+    QLineEdit *m_clientSize, *m_paymentTerms, *m_webSite;                         // DBEdit1, 12, 13
+    QPlainTextEdit *m_hoAddress;                                                  // DBMemo1
 
 public slots:
     void done(int result) override;

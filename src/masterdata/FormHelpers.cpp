@@ -16,8 +16,8 @@ FlagTableModel::FlagTableModel(const Query &query, QList<Column> columns, QSet<Q
 
 QVariant FlagTableModel::data(const QModelIndex &index, int role) const
 {
-    if (role == Qt::DisplayRole && index.isValid() && index.column() < m_cols.size()
-        && m_flags.contains(m_cols.at(index.column()).field)) {
+    if (role == Qt::DisplayRole && index.isValid() && index.column() < m_cols.size() &&
+        m_flags.contains(m_cols.at(index.column()).field)) {
         const QVariant v = value(index.row(), m_cols.at(index.column()).field);
         if (v.isNull())
             return QString();

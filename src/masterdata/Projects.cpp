@@ -65,7 +65,7 @@ void open(Query &q, int showAll, const Query &allClients)
     for (QList<QVariant> &row : s.rows) {
         const QVariant id = row.at(clientId);
         row << (id.isNull() || !names.contains(id.toLongLong()) ? QVariant(QMetaType::fromType<QString>())
-                                                                  : QVariant(names.value(id.toLongLong())));
+                                                                : QVariant(names.value(id.toLongLong())));
     }
     q.adoptSnapshot(std::move(s));
     q.first();
@@ -174,7 +174,8 @@ void insert(Connection &c, const Record &r)
         used.setParam(QStringLiteral("Assignment"), r.assignment);
         used.open();
         if (used.asInt(QStringLiteral("Used")) > 0)
-            throw DbError(QStringLiteral("The project name \"%1\" is already used by another project.").arg(r.assignment));
+            throw DbError(
+                QStringLiteral("The project name \"%1\" is already used by another project.").arg(r.assignment));
         throw;
     }
 }

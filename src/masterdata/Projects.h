@@ -39,7 +39,10 @@ void prepareAssignmentQ(Query &q);
 // Client_Name looked up in allClients (Client_ID, Client_Name); it stands on its first row.
 void open(Query &q, int showAll, const Query &allClients);
 // The show-all value after a click of "show active only": -1 becomes 0, anything else -1.
-inline int flipShowAll(int showAll) { return showAll == -1 ? 0 : -1; }
+inline int flipShowAll(int showAll)
+{
+    return showAll == -1 ? 0 : -1;
+}
 
 // Moves to the first row whose field begins with the text (letter case counts); false leaves
 // the cursor where it was.

@@ -1,9 +1,9 @@
 #include "ProjectsRatesForm.h"
-#include "GridCopy.h"
 #include "DbError.h"
 #include "DesignationRateForm.h"
 #include "Dialogs.h"
 #include "FormHelpers.h"
+#include "GridCopy.h"
 #include "Messages.h"
 #include "Projects.h"
 #include "Rates.h"
@@ -174,9 +174,8 @@ void TProjectsRatesForm::projectRowChanged(int row)
 
 void TProjectsRatesForm::showCurrentProject(bool reopened)
 {
-    const QString name = AssignmentQ.isActive() && !AssignmentQ.eof()
-                             ? AssignmentQ.asString(QStringLiteral("Assignment"))
-                             : QString();
+    const QString name =
+        AssignmentQ.isActive() && !AssignmentQ.eof() ? AssignmentQ.asString(QStringLiteral("Assignment")) : QString();
     m_moving = true;
     FormHelpers::showCurrentRow(DBGrid1, AssignmentQ);
     m_moving = false;
@@ -235,8 +234,7 @@ void TProjectsRatesForm::btn_AddClick()
     m_rateForm->FormActivate();
     if (Dialogs::exec(*m_rateForm) != QDialog::Accepted)
         return;
-    const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value,
-                        m_rateForm->HT_Value};
+    const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value, m_rateForm->HT_Value};
     runWindowAction(
         this, nullptr,
         [&] {
@@ -263,8 +261,7 @@ void TProjectsRatesForm::btn_ModifyClick()
     m_rateForm->FormActivate();
     if (Dialogs::exec(*m_rateForm) != QDialog::Accepted)
         return;
-    const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value,
-                        m_rateForm->HT_Value};
+    const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value, m_rateForm->HT_Value};
     runWindowAction(
         this, nullptr,
         [&] {

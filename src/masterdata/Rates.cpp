@@ -9,8 +9,9 @@ namespace Rates {
 const QString RatesSql =
     QStringLiteral("Select * from AssignmentsRates Where Assignment = :Assignment Order By Site_Job");
 const QString SiteJobsSql = QStringLiteral("Select * from SiteJobs Order By Job_Site");
-const QString InsertSql = QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
-                                         "Values (:Assignment, :Site_Job, :WH_Rate, :OT_Rate, :HT_Rate)");
+const QString InsertSql =
+    QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                   "Values (:Assignment, :Site_Job, :WH_Rate, :OT_Rate, :HT_Rate)");
 const QString ModifySql = QStringLiteral("Update AssignmentsRates Set Site_Job = :Site_Job , WH_Rate = :WH_Rate , "
                                          "OT_Rate = :OT_Rate , HT_Rate = :HT_Rate Where Rec_ID = :Rec_ID");
 const QString DeleteSql = QStringLiteral("Delete From AssignmentsRates Where Rec_ID = :Rec_ID");

@@ -23,9 +23,15 @@ bool present(Kind kind, const QString &text, QWidget *parent)
     box.setWindowTitle(caption);
     box.setText(text);
     switch (kind) {
-    case Kind::Information: box.setIcon(QMessageBox::NoIcon); break;
-    case Kind::Warning: box.setIcon(QMessageBox::Warning); break;
-    case Kind::Error: box.setIcon(QMessageBox::Critical); break;
+    case Kind::Information:
+        box.setIcon(QMessageBox::NoIcon);
+        break;
+    case Kind::Warning:
+        box.setIcon(QMessageBox::Warning);
+        break;
+    case Kind::Error:
+        box.setIcon(QMessageBox::Critical);
+        break;
     case Kind::Confirm:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
@@ -36,10 +42,25 @@ bool present(Kind kind, const QString &text, QWidget *parent)
 }
 } // namespace
 
-void show(const QString &text, QWidget *parent) { present(Kind::Information, text, parent); }
-void warning(const QString &text, QWidget *parent) { present(Kind::Warning, text, parent); }
-void error(const QString &text, QWidget *parent) { present(Kind::Error, text, parent); }
-bool confirm(const QString &text, QWidget *parent) { return present(Kind::Confirm, text, parent); }
-void setRecorder(Recorder r) { recorder() = std::move(r); }
+void show(const QString &text, QWidget *parent)
+{
+    present(Kind::Information, text, parent);
+}
+void warning(const QString &text, QWidget *parent)
+{
+    present(Kind::Warning, text, parent);
+}
+void error(const QString &text, QWidget *parent)
+{
+    present(Kind::Error, text, parent);
+}
+bool confirm(const QString &text, QWidget *parent)
+{
+    return present(Kind::Confirm, text, parent);
+}
+void setRecorder(Recorder r)
+{
+    recorder() = std::move(r);
+}
 
 } // namespace Messages

@@ -1,8 +1,8 @@
 #pragma once
 
 #include <QList>
-#include <algorithm>
 #include <QString>
+#include <algorithm>
 #include <functional>
 
 class QWidget;

@@ -62,7 +62,7 @@ QVariant QueryTableModel::data(const QModelIndex &index, int role) const
     }
     case RawValueRole:
         return col.field < 0 || col.field >= m_query.fields().size() ? QVariant()
-                                                                      : m_query.valueAt(index.row(), col.field);
+                                                                     : m_query.valueAt(index.row(), col.field);
     case Qt::TextAlignmentRole:
         return m_alignment ? QVariant(int(m_alignment)) : QVariant();
     case Qt::BackgroundRole:

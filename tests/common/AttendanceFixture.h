@@ -125,7 +125,8 @@ inline void makeOwnRowsUnreadable(Connection &c, const QString &engine)
 // Client rows of an employee number, whatever their Ref_No.
 inline int clientRowCount(Connection &c, const QString &no)
 {
-    return TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = :N"), {no}).toInt();
+    return TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = :N"), {no})
+        .toInt();
 }
 
 } // namespace AttFixture

@@ -22,34 +22,46 @@ struct Fx
     void worker(qint64 id, const QString &emp, const QString &first = QStringLiteral("Ali"),
                 const QString &last = QStringLiteral("Khan"), const QString &job = QStringLiteral("Mason"))
     {
-        TestDb::exec(c, QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values (:v, :v, :v, :v, :v)"),
-                     {id, emp, first, last, job});
+        TestDb::exec(
+            c,
+            QStringLiteral(
+                "Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) Values (:v, :v, :v, :v, :v)"),
+            {id, emp, first, last, job});
     }
     void own(qint64 ref, const QString &emp, const QDate &d, const QString &code, int wh, int ot = 0, int ht = 0,
              const QString &name = QStringLiteral("Ali Khan"), const QString &job = QStringLiteral("Mason"))
     {
-        TestDb::exec(c, QStringLiteral("Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                       "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
-                                       "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
+        TestDb::exec(c,
+                     QStringLiteral(
+                         "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                         "Employee_Name, Assignment, OurJob, OurAtt_Code, Our_WH, Our_OT, Our_HT) "
+                         "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
                      {++ownId, d, d.year(), d.month(), d.day(), ref, emp, name, project, job, code, wh, ot, ht});
     }
-    void client(qint64 ref, const QString &emp, const QDate &d, const QString &code, const QVariant &wh, int ot = 0, int ht = 0,
-                const QString &job = QStringLiteral("Mason"), int dispute = 0, const QString &name = QStringLiteral("Ali Khan"))
+    void client(qint64 ref, const QString &emp, const QDate &d, const QString &code, const QVariant &wh, int ot = 0,
+                int ht = 0, const QString &job = QStringLiteral("Mason"), int dispute = 0,
+                const QString &name = QStringLiteral("Ali Khan"))
     {
-        TestDb::exec(c, QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
-                                       "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
-                                       "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
-                     {d, d.year(), d.month(), d.day(), ref, emp, name, project, job, code, wh, ot, ht, dispute});
+        TestDb::exec(
+            c,
+            QStringLiteral(
+                "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                "Employee_Name, Assignment, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
+                "Values (:v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v, :v)"),
+            {d, d.year(), d.month(), d.day(), ref, emp, name, project, job, code, wh, ot, ht, dispute});
     }
     void rate(const QString &job, double wh, double ot, double ht)
     {
-        TestDb::exec(c, QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) Values (:v, :v, :v, :v, :v)"),
+        TestDb::exec(c,
+                     QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                                    "Values (:v, :v, :v, :v, :v)"),
                      {project, job, wh, ot, ht});
     }
     // One invoice line as a query standing on it (empty when there is none).
     std::unique_ptr<Query> line(qint64 ref, int year, int month)
     {
-        auto q = std::make_unique<Query>(c, QStringLiteral("Select * From Invoices Where Ref_No = :R And Col_Year = :Y And Col_Month = :M"));
+        auto q = std::make_unique<Query>(
+            c, QStringLiteral("Select * From Invoices Where Ref_No = :R And Col_Year = :Y And Col_Month = :M"));
         q->setParam(QStringLiteral("R"), ref);
         q->setParam(QStringLiteral("Y"), year);
         q->setParam(QStringLiteral("M"), month);
@@ -57,7 +69,10 @@ struct Fx
         return q;
     }
     int count(const QString &sql, const QVariantList &v = {}) { return TestDb::scalar(c, sql, v).toInt(); }
-    int checkedRows(qint64 ref) { return count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Ref_No = :v And Checked = 1"), {ref}); }
+    int checkedRows(qint64 ref)
+    {
+        return count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Ref_No = :v And Checked = 1"), {ref});
+    }
 
     qint64 ownId = 0;
 };

@@ -23,7 +23,7 @@
 namespace MdFixture {
 
 const QString User = QStringLiteral("clerk");
-const QStringList AllRoles{Roles::ClientsMgt,    Roles::ClientsAddNew, Roles::ClientsModify,    Roles::ProjectMgt,
+const QStringList AllRoles{Roles::ClientsMgt,    Roles::ClientsAddNew, Roles::ClientsModify,     Roles::ProjectMgt,
                            Roles::ProjectAddNew, Roles::ProjectModify, Roles::ProjectListExport, Roles::ProjectRate};
 
 struct Env
@@ -44,8 +44,13 @@ struct Env
     }
     qint64 client(const QString &name, bool active = true)
     {
-        Clients::MainData d{name, QStringLiteral("Normal Client"), QStringLiteral("Large Company"),
-                            QStringLiteral("Net 30 Days"), {}, {}, active};
+        Clients::MainData d{name,
+                            QStringLiteral("Normal Client"),
+                            QStringLiteral("Large Company"),
+                            QStringLiteral("Net 30 Days"),
+                            {},
+                            {},
+                            active};
         const qint64 id = Clients::insert(c(), d);
         reloadAllClients();
         return id;
@@ -98,10 +103,11 @@ inline void clickNamed(QWidget *w, const QString &name)
 inline void addRefusingTrigger(Env &env, const QString &clientName)
 {
     if (env.db.engine() == QLatin1String("PostgreSQL")) {
-        env.c().execDirect(QStringLiteral(
-            "CREATE FUNCTION refuse_client() RETURNS trigger AS $$ BEGIN IF NEW.client_name = '%1' THEN "
-            "RAISE EXCEPTION 'client name refused by trigger'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
-                               .arg(clientName));
+        env.c().execDirect(
+            QStringLiteral(
+                "CREATE FUNCTION refuse_client() RETURNS trigger AS $$ BEGIN IF NEW.client_name = '%1' THEN "
+                "RAISE EXCEPTION 'client name refused by trigger'; END IF; RETURN NEW; END $$ LANGUAGE plpgsql")
+                .arg(clientName));
         env.c().execDirect(QStringLiteral("CREATE TRIGGER refuse_client AFTER UPDATE ON Clients FOR EACH ROW "
                                           "EXECUTE FUNCTION refuse_client()"));
     } else {

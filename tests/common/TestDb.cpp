@@ -60,11 +60,16 @@ Fresh::Fresh(const QString &engine) : m_engine(engine)
         qFatal("cannot write the test Workers.ini");
     ConnectionParams p;
     if (engine == QLatin1String("PostgreSQL")) {
-        m_pgName = QStringLiteral("t_%1_%2").arg(QCoreApplication::applicationPid()).arg(s_counter.fetchAndAddRelaxed(1));
+        m_pgName =
+            QStringLiteral("t_%1_%2").arg(QCoreApplication::applicationPid()).arg(s_counter.fetchAndAddRelaxed(1));
         adminExec(QStringLiteral("CREATE DATABASE %1").arg(m_pgName));
         p = pgParams(m_pgName);
-        ini.write(QStringLiteral("[Database]\nEngine=PostgreSQL\nSource=%1:%2\nCatalog=%3\nUserName=%4\n[ChoosenStyle]\nStyle=Lavender Classico\n")
-                      .arg(p.host).arg(p.port).arg(m_pgName, p.user).toUtf8());
+        ini.write(QStringLiteral("[Database]\nEngine=PostgreSQL\nSource=%1:%2\nCatalog=%3\nUserName=%4\n[ChoosenStyle]"
+                                 "\nStyle=Lavender Classico\n")
+                      .arg(p.host)
+                      .arg(p.port)
+                      .arg(m_pgName, p.user)
+                      .toUtf8());
     } else {
         p.engine = Engine::SQLite;
         p.database = m_dir.filePath(QStringLiteral("test.db"));

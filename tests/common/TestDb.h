@@ -50,7 +50,7 @@ QVariant scalar(Connection &c, const QString &sql, const QVariantList &values = 
 } // namespace TestDb
 
 // Adds the "engine" column and one row per available engine.
-#define TESTDB_ENGINE_ROWS()                                   \
-    QTest::addColumn<QString>("engine");                      \
-    for (const QString &e__ : TestDb::engines())              \
-        QTest::newRow(qPrintable(e__)) << e__
+#define TESTDB_ENGINE_ROWS()                                                                                           \
+    QTest::addColumn<QString>("engine");                                                                               \
+    for (const QString &e__ : TestDb::engines())                                                                       \
+    QTest::newRow(qPrintable(e__)) << e__
