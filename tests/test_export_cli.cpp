@@ -1,6 +1,7 @@
 // The invoice details lists and `tallimar-cli export`, on every engine, read back with xlrd and
 // openpyxl.
 
+#include "ActiveProjects.h"
 #include "InvoiceLists.h"
 #include "OpenpyxlReader.h"
 #include "TestDb.h"
@@ -284,7 +285,7 @@ private slots:
         QFETCH(QString, engine);
         TestDb::Fresh db(engine);
         fill(db.connection());
-        QCOMPARE(InvoiceLists::projects(db.connection()), QStringList{Project});
+        QCOMPARE(ActiveProjects::names(db.connection()), QStringList{Project});
         Query q(db.connection());
         InvoiceLists::prepareInvoiceQ(q);
         InvoiceLists::open(q, 2024, 3, Project);

@@ -1,4 +1,5 @@
 // Invoice lists, the invoice line edit and the dispute list and removal, on every engine.
+#include "ClientAttendance.h"
 #include "Disputes.h"
 #include "InvoiceEdit.h"
 #include "InvoiceLists.h"
@@ -410,7 +411,7 @@ private slots:
         try {
             Disputes::removeDispute(c, id);
         } catch (const DbError &e) {
-            text = Disputes::failureText(e);
+            text = failureText(e);
         }
         QVERIFY2(text.startsWith(QStringLiteral("Something went wrong!, DbError: ")), qPrintable(text));
         QVERIFY2(text.contains(QStringLiteral("simulated failure")), qPrintable(text));

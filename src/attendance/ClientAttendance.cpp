@@ -55,12 +55,7 @@ QDate ClientAttendance::today() const
 
 QStringList ClientAttendance::projectNames()
 {
-    AssignmentQ.open();
-    QStringList names;
-    for (AssignmentQ.first(); !AssignmentQ.eof(); AssignmentQ.next())
-        names << AssignmentQ.asString(QStringLiteral("Assignment"));
-    AssignmentQ.first();
-    return names;
+    return ActiveProjects::names(m_conn);
 }
 
 namespace {
@@ -369,9 +364,9 @@ void ClientAttendance::deleteRow(qint64 recId)
 
 // Every statement is defined beside the operation that runs it, above.
 ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
-    : AssignmentQ(c, ActiveProjects::Sql), WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql),
-      WorkerQ(c, WorkerSql), OurAttHistory(c, OurAttHistorySql), ClientAttHistory(c, ClientAttHistorySql), m_conn(c),
-      m_clock(clock), ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
+    : WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql), WorkerQ(c, WorkerSql),
+      OurAttHistory(c, OurAttHistorySql), ClientAttHistory(c, ClientAttHistorySql), m_conn(c), m_clock(clock),
+      ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
       ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql),
       ComPostUpdate(c, PostUpdateSql), ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql),
       ComUpdateBase10(c, UpdateBase10Sql), ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql)

@@ -61,7 +61,6 @@ public:
     int cycleYear = 0;
     int cycleMonth = 0;
 
-    Query AssignmentQ;
     Query WorkersInOurAttQ;
     Query ClientJobsQ;
     Query WorkerQ;

@@ -354,20 +354,20 @@ qint64 TClientAttendanceForm::currentGridRecId() const
 
 void TClientAttendanceForm::MarkDespute1Click()
 {
-    const qint64 id = currentGridRecId();
-    if (id == 0)
-        return;
-    run([&] { m_att.setDispute(id, true); }, failureText, false);
-    m_clientModel->reload();
-    selectClientRow(m_att.ClientAttHistory.row());
+    setCurrentRowDispute(true);
 }
 
 void TClientAttendanceForm::UnMarkDispute1Click()
 {
+    setCurrentRowDispute(false);
+}
+
+void TClientAttendanceForm::setCurrentRowDispute(bool disputed)
+{
     const qint64 id = currentGridRecId();
     if (id == 0)
         return;
-    run([&] { m_att.setDispute(id, false); }, failureText, false);
+    run([&] { m_att.setDispute(id, disputed); }, failureText, false);
     m_clientModel->reload();
     selectClientRow(m_att.ClientAttHistory.row());
 }

@@ -103,6 +103,7 @@ private:
     int currentGridRow() const;
     qint64 currentGridRecId() const;
     void selectClientRow(int row);
+    void setCurrentRowDispute(bool disputed);
 
     Session &m_session;
     ClientAttendance m_att;

@@ -60,9 +60,9 @@ const QString ClientAttHistorySql =
 } // namespace
 
 CheckerLookup::CheckerLookup(Connection &c)
-    : AssignmentQ(c, ActiveProjects::Sql), WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql),
-      OurAttHistory(c, OurAttHistorySql), OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)),
-      ClientAttHistory(c, ClientAttHistorySql), ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
+    : WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql), OurAttHistory(c, OurAttHistorySql),
+      OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)), ClientAttHistory(c, ClientAttHistorySql),
+      ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
 {
     WorkersInOurAttQ.defineField({QStringLiteral("Employee_No"), FieldKind::Text, QStringLiteral("Workers"), {}, true});
     WorkerQ.defineField({QStringLiteral("Rec_ID"), FieldKind::LargeInt, QStringLiteral("Ref No"), {}, true});

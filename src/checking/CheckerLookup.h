@@ -17,7 +17,6 @@ class CheckerLookup
 public:
     explicit CheckerLookup(Connection &connection);
 
-    Query AssignmentQ;
     Query WorkersInOurAttQ;
     Query WorkerQ;
     Query OurAttHistory;

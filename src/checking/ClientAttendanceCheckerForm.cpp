@@ -1,5 +1,6 @@
 #include "ClientAttendanceCheckerForm.h"
 
+#include "ActiveProjects.h"
 #include "AttendanceTotalsPanel.h"
 #include "CyclePicker.h"
 #include "DbError.h"
@@ -191,12 +192,12 @@ void TClientAttendanceCheckerForm::FormActivate()
 void TClientAttendanceCheckerForm::FillComboBoxes()
 {
     // Once per window: later activations find the list filled.
-    if (m_lookup->AssignmentQ.isActive())
+    if (m_projectsFilled)
         return;
-    m_lookup->AssignmentQ.open();
+    const QStringList names = ActiveProjects::names(m_session.connection());
+    m_projectsFilled = true;
     const QSignalBlocker block(cb_Project);
-    for (m_lookup->AssignmentQ.first(); !m_lookup->AssignmentQ.eof(); m_lookup->AssignmentQ.next())
-        cb_Project->addItem(m_lookup->AssignmentQ.asString(QStringLiteral("Assignment")));
+    cb_Project->addItems(names);
     cb_Project->setCurrentIndex(-1);
 }
 

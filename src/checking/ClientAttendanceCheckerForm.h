@@ -84,5 +84,6 @@ private:
     int m_month = 0;
     QString m_shownEmployee;
     bool m_disputed = false;
+    bool m_projectsFilled = false;
     bool m_inPass = false; // "Check All Employees" running
 };

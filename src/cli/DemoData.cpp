@@ -1,4 +1,5 @@
 #include "DemoData.h"
+#include "Clients.h"
 #include "Connection.h"
 #include "DbError.h"
 #include "DemoMonthEnd.h"
@@ -123,19 +124,19 @@ DemoSummary generateDemoData(Connection &conn, const DemoOptions &o,
                                QStringLiteral("Net 60 Days"),    QStringLiteral("Net 90 Days"),
                                QStringLiteral("Net 120 Days")};
     for (int i = 0; i < clientNames.size(); ++i) {
-        bind(insClient,
-             {{QStringLiteral("Client_Name"), clientNames[i]},
-              {QStringLiteral("Client_Kind"), i % 2 ? QStringLiteral("Private") : QStringLiteral("Government")},
-              {QStringLiteral("Client_Size"), i % 3 ? QStringLiteral("Large") : QStringLiteral("Medium")},
-              {QStringLiteral("Payment_Terms"), terms[(i * 2) % terms.size()]},
-              {QStringLiteral("Web_Site"), QStringLiteral("www.client%1.example").arg(i + 1)},
-              {QStringLiteral("HO_Address"), QStringLiteral("P.O. Box %1").arg(1000 + i * 37)},
-              {QStringLiteral("isActive"), i == clientNames.size() - 1 ? 0 : 1},
-              {QStringLiteral("Manager_Name"), QStringLiteral("Manager %1").arg(i + 1)},
-              {QStringLiteral("Manager_Title"), QStringLiteral("Project Director")},
-              {QStringLiteral("Manager_Email"), QStringLiteral("manager%1@client%1.example").arg(i + 1)},
-              {QStringLiteral("Manager_Mobile"),
-               QStringLiteral("+974 5550 %1").arg(1000 + i, 4, 10, QLatin1Char('0'))}});
+        bind(insClient, {{QStringLiteral("Client_Name"), clientNames[i]},
+                         // From the lists the client dialogs offer, so that Modify shows them selected.
+                         {QStringLiteral("Client_Kind"), Clients::kinds().at(i % Clients::kinds().size())},
+                         {QStringLiteral("Client_Size"), Clients::sizes().at(i % Clients::sizes().size())},
+                         {QStringLiteral("Payment_Terms"), terms[(i * 2) % terms.size()]},
+                         {QStringLiteral("Web_Site"), QStringLiteral("www.client%1.example").arg(i + 1)},
+                         {QStringLiteral("HO_Address"), QStringLiteral("P.O. Box %1").arg(1000 + i * 37)},
+                         {QStringLiteral("isActive"), i == clientNames.size() - 1 ? 0 : 1},
+                         {QStringLiteral("Manager_Name"), QStringLiteral("Manager %1").arg(i + 1)},
+                         {QStringLiteral("Manager_Title"), QStringLiteral("Project Director")},
+                         {QStringLiteral("Manager_Email"), QStringLiteral("manager%1@client%1.example").arg(i + 1)},
+                         {QStringLiteral("Manager_Mobile"),
+                          QStringLiteral("+974 5550 %1").arg(1000 + i, 4, 10, QLatin1Char('0'))}});
         insClient.exec();
     }
     Query clientIds(conn, ClientIdsSql);

@@ -1,5 +1,6 @@
 #include "DisputeMgtForm.h"
 
+#include "ClientAttendance.h"
 #include "CyclePicker.h"
 #include "DbError.h"
 #include "Disputes.h"
@@ -258,7 +259,8 @@ void TDisputeMgtForm::RemoveDispute1Click()
         return;
     const qint64 id = m_clientModel->value(row, QStringLiteral("ClientRec_ID")).toLongLong();
     const bool ok = runWindowAction(
-        this, nullptr, [&] { Disputes::removeDispute(m_session.connection(), id); }, &Disputes::failureText);
+        this, nullptr, [&] { Disputes::removeDispute(m_session.connection(), id); },
+        &failureText); // worded as every failed attendance correction
     if (!ok)
         return; // the list stays as it was
     btn_ShowEmployeesClick();

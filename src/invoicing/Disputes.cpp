@@ -96,9 +96,4 @@ bool setDispute(Connection &connection, qint64 clientRecId, bool disputed)
     return setClientRowDispute(connection, clientRecId, disputed);
 }
 
-QString failureText(const DbError &e)
-{
-    return ::failureText(e); // worded as every failed attendance correction
-}
-
 } // namespace Disputes

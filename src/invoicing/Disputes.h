@@ -39,7 +39,4 @@ inline bool removeDispute(Connection &connection, qint64 clientRecId)
     return setDispute(connection, clientRecId, false);
 }
 
-// "Something went wrong!, DbError: message", the text of a failed removal.
-QString failureText(const DbError &e);
-
 } // namespace Disputes

@@ -60,7 +60,6 @@ void define(Query &q, const QList<FieldDef> &fields)
 } // namespace
 
 // A reference, so that it is bound before any other file's static initialisation reads it.
-const QString &AssignmentSql = ActiveProjects::Sql;
 
 const QString NotCheckedSql = QStringLiteral(
     "Select Distinct(Employee_No), Entered_By From ClientTimeSheets Where Checked = 0 And Col_Year = :Col_Year "
@@ -115,11 +114,6 @@ void open(Query &q, int year, int month, const QString &project)
     q.setParam(QStringLiteral("Col_Month"), month);
     q.setParam(QStringLiteral("Assignment"), project);
     q.open();
-}
-
-QStringList projects(Connection &connection)
-{
-    return ActiveProjects::names(connection);
 }
 
 } // namespace InvoiceLists

@@ -10,8 +10,6 @@
 // share these statements and field definitions.
 namespace InvoiceLists {
 
-// Projects the window offers: the active, billable projects (ActiveProjects::Sql).
-extern const QString &AssignmentSql;
 // InvoiceQ: the invoice lines of a cycle and project, by employee number, in the columns' order.
 const QString &invoiceSql();
 // NotCheckedQ: distinct (employee, entered by) pairs with rows whose Checked is exactly 0.
@@ -27,8 +25,5 @@ void prepareNotCheckedQ(Query &q);
 
 // Closes the list, sets the cycle and project, opens it again. Throws DbError.
 void open(Query &q, int year, int month, const QString &project);
-
-// The names of the projects AssignmentSql lists, in its order. Throws DbError.
-QStringList projects(Connection &connection);
 
 } // namespace InvoiceLists

@@ -219,25 +219,25 @@ void TClientsMgtForm::btn_AddNewClick()
         addNewFailure);
 }
 
-void TClientsMgtForm::btn_ModifyClick()
+bool TClientsMgtForm::mayModifyCurrent()
 {
     if (!m_session.hasRole(Roles::ClientsModify)) {
         Messages::show(NoModify, this);
-        return;
+        return false;
     }
     if (ClientsQ.isEmpty() || ClientsQ.eof()) {
         Messages::show(NothingToModify, this);
-        return;
+        return false;
     }
+    return true;
+}
+
+void TClientsMgtForm::saveCurrent(const std::function<void(qint64 recId)> &save)
+{
     const qint64 recId = ClientsQ.asInt64(QStringLiteral("Rec_ID"));
-    TClientsDetForm dialog(this);
-    dialog.load(Clients::mainDataOf(ClientsQ));
-    if (Dialogs::exec(dialog) != QDialog::Accepted)
-        return;
-    const Clients::MainData d = dialog.data();
     run(
         [&] {
-            Clients::modify(m_session.connection(), recId, d);
+            save(recId);
             RefreshList();
             ClientsQ.locate(QStringLiteral("Rec_ID"), recId);
             showCurrent();
@@ -245,30 +245,28 @@ void TClientsMgtForm::btn_ModifyClick()
         modifyFailure);
 }
 
+void TClientsMgtForm::btn_ModifyClick()
+{
+    if (!mayModifyCurrent())
+        return;
+    TClientsDetForm dialog(this);
+    dialog.load(Clients::mainDataOf(ClientsQ));
+    if (Dialogs::exec(dialog) != QDialog::Accepted)
+        return;
+    const Clients::MainData d = dialog.data();
+    saveCurrent([&](qint64 recId) { Clients::modify(m_session.connection(), recId, d); });
+}
+
 void TClientsMgtForm::Button1Click()
 {
-    if (!m_session.hasRole(Roles::ClientsModify)) {
-        Messages::show(NoModify, this);
+    if (!mayModifyCurrent())
         return;
-    }
-    if (ClientsQ.isEmpty() || ClientsQ.eof()) {
-        Messages::show(NothingToModify, this);
-        return;
-    }
-    const qint64 recId = ClientsQ.asInt64(QStringLiteral("Rec_ID"));
     TClientsMoreDetailsForm dialog(this);
     dialog.load(Clients::contactsOf(ClientsQ));
     if (Dialogs::exec(dialog) != QDialog::Accepted)
         return;
     const Clients::Contacts c = dialog.contacts();
-    run(
-        [&] {
-            Clients::updateContacts(m_session.connection(), recId, c);
-            RefreshList();
-            ClientsQ.locate(QStringLiteral("Rec_ID"), recId);
-            showCurrent();
-        },
-        modifyFailure);
+    saveCurrent([&](qint64 recId) { Clients::updateContacts(m_session.connection(), recId, c); });
 }
 
 void TClientsMgtForm::done(int result)

@@ -4,6 +4,7 @@
 #include "ScreenServices.h"
 
 #include <QDialog>
+#include <functional>
 
 class QCheckBox;
 class QLineEdit;
@@ -46,6 +47,10 @@ public slots:
 private:
     void buildUi();
     void showCurrent(); // grid selection and detail controls from the list's current row
+    // Modify and More Details: the role and a current client, each refusal shown.
+    bool mayModifyCurrent();
+    // Saves the current client in one action, then shows it again from the re-read list.
+    void saveCurrent(const std::function<void(qint64 recId)> &save);
     void currentRowChanged(int row);
     bool run(const std::function<void()> &action, const FailureText &failure);
 

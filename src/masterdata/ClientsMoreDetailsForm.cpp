@@ -24,6 +24,8 @@ TClientsMoreDetailsForm::TClientsMoreDetailsForm(QWidget *parent) : QDialog(pare
 {
     setObjectName(QStringLiteral("ClientsMoreDetailsForm"));
     setWindowTitle(QStringLiteral("Clients - More Details"));
+    // Room for a whole e-mail address and the caption.
+    setMinimumWidth(440);
     auto *manager = new QGroupBox(QStringLiteral(" Manager "), this);
     edt_Manager_Name = edit(QStringLiteral("edt_Manager_Name"), 50, manager);
     edt_Manager_Mobile = edit(QStringLiteral("edt_Manager_Mobile"), 20, manager, true);
