@@ -173,7 +173,8 @@ private slots:
         QVERIFY(b.waitForFinished(120000));
         const QString outA = QString::fromUtf8(a.readAllStandardOutput()),
                       outB = QString::fromUtf8(b.readAllStandardOutput());
-        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), workers);
+        QVERIFY2(fx.count(QStringLiteral("Select COUNT(*) From Invoices")) == workers,
+                 qPrintable(outA + QStringLiteral("\n---\n") + outB));
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(DISTINCT Ref_No) From Invoices")), workers);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 0")), 0);
         // Every line matches the rows: 5 days of 8 + 1 hours.
