@@ -6,7 +6,9 @@
 #include "DbError.h"
 #include "Transaction.h"
 
+#include <QElapsedTimer>
 #include <QHash>
+#include <QThread>
 
 namespace {
 
@@ -164,9 +166,13 @@ ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeN
     if (rows.isEmpty())
         return line;
     // A lost connection rolled the employee back: reconnect and move it again (the count inside
-    // the transaction skips it if the lost commit had in fact gone through).
+    // the transaction skips it if the lost commit had in fact gone through). A race lost to
+    // another clerk's transaction is run again after a pause.
     const int maxReconnects = 3;
-    for (int reconnects = 0;; ++reconnects) {
+    int reconnects = 0;
+    for (int attempt = 1;; ++attempt) {
+        QElapsedTimer took;
+        took.start();
         try {
             line.outcome = moveRows(ProjectOwnRowsQ, rows) ? MoveAllLine::Moved : MoveAllLine::Skipped;
             line.message.clear();
@@ -175,11 +181,20 @@ ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeN
             line.outcome = MoveAllLine::Failed;
             line.message = e.message();
             const DbFailureKind kind = classifyDbFailure(e.message());
-            if (kind == DbFailureKind::Other)
-                return line;
-            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects && m_conn.reconnect(e.message()))
+            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects) {
+                ++reconnects;
+                if (m_conn.reconnect(e.message()))
+                    continue;
+            }
+            // A lock held for the whole busy timeout is another program's long write, not a race.
+            const bool heldThroughout =
+                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
+            if (isConcurrencyConflict(e.message()) && attempt < ConflictAttempts && !heldThroughout) {
+                QThread::msleep(ulong(conflictBackoffMs(attempt)));
                 continue;
-            line.message = passStopCause(kind, e.message());
+            }
+            if (kind != DbFailureKind::Other)
+                line.message = passStopCause(kind, e.message());
             return line;
         }
     }

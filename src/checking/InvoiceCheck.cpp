@@ -3,7 +3,6 @@
 #include "DbError.h"
 #include "Transaction.h"
 
-#include <QCoreApplication>
 #include <QDate>
 #include <QElapsedTimer>
 #include <QThread>
@@ -194,20 +193,9 @@ InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
 {
 }
 
-bool isConcurrencyConflict(const QString &m)
-{
-    // The driver hands over texts only; these are the servers' words for a lost race.
-    static const char *const marks[] = {"could not serialize access", "deadlock detected", "deadlock victim",
-                                        "database is locked",         "ux_invoices_line",  "lock request time out"};
-    for (const char *mark : marks)
-        if (m.contains(QLatin1String(mark), Qt::CaseInsensitive))
-            return true;
-    return false;
-}
-
 CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString &employeeNo, const QString &user)
 {
-    const int attempts = 5, maxReconnects = 3;
+    const int maxReconnects = 3;
     int conflicts = 0, reconnects = 0;
     QString lastConflict;
     for (int attempt = 1;; ++attempt) {
@@ -230,11 +218,11 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
             // race: waiting that long again would only delay the message.
             const bool heldThroughout =
                 kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
-            if (isConcurrencyConflict(e.message()) && attempt < attempts && !heldThroughout) {
+            if (isConcurrencyConflict(e.message()) && attempt < ConflictAttempts && !heldThroughout) {
                 ++conflicts;
                 lastConflict = e.message();
                 // Let the other transaction finish before trying again.
-                QThread::msleep(ulong(10 * attempt + QCoreApplication::applicationPid() % 7));
+                QThread::msleep(ulong(conflictBackoffMs(attempt)));
                 continue;
             }
             CheckOutcome o;

@@ -69,9 +69,6 @@ struct CheckOutcome
 // "Something went wrong!, " + error type + ": " + message
 QString checkFailureText(const QString &errorType, const QString &message);
 
-// Whether a database error is a conflict with a concurrent transaction that a retry may resolve.
-bool isConcurrencyConflict(const QString &message);
-
 // The check of one worker: in one transaction, marks every client row of the worker, project
 // and month checked and writes the worker's invoice line from exactly the rows it marked.
 // Statements are prepared once per object, so keep one for a whole pass.

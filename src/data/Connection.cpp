@@ -4,6 +4,7 @@
 #include <QAtomicInt>
 #include <QElapsedTimer>
 #include <QFileInfo>
+#include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
 #include <QThread>
@@ -230,6 +231,23 @@ DbFailureKind classifyDbFailure(const QString &message)
         if (message.contains(QLatin1String(mark), Qt::CaseInsensitive))
             return DbFailureKind::Busy;
     return DbFailureKind::Other;
+}
+
+bool isConcurrencyConflict(const QString &m)
+{
+    // The driver hands over texts only; these are the servers' words for a lost race.
+    static const char *const marks[] = {"could not serialize access", "deadlock detected", "deadlock victim",
+                                        "database is locked",         "ux_invoices_line",  "lock request time out"};
+    for (const char *mark : marks)
+        if (m.contains(QLatin1String(mark), Qt::CaseInsensitive))
+            return true;
+    return false;
+}
+
+int conflictBackoffMs(int attempt)
+{
+    const int base = 20 << qBound(0, attempt - 1, 5); // 20 ms doubling up to 640 ms
+    return base / 2 + int(QRandomGenerator::global()->bounded(base));
 }
 
 QString passStopCause(DbFailureKind kind, const QString &driverText)
