@@ -5,6 +5,7 @@
 #include "InvoiceCheck.h"
 #include "TestDb.h"
 
+#include <QElapsedTimer>
 #include <QProcess>
 #include <QSqlDatabase>
 #include <QSqlError>
@@ -381,6 +382,45 @@ private slots:
 
         c.open(c.params());
         QCOMPARE(workersDone(c, command), Workers);
+        verifyWholeOrUntouched(c);
+    }
+
+    // Ctrl+C while the pass waits for the server: it stops at once, not after the retry limit,
+    // says why, and every worker is whole or untouched.
+    void interruptedWhileReconnecting_data() { commandRows(); }
+    void interruptedWhileReconnecting()
+    {
+        QFETCH(QString, command);
+        OwnCluster cluster;
+        if (!cluster.ready())
+            QSKIP("No PostgreSQL server binaries (TALLIMAR_TEST_PG_BIN)");
+        qputenv("TALLIMAR_TEST_PG_PORT", QByteArray::number(cluster.port()));
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"));
+        Connection &c = db.connection();
+        seedWorkers(c);
+        if (isCheck(command))
+            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+
+        QProcess p;
+        p.start(QStringLiteral(TALLIMAR_CLI_PATH), cliArgs(db.iniPath(), command));
+        QVERIFY(p.waitForReadyRead(60000));
+        QVERIFY(cluster.stop());
+        QString err;
+        QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(p.readAllStandardError())).contains(u"reconnecting"), 20000);
+        QElapsedTimer stopping;
+        stopping.start();
+        ::kill(pid_t(p.processId()), SIGINT);
+        QVERIFY(p.waitForFinished(60000));
+        QVERIFY2(stopping.elapsed() < 10000, qPrintable(QString::number(stopping.elapsed())));
+        const QString out = QString::fromUtf8(p.readAllStandardOutput());
+        QCOMPARE(p.exitCode(), 130);
+        QVERIFY2(out.contains(QStringLiteral("failed: ")) &&
+                     out.contains(QStringLiteral("reconnecting was interrupted")),
+                 qPrintable(out.right(400)));
+        QVERIFY2(out.contains(QStringLiteral(", not started: ")), qPrintable(out.right(400)));
+
+        QVERIFY(cluster.start());
+        c.open(c.params());
         verifyWholeOrUntouched(c);
     }
 

@@ -194,7 +194,7 @@ ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeN
                 continue;
             }
             if (kind != DbFailureKind::Other)
-                line.message = passStopCause(kind, e.message());
+                line.message = passStopCause(kind, e.message(), m_conn.reconnectInterrupted());
             return line;
         }
     }

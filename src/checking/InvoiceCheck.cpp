@@ -228,7 +228,9 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
             CheckOutcome o;
             o.status = CheckOutcome::Status::Failed;
             o.message = checkFailureText(QStringLiteral("DbError"),
-                                         kind == DbFailureKind::Other ? e.message() : passStopCause(kind, e.message()));
+                                         kind == DbFailureKind::Other
+                                             ? e.message()
+                                             : passStopCause(kind, e.message(), m_conn.reconnectInterrupted()));
             o.conflicts = conflicts;
             return o;
         } catch (const std::exception &e) {

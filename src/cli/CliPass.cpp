@@ -65,9 +65,12 @@ ReconnectNotice::ReconnectNotice(Connection &connection, QTextStream &err) : m_c
             << "); reconnecting...\n";
         err.flush();
     };
+    // Ctrl+C while the server is away ends the wait at once instead of after the retry limit.
+    m_conn.stopReconnecting = [] { return s_interrupted != 0; };
 }
 
 ReconnectNotice::~ReconnectNotice()
 {
     m_conn.reconnecting = nullptr;
+    m_conn.stopReconnecting = nullptr;
 }

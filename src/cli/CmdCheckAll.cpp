@@ -48,16 +48,17 @@ int runCheckAll(CliContext &ctx)
         pass.control());
     pass.finish();
     ctx.out << "checked: " << s.checked << ", skipped: " << s.skipped << ", failed: " << s.failed;
-    if (s.stopped && !s.stopCause.isEmpty()) {
-        ctx.out << ", not started: " << s.notStarted << "\n";
-        ctx.err << s.stopCause << "\n";
-        return 1;
-    }
-    if (s.stopped) {
-        // Stopped by Ctrl+C between two workers: each one is checked whole or not at all.
+    if (s.stopped && pass.interrupted()) {
+        // Stopped by Ctrl+C between two workers (or while reconnecting): each one is checked
+        // whole or not at all.
         ctx.out << ", not started: " << s.notStarted << "\n";
         ctx.err << "Interrupted.\n";
         return 130;
+    }
+    if (s.stopped) {
+        ctx.out << ", not started: " << s.notStarted << "\n";
+        ctx.err << s.stopCause << "\n";
+        return 1;
     }
     ctx.out << "\n";
     return s.failed == 0 ? 0 : 1;

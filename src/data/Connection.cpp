@@ -2,6 +2,7 @@
 #include "DbError.h"
 
 #include <QAtomicInt>
+#include <QDeadlineTimer>
 #include <QElapsedTimer>
 #include <QFileInfo>
 #include <QRandomGenerator>
@@ -250,11 +251,14 @@ int conflictBackoffMs(int attempt)
     return base / 2 + int(QRandomGenerator::global()->bounded(base));
 }
 
-QString passStopCause(DbFailureKind kind, const QString &driverText)
+QString passStopCause(DbFailureKind kind, const QString &driverText, bool interrupted)
 {
     const QString words = driverText.section(QLatin1Char('\n'), 0, 0).simplified();
     if (kind == DbFailureKind::Busy)
         return QStringLiteral("The database is busy: another program is writing to it (%1)").arg(words);
+    if (interrupted)
+        return QStringLiteral("The connection to the database server was lost; reconnecting was interrupted (%1)")
+            .arg(words);
     return QStringLiteral(
                "The connection to the database server was lost and could not be restored within %1 seconds (%2)")
         .arg(qMax(1, (Connection::reconnectLimitMs() + 999) / 1000))
@@ -282,6 +286,7 @@ bool Connection::reconnect(const QString &cause, QString *lastError)
 {
     if (reconnecting)
         reconnecting(cause);
+    m_reconnectInterrupted = false;
     QElapsedTimer since;
     since.start();
     const int limit = reconnectLimitMs();
@@ -293,10 +298,18 @@ bool Connection::reconnect(const QString &cause, QString *lastError)
             if (lastError)
                 *lastError = e.message();
         }
-        if (since.elapsed() >= limit)
-            return false;
-        // A restarting server refuses connections for a few seconds: try about once a second.
-        QThread::msleep(ulong(qMin<qint64>(1000, qMax<qint64>(1, limit - since.elapsed()))));
+        // A restarting server refuses connections for a few seconds: try about once a second,
+        // and look for an interruption more often than that.
+        const QDeadlineTimer nextTry(qMin<qint64>(1000, qMax<qint64>(1, limit - since.elapsed())));
+        do {
+            if (stopReconnecting && stopReconnecting()) {
+                m_reconnectInterrupted = true;
+                return false;
+            }
+            if (since.elapsed() >= limit)
+                return false;
+            QThread::msleep(ulong(qBound(qint64(1), nextTry.remainingTime(), qint64(100))));
+        } while (!nextTry.hasExpired());
     }
 }
 

@@ -73,8 +73,12 @@ public:
     // After a lost connection: opens again with the last parameters, trying until the retry
     // limit has passed. False when the server stayed away; *lastError then names why.
     bool reconnect(const QString &cause, QString *lastError = nullptr);
+    // Whether the last reconnect() gave up because stopReconnecting said so.
+    bool reconnectInterrupted() const { return m_reconnectInterrupted; }
     // Told once per reconnect, before the first attempt, with the failure that lost the connection.
     std::function<void(const QString &cause)> reconnecting;
+    // Asked between attempts: true gives up at once (the user interrupted the pass).
+    std::function<bool()> stopReconnecting;
     // How long reconnect() keeps trying (30 s); tests shorten it.
     static void setReconnectLimitMs(int ms);
     static int reconnectLimitMs();
@@ -87,12 +91,14 @@ private:
     Engine m_engine = Engine::SQLServer;
     ConnectionParams m_params;
     bool m_inTransaction = false;
+    bool m_reconnectInterrupted = false;
     int m_generation = 0;
 };
 
 // The one message a pass stops with when the database as a whole failed it (kind Busy or
 // ConnectionLost), naming the cause and the driver's words.
-QString passStopCause(DbFailureKind kind, const QString &driverText);
+// `interrupted`: the user stopped the reconnecting.
+QString passStopCause(DbFailureKind kind, const QString &driverText, bool interrupted = false);
 
 // Parses a date-time as stored by any engine (native value or text).
 QDateTime toDateTime(const QVariant &value);
