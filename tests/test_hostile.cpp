@@ -14,6 +14,8 @@
 #include "Rates.h"
 #include "TestDb.h"
 
+#include <QProcess>
+#include <QTemporaryDir>
 #include <QTest>
 #include <functional>
 
@@ -90,6 +92,24 @@ void clientsTableStillThere(Connection &c)
 QString scalarText(Connection &c, const QString &sql, const QVariantList &values = {})
 {
     return TestDb::scalar(c, sql, values).toString();
+}
+
+struct CliRun
+{
+    bool crashed = true;
+    int rc = -1;
+    QString out, err;
+};
+
+CliRun cli(const QString &ini, const QString &user, const QStringList &args)
+{
+    QProcess p;
+    p.start(QStringLiteral(TALLIMAR_CLI_PATH),
+            QStringList{QStringLiteral("--ini"), ini, QStringLiteral("--user"), user} + args);
+    if (!p.waitForFinished(120000))
+        return {};
+    return {p.exitStatus() != QProcess::NormalExit, p.exitCode(), QString::fromUtf8(p.readAllStandardOutput()),
+            QString::fromUtf8(p.readAllStandardError())};
 }
 
 } // namespace
@@ -275,6 +295,97 @@ private slots:
         Disputes::open(disputes, Year, Month);
         QCOMPARE(disputes.recordCount(), 1);
         QCOMPARE(Disputes::findEmployee(disputes, text), -1);
+        clientsTableStillThere(c);
+    }
+    // Command-line arguments cannot hold a NUL: that row is left out here.
+    void cliProjectUserAndFrom_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("text");
+        for (const QString &engine : TestDb::engines())
+            for (const HostileText::Case &c : HostileText::cases())
+                if (!HostileText::hasNul(c.text))
+                    QTest::newRow(qPrintable(engine + QLatin1Char(' ') + QLatin1String(c.name))) << engine << c.text;
+    }
+    void cliProjectUserAndFrom()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, text);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        for (const QString &role : {QStringLiteral("ClientAttChecker"), QStringLiteral("InvoiceDetails")})
+            TestDb::exec(c, QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values (:U, :R)"),
+                         {User, role});
+        worker(c, 7, QStringLiteral("E7"));
+        ownRow(c, 1, 7, QStringLiteral("E7"), day(9), QStringLiteral("P"), 8);
+        const QString ini = db.iniPath();
+        const auto noCrash = [&](const CliRun &r, const char *what) {
+            QVERIFY2(!r.crashed && r.rc >= 0 && r.rc <= 3,
+                     qPrintable(QStringLiteral("%1: rc %2, %3").arg(QLatin1String(what)).arg(r.rc).arg(r.err)));
+            QVERIFY2(r.err.isEmpty() || isPlain(r.err), qPrintable(r.err));
+        };
+
+        // An unknown user, whatever the name, is refused at login.
+        const CliRun asUser = cli(ini, text, {QStringLiteral("move-all"), QStringLiteral("--project"), Project});
+        noCrash(asUser, "--user");
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(asUser.rc, 3);
+        QVERIFY(asUser.err.contains(QLatin1String("You Do Not Have Permission To Login")));
+
+        // A project of that name where the database holds it (SQLite keeps any length): the
+        // pass runs on it; otherwise the name is refused, shown as given.
+        bool created = true;
+        try {
+            TestDb::exec(c,
+                         QStringLiteral("Insert Into Assignments (Assignment, isActive, Billable, isProtected) "
+                                        "Values (:A, 1, 1, 0)"),
+                         {text});
+            // One worker with a day there and a rate for the job, so that both passes have work.
+            ownRow(c, 2, 7, QStringLiteral("E7"), day(10), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), text);
+            TestDb::exec(
+                c,
+                QStringLiteral("Insert Into AssignmentsRates (Assignment, Site_Job, WH_Rate, OT_Rate, HT_Rate) "
+                               "Values (:A, 'Mason', 10, 15, 20)"),
+                {text});
+        } catch (const DbError &) {
+            created = false;
+        }
+        for (const QString &command : {QStringLiteral("move-all"), QStringLiteral("check-all")}) {
+            const CliRun r = cli(ini, User, {command, QStringLiteral("--project"), text});
+            noCrash(r, "--project");
+            if (QTest::currentTestFailed())
+                return;
+            if (created) {
+                QVERIFY2(r.rc == 0, qPrintable(r.err));
+            } else {
+                QCOMPARE(r.rc, 2);
+                QCOMPARE(r.err, QStringLiteral("Project '%1' is not an active, billable project\n").arg(text));
+            }
+        }
+        QTemporaryDir dir;
+        const CliRun exported = cli(ini, User,
+                                    {QStringLiteral("export"), QStringLiteral("--list"), QStringLiteral("invoices"),
+                                     QStringLiteral("--project"), text, QStringLiteral("--out"),
+                                     dir.filePath(QStringLiteral("lines.xls"))});
+        noCrash(exported, "export --project");
+        if (QTest::currentTestFailed())
+            return;
+        if (created)
+            QVERIFY2(exported.rc == 0, qPrintable(exported.err));
+        else
+            QCOMPARE(exported.err, QStringLiteral("Project '%1' is not an active, billable project\n").arg(text));
+
+        // --from names a worker of the project, exactly.
+        const CliRun from =
+            cli(ini, User,
+                {QStringLiteral("check-all"), QStringLiteral("--project"), Project, QStringLiteral("--from"), text});
+        noCrash(from, "--from");
+        if (QTest::currentTestFailed())
+            return;
+        QCOMPARE(from.rc, 2);
+        QCOMPARE(from.err, QStringLiteral("Worker Not Found: %1\n").arg(text));
         clientsTableStillThere(c);
     }
 };
