@@ -2,6 +2,7 @@
 #include "DbError.h"
 
 #include <QLocale>
+#include <QRegularExpression>
 #include <QSqlError>
 #include <QSqlField>
 #include <QSqlQuery>
@@ -149,8 +150,38 @@ void Query::setFieldVisible(const QString &name, bool visible)
 
 Query::~Query() = default;
 
+namespace {
+
+// A NUL cannot travel as text on every engine (PostgreSQL's driver cuts the statement there):
+// refused before anything is sent, the same on all of them.
+void refuseNul(const QList<QVariant> &params)
+{
+    for (const QVariant &v : params)
+        if (v.typeId() == QMetaType::QString && static_cast<const QString *>(v.constData())->contains(QChar(0)))
+            throw DbError(
+                QStringLiteral("A text holds a NUL character (code 0), which cannot be stored or searched for."));
+}
+
+// The engines' refusal of a text longer than its column, in plain words. PostgreSQL and SQL
+// Server report SQLSTATE 22001 (SQL Server's native codes 8152 and 2628).
+QString failureText(const QSqlError &error)
+{
+    const QString code = error.nativeErrorCode();
+    if (code == QLatin1String("22001") || code == QLatin1String("8152") || code == QLatin1String("2628")) {
+        static const QRegularExpression width(QStringLiteral("varying\\((\\d+)\\)"));
+        const QRegularExpressionMatch m = width.match(error.databaseText());
+        return m.hasMatch()
+                   ? QStringLiteral("A text is longer than the %1 characters its field holds.").arg(m.captured(1))
+                   : QStringLiteral("A text is longer than its field holds.");
+    }
+    return error.text().trimmed();
+}
+
+} // namespace
+
 QSqlQuery &Query::bindAndRun()
 {
+    refuseNul(m_params);
     m_conn.ensureOpen();
     if (!m_stmt || m_stmtGeneration != m_conn.generation()) {
         m_stmt = std::make_unique<QSqlQuery>(m_conn.database());
@@ -166,7 +197,7 @@ QSqlQuery &Query::bindAndRun()
     for (int i = 0; i < m_params.size(); ++i)
         q.bindValue(i, m_conn.bindValue(m_params.at(i)));
     if (!q.exec()) {
-        const QString msg = q.lastError().text().trimmed();
+        const QString msg = failureText(q.lastError());
         q.finish();
         throw DbError(msg);
     }

@@ -26,6 +26,19 @@ int digitCount(double a)
     return n;
 }
 
+// A whole number beyond 2^53 would lose digits as a double; it goes as its digits instead.
+bool fitsDouble(const QVariant &v)
+{
+    constexpr qint64 Exact = Q_INT64_C(9007199254740992);
+    if (v.typeId() == QMetaType::LongLong) {
+        const qint64 i = *static_cast<const qlonglong *>(v.constData());
+        return i >= -Exact && i <= Exact;
+    }
+    if (v.typeId() == QMetaType::ULongLong)
+        return *static_cast<const qulonglong *>(v.constData()) <= quint64(Exact);
+    return true;
+}
+
 } // namespace
 
 void refuseRows(const Limits &limits)
@@ -220,7 +233,7 @@ Cell cellOf(const RowSource &source, const Column &c)
     case Mode::Number: {
         bool ok = false;
         const double d = numberOf(v, &ok);
-        if (ok && std::isfinite(d)) {
+        if (ok && std::isfinite(d) && fitsDouble(v)) {
             cell.type = Cell::Number;
             cell.number = d;
             return cell;

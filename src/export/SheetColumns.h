@@ -77,7 +77,8 @@ double numberOf(const QVariant &v, bool *ok);
 QString fitText(const QString &text);
 QString textOf(const QVariant &v);
 
-// The cell of a column in the source's current row.
+// The cell of a column in the source's current row. Numbers a double cannot hold exactly (whole
+// numbers beyond 2^53) and those that are not finite go as text.
 Cell cellOf(const RowSource &source, const Column &c);
 // Characters a number takes as the column's format shows it.
 int numberChars(const Column &c, double v);

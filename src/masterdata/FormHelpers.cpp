@@ -34,8 +34,10 @@ void limitLength(QPlainTextEdit *memo, int maxLength)
         const QString text = memo->toPlainText();
         if (text.size() <= maxLength)
             return;
+        // Never half of a character outside the BMP: a lone surrogate is stored as something else.
+        const int keep = text.at(maxLength - 1).isHighSurrogate() ? maxLength - 1 : maxLength;
         const QSignalBlocker block(memo);
-        memo->setPlainText(text.left(maxLength));
+        memo->setPlainText(text.left(keep));
         memo->moveCursor(QTextCursor::End);
     });
 }
