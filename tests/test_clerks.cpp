@@ -94,11 +94,12 @@ private slots:
             } else {
                 // A check-all that began before the move finds only the workers already moved.
                 for (const QString &line : out.split(QLatin1Char('\n'), Qt::SkipEmptyParts))
-                    QVERIFY2(QRegularExpression(QStringLiteral("^(E\\d{4}: (checked( \\(.+\\))?|skipped: .+|failed: .+)|"
-                                                               "checked: \\d+, skipped: \\d+, failed: \\d+)$"))
-                                 .match(line)
-                                 .hasMatch(),
-                             qPrintable(line + QLatin1Char('\n') + err));
+                    QVERIFY2(
+                        QRegularExpression(QStringLiteral("^(E\\d{4}: (checked( \\(.+\\))?|skipped: .+|failed: .+)|"
+                                                          "checked: \\d+, skipped: \\d+, failed: \\d+)$"))
+                            .match(line)
+                            .hasMatch(),
+                        qPrintable(line + QLatin1Char('\n') + err));
             }
             QVERIFY2(r.process->exitCode() == 0 || out.contains(QLatin1String("failed: ")) ||
                          err.contains(QLatin1String("No Employees")),
