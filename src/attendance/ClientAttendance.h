@@ -45,6 +45,8 @@ struct EntryHours
 EntryHours entryHours(const QString &code);
 QString attDescForCode(const QString &code); // "Absent", "Present", "Holiday", empty otherwise
 QString weekdayName(const QDate &date);      // "Monday" .. "Sunday"
+// "A", "P" and "H", the codes a client row carries; a move turns any other own code into "A".
+bool isClientCode(const QString &code);
 
 // The client attendance of one project in the active cycle, one employee at a time: the queries
 // of the window and every write it makes, without widgets. Writes throw DbError after rolling

@@ -88,6 +88,19 @@ void TClientAttendanceForm::FormActivate()
     });
 }
 
+void TClientAttendanceForm::openOn(const QString &project, const QString &employeeNo)
+{
+    FormActivate();
+    if (m_activation.failed())
+        return;
+    const int i = cb_Project->findText(project, Qt::MatchExactly | Qt::MatchCaseSensitive);
+    if (i < 0)
+        return;
+    cb_Project->setCurrentIndex(i);
+    edt_SearchEmpNo->setText(employeeNo);
+    FindEmployee();
+}
+
 void TClientAttendanceForm::FillComboBoxes()
 {
     if (m_filled)

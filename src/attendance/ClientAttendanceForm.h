@@ -33,6 +33,10 @@ public:
     ClientAttendance &attendance() { return m_att; }
     TBaseCalcForm *baseCalcForm() const { return m_baseCalc; }
 
+    // Prepares the window on a project and employee of the active cycle, as if the user had
+    // picked and looked them up; another window opens it so.
+    void openOn(const QString &project, const QString &employeeNo);
+
     // Operations of the window.
     void FormActivate();
     void FillComboBoxes();

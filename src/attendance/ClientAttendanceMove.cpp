@@ -10,14 +10,10 @@
 #include <QHash>
 #include <QThread>
 
-namespace {
-
 bool isClientCode(const QString &code)
 {
     return code == QLatin1String("A") || code == QLatin1String("P") || code == QLatin1String("H");
 }
-
-} // namespace
 
 namespace AttendanceSql {
 // One client row per worker and day: a day the worker already has, under any project, is

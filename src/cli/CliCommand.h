@@ -5,6 +5,7 @@
 #include <QTextStream>
 
 class TDataModule1;
+struct CycleMonth;
 
 // What every command gets: the parsed common options and the output streams.
 struct CliContext
@@ -19,7 +20,11 @@ struct CliContext
 
     // Value of "--name VALUE" among args, or def.
     QString option(const QString &name, const QString &def = {}) const;
+    // Every value of a repeatable "--name VALUE".
+    QStringList options(const QString &name) const;
     bool hasFlag(const QString &name) const;
+    // The cycle of "--cycle YYYY-MM", else the active one; false (and a message) when malformed.
+    bool cycleOption(CycleMonth &cycle);
 };
 
 struct CliCommand

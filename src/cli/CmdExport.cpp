@@ -10,8 +10,6 @@
 #include "RowSource.h"
 #include "SheetExporter.h"
 
-#include <QRegularExpression>
-
 namespace {
 
 // Saves a list as its window's "Export To Excel" does, in the format the file name asks for:
@@ -77,7 +75,6 @@ int runExport(CliContext &ctx)
     }
     const QString project = ctx.option(QStringLiteral("--project"));
     const QString outFile = ctx.option(QStringLiteral("--out"));
-    const QString cycleText = ctx.option(QStringLiteral("--cycle"));
     if (list != QLatin1String("invoices") && list != QLatin1String("unchecked") && !disputes) {
         ctx.err << "--list must be invoices, unchecked, disputes or projects\n";
         return 2;
@@ -91,17 +88,8 @@ int runExport(CliContext &ctx)
         return 2;
     }
     CycleMonth cycle;
-    if (cycleText.isEmpty()) {
-        cycle = ctx.dm->activeCycle();
-    } else {
-        static const QRegularExpression form(QStringLiteral("^(\\d{4})-(\\d{2})$"));
-        const QRegularExpressionMatch m = form.match(cycleText);
-        cycle = {m.captured(1).toInt(), m.captured(2).toInt()};
-        if (!m.hasMatch() || cycle.month < 1 || cycle.month > 12) {
-            ctx.err << "--cycle must be YYYY-MM\n";
-            return 2;
-        }
-    }
+    if (!ctx.cycleOption(cycle))
+        return 2;
     Connection &connection = ctx.dm->ADOConnection1;
     Query q(connection);
     if (disputes) {

@@ -5,6 +5,7 @@
 #include "Roles.h"
 
 #include <QCoreApplication>
+#include <QRegularExpression>
 
 namespace {
 QList<CliCommand> &registry()
@@ -38,6 +39,32 @@ QString CliContext::option(const QString &name, const QString &def) const
 {
     const int i = args.indexOf(name);
     return i >= 0 && i + 1 < args.size() ? args.at(i + 1) : def;
+}
+
+QStringList CliContext::options(const QString &name) const
+{
+    QStringList out;
+    for (qsizetype i = 0; i + 1 < args.size(); ++i)
+        if (args.at(i) == name)
+            out << args.at(++i);
+    return out;
+}
+
+bool CliContext::cycleOption(CycleMonth &cycle)
+{
+    const QString text = option(QStringLiteral("--cycle"));
+    if (text.isEmpty()) {
+        cycle = dm->activeCycle();
+        return true;
+    }
+    static const QRegularExpression form(QStringLiteral("^(\\d{4})-(\\d{2})$"));
+    const QRegularExpressionMatch m = form.match(text);
+    cycle = {m.captured(1).toInt(), m.captured(2).toInt()};
+    if (!m.hasMatch() || cycle.month < 1 || cycle.month > 12) {
+        err << "--cycle must be YYYY-MM\n";
+        return false;
+    }
+    return true;
 }
 
 bool CliContext::hasFlag(const QString &name) const

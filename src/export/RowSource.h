@@ -31,6 +31,12 @@ public:
     virtual QVariant value(int field) const = 0;
     // The value as a grid shows it.
     virtual QString displayText(int field) const = 0;
+    // Whether the field's cell of the current row stands out (a difference to look at).
+    virtual bool highlighted(int field) const
+    {
+        Q_UNUSED(field);
+        return false;
+    }
 };
 
 // The rows of a dataset already loaded (a window's list).

@@ -116,7 +116,8 @@ qint64 TSheetExporter::ExportDataset(QIODevice &device)
     return rows;
 }
 
-qint64 TSheetExporter::saveXlsx(const QString &fileName)
+qint64 TSheetExporter::saveXlsxFile(const QString &fileName,
+                                    const std::function<qint64(const QString &, const QString &)> &write)
 {
     const QFileInfo target(fileName);
     const QString folder = target.absolutePath();
@@ -124,7 +125,7 @@ qint64 TSheetExporter::saveXlsx(const QString &fileName)
     if (!file.open())
         throw ExportError(file.errorString());
     file.close();
-    const qint64 rows = Xlsx::writeWorkbook(file.fileName(), *m_source, sheetName(), m_locale, m_progress, folder);
+    const qint64 rows = write(file.fileName(), folder);
     // The temporary file is private; the saved one gets the permissions of the one it replaces,
     // or those of a new file.
     const QFileDevice::Permissions permissions = target.exists() ? QFile::permissions(fileName)
@@ -139,6 +140,34 @@ qint64 TSheetExporter::saveXlsx(const QString &fileName)
         throw ExportError(QString::fromLocal8Bit(error.message()));
     file.setAutoRemove(false);
     return rows;
+}
+
+qint64 TSheetExporter::saveXlsx(const QString &fileName)
+{
+    return saveXlsxFile(fileName, [this](const QString &tmpFile, const QString &folder) {
+        return Xlsx::writeWorkbook(tmpFile, *m_source, sheetName(), m_locale, m_progress, folder);
+    });
+}
+
+qint64 TSheetExporter::SaveWorkbookAs(const QString &fileName, const QList<NamedSource> &sheets, const QLocale &locale,
+                                      const std::function<void()> &progress)
+{
+    QList<Xlsx::SheetInput> inputs;
+    for (const NamedSource &s : sheets) {
+        if (!s.source || !s.source->isActive())
+            throw ExportError(QStringLiteral("Dataset is not active"));
+        inputs.append({s.source, sheetNameFor(s.name)});
+    }
+    try {
+        return saveXlsxFile(fileName, [&](const QString &tmpFile, const QString &folder) {
+            return Xlsx::writeWorkbook(tmpFile, inputs, locale, progress, folder);
+        });
+    } catch (const ExportRefusal &) {
+        throw;
+    } catch (const ExportError &e) {
+        throw ExportError(
+            QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(fileName), e.message()));
+    }
 }
 
 qint64 TSheetExporter::SaveAs(const QString &fileName)

@@ -60,6 +60,17 @@ public:
     // rows. Throws ExportError.
     qint64 SaveAs(const QString &fileName);
 
+    // Saves a workbook (.xlsx) of several worksheets, each named and read once from its source,
+    // the same way: a temporary file renamed into place, nothing left behind on failure. Returns
+    // the number of data rows of all sheets. Throws ExportError.
+    struct NamedSource
+    {
+        RowSource *source = nullptr;
+        QString name;
+    };
+    static qint64 SaveWorkbookAs(const QString &fileName, const QList<NamedSource> &sheets,
+                                 const QLocale &locale = QLocale(), const std::function<void()> &progress = {});
+
     // Field indexes of the dataset that take a column, in column order.
     static QList<int> exportedFields(const Query &dataSet) { return Sheet::exportedFields(dataSet.fields()); }
     static bool isExportable(FieldKind kind) { return Sheet::isExportable(kind); }
@@ -72,6 +83,9 @@ private:
     QString sheetName() const;
     qint64 writeXls(QIODevice &device, const QString &spoolFolder);
     qint64 saveXlsx(const QString &fileName);
+    // Writes the .xlsx through a temporary file in the target's folder, then renames it.
+    static qint64 saveXlsxFile(const QString &fileName,
+                               const std::function<qint64(const QString &tmpFile, const QString &folder)> &write);
 
     RowSource *m_source = nullptr;
     std::unique_ptr<SnapshotRowSource> m_snapshot;

@@ -76,9 +76,9 @@ qint64 flushRows(lxw_worksheet *sheet)
     return qint64(std::ftell(sheet->optimize_tmpfile));
 }
 
-// The uncompressed size of the sheet in the written file, from its central directory; -1 when
-// the file is not a whole archive.
-qint64 sheetSizeInFile(const QString &fileName)
+// The uncompressed size of a sheet (1, 2, ...) in the written file, from its central directory;
+// -1 when the file is not a whole archive.
+qint64 sheetSizeInFile(const QString &fileName, int sheetNumber)
 {
     QFile f(fileName);
     if (!f.open(QIODevice::ReadOnly) || f.size() < 22 || !f.seek(f.size() - 22))
@@ -91,7 +91,7 @@ qint64 sheetSizeInFile(const QString &fileName)
     if (!f.seek(dirStart))
         return -1;
     const QByteArray dir = f.read(dirSize);
-    const QByteArray wanted("xl/worksheets/sheet1.xml");
+    const QByteArray wanted = "xl/worksheets/sheet" + QByteArray::number(sheetNumber) + ".xml";
     for (qsizetype at = 0; at + 46 <= dir.size();) {
         const char *h = dir.constData() + at;
         if (qFromLittleEndian<quint32>(h) != 0x02014b50)
@@ -106,7 +106,10 @@ qint64 sheetSizeInFile(const QString &fileName)
     return -1;
 }
 
-lxw_format *cellFormat(lxw_workbook *book, bool bold, const QString &numberFormat)
+// Fill of the cells a source marks highlighted.
+constexpr lxw_color_t HighlightColour = 0xFFFF00;
+
+lxw_format *cellFormat(lxw_workbook *book, bool bold, const QString &numberFormat, bool highlighted = false)
 {
     lxw_format *f = workbook_add_format(book);
     format_set_font_name(f, Sheet::FontName.toUtf8().constData());
@@ -117,13 +120,38 @@ lxw_format *cellFormat(lxw_workbook *book, bool bold, const QString &numberForma
         format_set_bold(f);
     if (!numberFormat.isEmpty())
         format_set_num_format(f, numberFormat.toUtf8().constData());
+    if (highlighted) {
+        format_set_pattern(f, LXW_PATTERN_SOLID);
+        format_set_bg_color(f, HighlightColour);
+    }
     return f;
 }
 
-} // namespace
+// The formats of a workbook, one per number format and fill: the library looks a format up by
+// its contents on every cell until that very format object has been used once.
+class Formats
+{
+public:
+    explicit Formats(lxw_workbook *book) : m_book(book), m_title(cellFormat(book, true, {})) {}
+    lxw_format *title() const { return m_title; }
+    lxw_format *of(const QString &numberFormat, bool highlighted)
+    {
+        lxw_format *&f = (highlighted ? m_highlighted : m_plain)[numberFormat];
+        if (!f)
+            f = cellFormat(m_book, false, numberFormat, highlighted);
+        return f;
+    }
 
-qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &tmpFolder)
+private:
+    lxw_workbook *m_book;
+    lxw_format *m_title;
+    QHash<QString, lxw_format *> m_plain, m_highlighted;
+};
+
+// Writes one worksheet from the source, read once; returns its data rows and the bytes of rows
+// written to the sheet's temporary file.
+std::pair<qint64, qint64> writeSheet(lxw_workbook *book, Formats &fmt, RowSource &source, const QString &sheetName,
+                                     const QLocale &locale, const std::function<void()> &progress)
 {
     source.start();
     if (Sheet::exportedFields(source.fields()).size() > Sheet::XlsxLimits.columns)
@@ -131,26 +159,19 @@ qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &
     std::vector<Column> columns = Sheet::planColumns(source.fields(), locale);
     const lxw_col_t cols = lxw_col_t(columns.size());
 
-    Workbook book(fileName, tmpFolder);
-    lxw_worksheet *sheet = workbook_add_worksheet(book.get(), sheetName.toUtf8().constData());
+    lxw_worksheet *sheet = workbook_add_worksheet(book, sheetName.toUtf8().constData());
     if (!sheet)
         throw ExportError(QStringLiteral("The worksheet name \"%1\" is refused").arg(sheetName));
-    lxw_format *title = cellFormat(book.get(), true, {});
-    // One format per number format: the library looks a format up by its contents on every cell
-    // until that very format object has been used once.
-    std::vector<lxw_format *> formats;
-    QHash<QString, lxw_format *> byCode;
+    std::vector<lxw_format *> plain, marked;
     for (const Column &c : columns) {
-        lxw_format *&f = byCode[c.format];
-        if (!f)
-            f = cellFormat(book.get(), false, c.format);
-        formats.push_back(f);
+        plain.push_back(fmt.of(c.format, false));
+        marked.push_back(nullptr); // made when first needed
     }
 
     lxw_row_t row = 0;
     if (cols > 0) {
         for (lxw_col_t c = 0; c < cols; ++c)
-            check(worksheet_write_string(sheet, 0, c, columns[c].title.toUtf8().constData(), title));
+            check(worksheet_write_string(sheet, 0, c, columns[c].title.toUtf8().constData(), fmt.title()));
         QByteArray utf8;
         while (source.next()) {
             if (row >= Sheet::XlsxLimits.dataRows)
@@ -160,16 +181,22 @@ qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &
                 Column &col = columns[c];
                 const Cell cell = Sheet::cellOf(source, col);
                 Sheet::fit(col, cell);
+                lxw_format *f = plain[c];
+                if (source.highlighted(col.field)) {
+                    if (!marked[c])
+                        marked[c] = fmt.of(col.format, true);
+                    f = marked[c];
+                }
                 switch (cell.type) {
                 case Cell::Blank:
-                    check(worksheet_write_blank(sheet, row, c, formats[c]));
+                    check(worksheet_write_blank(sheet, row, c, f));
                     break;
                 case Cell::Label:
                     utf8 = cell.text.toUtf8();
-                    check(worksheet_write_string(sheet, row, c, utf8.constData(), formats[c]));
+                    check(worksheet_write_string(sheet, row, c, utf8.constData(), f));
                     break;
                 case Cell::Number:
-                    check(worksheet_write_number(sheet, row, c, cell.number, formats[c]));
+                    check(worksheet_write_number(sheet, row, c, cell.number, f));
                     break;
                 }
             }
@@ -179,11 +206,34 @@ qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &
         for (lxw_col_t c = 0; c < cols; ++c)
             check(worksheet_set_column(sheet, c, c, columns[c].widthChars(), nullptr));
     }
-    const qint64 rowBytes = cols > 0 ? flushRows(sheet) : 0;
+    return {qint64(row), cols > 0 ? flushRows(sheet) : 0};
+}
+
+} // namespace
+
+qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &tmpFolder)
+{
+    return writeWorkbook(fileName, QList<SheetInput>{{&source, sheetName}}, locale, progress, tmpFolder);
+}
+
+qint64 writeWorkbook(const QString &fileName, const QList<SheetInput> &sheets, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &tmpFolder)
+{
+    Workbook book(fileName, tmpFolder);
+    Formats formats(book.get());
+    qint64 rows = 0;
+    std::vector<qint64> rowBytes;
+    for (const SheetInput &in : sheets) {
+        const auto [sheetRows, bytes] = writeSheet(book.get(), formats, *in.source, in.name, locale, progress);
+        rows += sheetRows;
+        rowBytes.push_back(bytes);
+    }
     book.close();
-    if (sheetSizeInFile(fileName) <= rowBytes)
-        throw ExportError(QStringLiteral("The workbook was cut short while it was written"));
-    return row;
+    for (size_t i = 0; i < rowBytes.size(); ++i)
+        if (sheetSizeInFile(fileName, int(i) + 1) <= rowBytes[i])
+            throw ExportError(QStringLiteral("The workbook was cut short while it was written"));
+    return rows;
 }
 
 } // namespace Xlsx

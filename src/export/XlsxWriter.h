@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QList>
 #include <QLocale>
 #include <QString>
 #include <functional>
@@ -13,6 +14,18 @@ namespace Xlsx {
 // files go to tmpFolder. Returns the number of data rows. Refuses more rows or columns than the format holds. Throws
 // ExportError; the file is then incomplete and the caller removes it.
 qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
+                     const std::function<void()> &progress, const QString &tmpFolder);
+
+// One worksheet of a workbook of several.
+struct SheetInput
+{
+    RowSource *source = nullptr;
+    QString name; // a name the format accepts, unique in the workbook
+};
+
+// The same for several worksheets, in order; cells the source marks highlighted get a yellow
+// fill. Returns the number of data rows of all sheets.
+qint64 writeWorkbook(const QString &fileName, const QList<SheetInput> &sheets, const QLocale &locale,
                      const std::function<void()> &progress, const QString &tmpFolder);
 
 } // namespace Xlsx

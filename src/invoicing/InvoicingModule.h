@@ -2,5 +2,6 @@
 
 class ModuleTable;
 
-// Adds the dispute management and invoice details windows to the main window's table.
+// Adds the dispute management, invoice details and reconciliation windows to the main window's table;
+// the reconciliation opens the client attendance window through the table.
 void registerInvoicingWindows(ModuleTable &table);

@@ -1,9 +1,11 @@
 #pragma once
 
+#include <QHash>
 #include <QList>
 #include <QString>
 #include <algorithm>
 #include <functional>
+#include <memory>
 
 class QWidget;
 class Session;
@@ -20,6 +22,20 @@ struct ModuleWindow
     // A fresh window per click, shown modally and released when it closes.
     std::function<QWidget *(QWidget *parent, Session &session)> factory;
 };
+
+// What a window asks another module's window to show.
+struct WindowTarget
+{
+    QString project;
+    QString employeeNo;
+};
+// Opens a module window on a target, modally, from another window.
+using WindowOpener = std::function<void(QWidget *parent, Session &session, const WindowTarget &target)>;
+
+// Names under which modules register the windows others may open.
+namespace Openers {
+inline const QString ClientAttendance = QStringLiteral("ClientAttendance");
+}
 
 struct ModuleCategory
 {
@@ -47,7 +63,23 @@ public:
     }
     const QList<ModuleWindow> &windows() const { return m_windows; }
 
+    // Windows open each other through the table, never by including each other's module.
+    void addOpener(const QString &name, WindowOpener opener) { (*m_openers)[name] = std::move(opener); }
+    bool hasOpener(const QString &name) const { return m_openers->contains(name); }
+    // Calls the opener registered under the name, looked up when called, so that the modules
+    // may register in any order; does nothing while none is registered. Copies of the table
+    // share their openers.
+    WindowOpener openerLink(const QString &name) const
+    {
+        return [openers = m_openers, name](QWidget *parent, Session &session, const WindowTarget &target) {
+            const auto it = openers->constFind(name);
+            if (it != openers->constEnd() && *it)
+                (*it)(parent, session, target);
+        };
+    }
+
 private:
     QList<ModuleCategory> m_categories;
     QList<ModuleWindow> m_windows;
+    std::shared_ptr<QHash<QString, WindowOpener>> m_openers = std::make_shared<QHash<QString, WindowOpener>>();
 };

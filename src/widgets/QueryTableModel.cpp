@@ -66,6 +66,11 @@ QVariant QueryTableModel::data(const QModelIndex &index, int role) const
     case Qt::TextAlignmentRole:
         return m_alignment ? QVariant(int(m_alignment)) : QVariant();
     case Qt::BackgroundRole:
+        if (m_cellColour && col.field >= 0) {
+            const QColor c = m_cellColour(m_query, index.row(), col.field);
+            if (c.isValid())
+                return c;
+        }
         if (m_rowColour) {
             const QColor c = m_rowColour(m_query, index.row());
             if (c.isValid())

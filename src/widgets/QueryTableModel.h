@@ -30,6 +30,9 @@ public:
     QueryTableModel(const Query &query, QList<Column> columns, QObject *parent = nullptr);
 
     void setRowColour(RowColour colour) { m_rowColour = std::move(colour); }
+    // Background of one cell (row, field index of the query), before the row's; invalid: none.
+    using CellColour = std::function<QColor(const Query &query, int row, int field)>;
+    void setCellColour(CellColour colour) { m_cellColour = std::move(colour); }
     void setAlignment(Qt::Alignment alignment) { m_alignment = alignment; }
     // Shows this field as the row titles (the vertical header, which stays in place while the
     // columns scroll) instead of as a column.
@@ -56,6 +59,7 @@ private:
     QList<Column> m_columns; // as asked; empty: every visible field
     QList<Shown> m_shown;    // resolved against the query at the last reload
     RowColour m_rowColour;
+    CellColour m_cellColour;
     QString m_rowTitleField;
     int m_rowTitle = -1;
     Qt::Alignment m_alignment = Qt::AlignCenter;

@@ -16,6 +16,14 @@ def value_of(v):
     return v
 
 
+def fill_of(cell):
+    fill = cell.fill
+    if fill is None or fill.fill_type is None:
+        return None
+    rgb = fill.fgColor.rgb if fill.fgColor is not None else None
+    return rgb if isinstance(rgb, str) else None
+
+
 def style_of(cell):
     font = cell.font
     colour = font.color.rgb if font is not None and font.color is not None else None
@@ -28,6 +36,7 @@ def style_of(cell):
         "halign": cell.alignment.horizontal,
         "valign": cell.alignment.vertical,
         "wrap": bool(cell.alignment.wrap_text),
+        "fill": fill_of(cell),
     }
 
 
