@@ -6,9 +6,7 @@
 #include "DbError.h"
 #include "Transaction.h"
 
-#include <QElapsedTimer>
 #include <QHash>
-#include <QThread>
 
 bool isClientCode(const QString &code)
 {
@@ -161,39 +159,17 @@ ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeN
     line.employeeNo = employeeNo;
     if (rows.isEmpty())
         return line;
-    // A lost connection rolled the employee back: reconnect and move it again (the count inside
-    // the transaction skips it if the lost commit had in fact gone through). A race lost to
-    // another clerk's transaction is run again after a pause.
-    const int maxReconnects = 3;
-    int reconnects = 0;
-    for (int attempt = 1;; ++attempt) {
-        QElapsedTimer took;
-        took.start();
-        try {
+    // After a lost connection the count inside the transaction skips the employee if the lost
+    // commit had in fact gone through.
+    try {
+        runRetrying(m_conn, [&] {
             line.outcome = moveRows(ProjectOwnRowsQ, rows) ? MoveAllLine::Moved : MoveAllLine::Skipped;
-            line.message.clear();
-            return line;
-        } catch (const DbError &e) {
-            line.outcome = MoveAllLine::Failed;
-            line.message = e.message();
-            const DbFailureKind kind = classifyDbFailure(e.message());
-            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects) {
-                ++reconnects;
-                if (m_conn.reconnect(e.message()))
-                    continue;
-            }
-            // A lock held for the whole busy timeout is another program's long write, not a race.
-            const bool heldThroughout =
-                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
-            if (isConcurrencyConflict(e.message()) && attempt < ConflictAttempts && !heldThroughout) {
-                QThread::msleep(ulong(conflictBackoffMs(attempt)));
-                continue;
-            }
-            if (kind != DbFailureKind::Other)
-                line.message = passStopCause(kind, e.message(), m_conn.reconnectInterrupted());
-            return line;
-        }
+        });
+    } catch (const DbError &e) {
+        line.outcome = MoveAllLine::Failed;
+        line.message = e.message();
     }
+    return line;
 }
 
 QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::function<void(const MoveAllLine &)> &eachDone,

@@ -4,8 +4,6 @@
 #include "Transaction.h"
 
 #include <QDate>
-#include <QElapsedTimer>
-#include <QThread>
 
 namespace {
 
@@ -195,51 +193,23 @@ InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
 
 CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString &employeeNo, const QString &user)
 {
-    const int maxReconnects = 3;
-    int conflicts = 0, reconnects = 0;
-    QString lastConflict;
-    for (int attempt = 1;; ++attempt) {
-        QElapsedTimer took;
-        took.start();
-        try {
-            CheckOutcome o = run(target, employeeNo, user);
-            o.conflicts = conflicts;
-            o.lastConflict = lastConflict;
-            return o;
-        } catch (const DbError &e) {
-            const DbFailureKind kind = classifyDbFailure(e.message());
-            // A lost connection rolled the worker back: reconnect and check it again.
-            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects) {
-                ++reconnects;
-                if (m_conn.reconnect(e.message()))
-                    continue;
-            }
-            // A lock held for the whole busy timeout is another program's long write, not a
-            // race: waiting that long again would only delay the message.
-            const bool heldThroughout =
-                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
-            if (isConcurrencyConflict(e.message()) && attempt < ConflictAttempts && !heldThroughout) {
-                ++conflicts;
-                lastConflict = e.message();
-                // Let the other transaction finish before trying again.
-                QThread::msleep(ulong(conflictBackoffMs(attempt)));
-                continue;
-            }
-            CheckOutcome o;
-            o.status = CheckOutcome::Status::Failed;
-            o.message = checkFailureText(QStringLiteral("DbError"),
-                                         kind == DbFailureKind::Other
-                                             ? e.message()
-                                             : passStopCause(kind, e.message(), m_conn.reconnectInterrupted()));
-            o.conflicts = conflicts;
-            return o;
-        } catch (const std::exception &e) {
-            CheckOutcome o;
-            o.status = CheckOutcome::Status::Failed;
-            o.message = checkFailureText(QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
-            return o;
-        }
+    CheckOutcome o;
+    RetryLog log;
+    try {
+        runRetrying(
+            m_conn, [&] { o = run(target, employeeNo, user); }, &log);
+    } catch (const DbError &e) {
+        o = CheckOutcome();
+        o.status = CheckOutcome::Status::Failed;
+        o.message = checkFailureText(QStringLiteral("DbError"), e.message());
+    } catch (const std::exception &e) {
+        o = CheckOutcome();
+        o.status = CheckOutcome::Status::Failed;
+        o.message = checkFailureText(QStringLiteral("Exception"), QString::fromLocal8Bit(e.what()));
     }
+    o.conflicts = log.conflicts;
+    o.lastConflict = log.lastConflict;
+    return o;
 }
 
 CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, const QString &user)

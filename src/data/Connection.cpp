@@ -251,6 +251,43 @@ int conflictBackoffMs(int attempt)
     return base / 2 + int(QRandomGenerator::global()->bounded(base));
 }
 
+void runRetrying(Connection &connection, const std::function<void()> &work, RetryLog *log)
+{
+    const int maxReconnects = 3;
+    int reconnects = 0;
+    for (int attempt = 1;; ++attempt) {
+        QElapsedTimer took;
+        took.start();
+        try {
+            work();
+            return;
+        } catch (const DbError &e) {
+            const DbFailureKind kind = classifyDbFailure(e.message());
+            if (kind == DbFailureKind::ConnectionLost && reconnects < maxReconnects) {
+                ++reconnects;
+                if (connection.reconnect(e.message()))
+                    continue;
+            }
+            // A lock held for the whole busy timeout is another program's long write, not a
+            // race: waiting that long again would only delay the message.
+            const bool heldThroughout =
+                kind == DbFailureKind::Busy && took.elapsed() >= Connection::sqliteBusyTimeoutMs();
+            if (isConcurrencyConflict(e.message()) && attempt < ConflictAttempts && !heldThroughout) {
+                if (log) {
+                    ++log->conflicts;
+                    log->lastConflict = e.message();
+                }
+                // Let the other transaction finish before trying again.
+                QThread::msleep(ulong(conflictBackoffMs(attempt)));
+                continue;
+            }
+            if (kind == DbFailureKind::Other)
+                throw;
+            throw DbError(passStopCause(kind, e.message(), connection.reconnectInterrupted()));
+        }
+    }
+}
+
 QString passStopCause(DbFailureKind kind, const QString &driverText, bool interrupted)
 {
     const QString words = driverText.section(QLatin1Char('\n'), 0, 0).simplified();

@@ -97,6 +97,19 @@ private:
 
 // The one message a pass stops with when the database as a whole failed it (kind Busy or
 // ConnectionLost), naming the cause and the driver's words.
+// What runRetrying() met on its way to the outcome.
+struct RetryLog
+{
+    int conflicts = 0; // races lost to another transaction, rolled back and run again
+    QString lastConflict;
+};
+
+// Runs one unit of work that is a transaction of its own, and runs it again after a lost
+// connection (reconnecting first, up to three times) or a race lost to another clerk (after a
+// growing random pause). On a failure that stays, throws DbError: the statement's own message,
+// or for a database that failed as a whole (busy, server away) the cause the pass stops with.
+void runRetrying(Connection &connection, const std::function<void()> &work, RetryLog *log = nullptr);
+
 // `interrupted`: the user stopped the reconnecting.
 QString passStopCause(DbFailureKind kind, const QString &driverText, bool interrupted = false);
 

@@ -5,10 +5,10 @@
 #include "DbError.h"
 #include "Disputes.h"
 #include "ExportAction.h"
-#include "GridCopy.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QAction>
 #include <QEvent>
@@ -49,20 +49,6 @@ QList<QueryTableModel::Column> columns(const QStringList &names)
     return out;
 }
 
-QTableView *grid(QWidget *parent, const char *name, QueryTableModel *model)
-{
-    auto *g = new QTableView(parent);
-    g->setObjectName(QLatin1String(name));
-    g->setModel(model);
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->verticalHeader()->setDefaultSectionSize(22);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GridCopy::install(g);
-    return g;
-}
-
 } // namespace
 
 TDisputeMgtForm::TDisputeMgtForm(Session &session, QWidget *parent)
@@ -93,17 +79,10 @@ void TDisputeMgtForm::buildControls()
     edt_SearchEmpNo->setValidator(new UpperCaseValidator(edt_SearchEmpNo));
     edt_SearchEmpNo->setToolTip(QStringLiteral("Employee No"));
     edt_SearchEmpNo->setPlaceholderText(QStringLiteral("Employee No"));
-    auto button = [this](const char *caption, const char *name) {
-        auto *b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QLatin1String(name));
-        // Enter in the search box must not press a button of the window.
-        b->setAutoDefault(false);
-        return b;
-    };
-    btn_SearchEmpNo = button("Go", "btn_SearchEmpNo");
-    btn_ShowEmployees = button("Show Employees", "btn_ShowEmployees");
-    btn_Export = button("Export To Excel", "btn_Export");
-    btn_Close = button("Close", "btn_Close");
+    btn_SearchEmpNo = plainButton(this, "Go", "btn_SearchEmpNo");
+    btn_ShowEmployees = plainButton(this, "Show Employees", "btn_ShowEmployees");
+    btn_Export = plainButton(this, "Export To Excel", "btn_Export");
+    btn_Close = plainButton(this, "Close", "btn_Close");
 
     m_clientModel =
         new QueryTableModel(DisputeQ,
@@ -112,8 +91,8 @@ void TDisputeMgtForm::buildControls()
                             this);
     m_ourModel =
         new QueryTableModel(DisputeQ, columns({"OurAtt_Code", "OurAtt_Desc", "Our_WH", "Our_OT", "Our_HT"}), this);
-    dbg_Client = grid(this, "dbg_Client", m_clientModel);
-    DBGrid1 = grid(this, "DBGrid1", m_ourModel);
+    dbg_Client = listGrid(this, "dbg_Client", m_clientModel);
+    DBGrid1 = listGrid(this, "DBGrid1", m_ourModel);
     DBGrid1->verticalHeader()->hide();
 
     PopupMenu1 = new QMenu(dbg_Client);

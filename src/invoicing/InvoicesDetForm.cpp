@@ -11,6 +11,7 @@
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QComboBox>
 #include <QEvent>
@@ -68,17 +69,11 @@ void TInvoicesDetForm::buildControls()
     cb_Project = new QComboBox(this);
     cb_Project->setObjectName(QStringLiteral("cb_Project"));
     cb_Project->setMinimumWidth(220);
-    auto button = [this](const char *caption, const char *name) {
-        auto *b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btn_Close = button("Close", "btn_Close");
-    btn_FindUnChecked = button("Find Unchecked", "btn_FindUnChecked");
-    btn_ExportUnChecked = button("Export To Excel", "btn_ExportUnChecked");
-    btn_InvoiceDetails = button("Show Invoice Details", "btn_InvoiceDetails");
-    btn_ExportToExcel = button("Export To Excel", "btn_ExportToExcel");
+    btn_Close = plainButton(this, "Close", "btn_Close");
+    btn_FindUnChecked = plainButton(this, "Find Unchecked", "btn_FindUnChecked");
+    btn_ExportUnChecked = plainButton(this, "Export To Excel", "btn_ExportUnChecked");
+    btn_InvoiceDetails = plainButton(this, "Show Invoice Details", "btn_InvoiceDetails");
+    btn_ExportToExcel = plainButton(this, "Export To Excel", "btn_ExportToExcel");
 
     QList<QueryTableModel::Column> unchecked;
     for (const FieldDef &f : InvoiceLists::notCheckedFields())

@@ -5,17 +5,16 @@
 #include "ExportAction.h"
 #include "ExportError.h"
 #include "FileDialog.h"
-#include "GridCopy.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
-#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -25,20 +24,6 @@
 namespace {
 
 const QColor Highlight(255, 255, 0);
-
-QTableView *grid(QWidget *parent, const char *name, QueryTableModel *model)
-{
-    auto *g = new QTableView(parent);
-    g->setObjectName(QLatin1String(name));
-    g->setModel(model);
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->verticalHeader()->setDefaultSectionSize(22);
-    g->verticalHeader()->setSectionResizeMode(QHeaderView::Fixed);
-    GridCopy::install(g);
-    return g;
-}
 
 } // namespace
 
@@ -68,15 +53,9 @@ void TReconciliationForm::buildControls()
     cb_Project = new QComboBox(this);
     cb_Project->setObjectName(QStringLiteral("cb_Project"));
     cb_Project->setMinimumContentsLength(24);
-    auto button = [this](const char *caption, const char *name) {
-        auto *b = new QPushButton(QString::fromLatin1(caption), this);
-        b->setObjectName(QLatin1String(name));
-        b->setAutoDefault(false);
-        return b;
-    };
-    btn_Refresh = button("Refresh", "btn_Refresh");
-    btn_Export = button("Export To Excel", "btn_Export");
-    btn_Close = button("Close", "btn_Close");
+    btn_Refresh = plainButton(this, "Refresh", "btn_Refresh");
+    btn_Export = plainButton(this, "Export To Excel", "btn_Export");
+    btn_Close = plainButton(this, "Close", "btn_Close");
 
     m_summaryModel = new QueryTableModel(SummaryQ, this);
     m_differencesModel = new QueryTableModel(DifferencesQ, this);
@@ -84,8 +63,8 @@ void TReconciliationForm::buildControls()
         [this](const Query &, int row, int field) { return m_summary.marked(row, field) ? Highlight : QColor(); });
     m_differencesModel->setCellColour(
         [this](const Query &, int row, int field) { return m_differences.marked(row, field) ? Highlight : QColor(); });
-    dbg_Summary = grid(this, "dbg_Summary", m_summaryModel);
-    dbg_Differences = grid(this, "dbg_Differences", m_differencesModel);
+    dbg_Summary = listGrid(this, "dbg_Summary", m_summaryModel);
+    dbg_Differences = listGrid(this, "dbg_Differences", m_differencesModel);
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Cycle"), this));
