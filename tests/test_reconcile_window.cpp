@@ -9,6 +9,7 @@
 #include "MessageRecording.h"
 #include "ModuleTable.h"
 #include "OpenpyxlReader.h"
+#include "QueryTableModel.h"
 #include "ReconciliationForm.h"
 #include "Session.h"
 
@@ -178,6 +179,7 @@ private slots:
         activate(f);
         f->cb_Project->setCurrentIndex(1);
         QString project, employee;
+        QDate shownDay;
         bool loaded = false;
         // The attendance window runs modally: looked at and closed from its own event loop.
         QTimer watch;
@@ -190,6 +192,7 @@ private slots:
             project = att->cb_Project->currentText();
             employee = att->attendance().employeeNo();
             loaded = att->attendance().employeeLoaded();
+            shownDay = att->dtp_AttDate->date();
             att->reject();
         });
         watch.start();
@@ -198,6 +201,16 @@ private slots:
         QCOMPARE(project, Project);
         QCOMPARE(employee, QStringLiteral("E1"));
         QVERIFY(loaded);
+        // On the difference's day.
+        const QAbstractItemModel *grid = f->dbg_Differences->model();
+        int dateColumn = -1;
+        for (int c = 0; c < grid->columnCount(); ++c)
+            if (grid->headerData(c, Qt::Horizontal).toString() == QLatin1String("Date"))
+                dateColumn = c;
+        QVERIFY(dateColumn >= 0);
+        const QDate day = grid->index(0, dateColumn).data(QueryTableModel::RawValueRole).toDate();
+        QVERIFY(day.isValid());
+        QCOMPARE(shownDay, day);
         QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
     }
 };

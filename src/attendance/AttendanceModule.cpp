@@ -10,7 +10,7 @@ void registerAttendanceWindows(ModuleTable &table)
                [](QWidget *parent, Session &session) { return new TClientAttendanceForm(session, parent); }});
     table.addOpener(Openers::ClientAttendance, [](QWidget *parent, Session &session, const WindowTarget &target) {
         TClientAttendanceForm form(session, parent);
-        form.openOn(target.project, target.employeeNo);
+        form.openOn(target.project, target.employeeNo, target.day);
         form.exec();
     });
 }

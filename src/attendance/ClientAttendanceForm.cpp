@@ -88,7 +88,7 @@ void TClientAttendanceForm::FormActivate()
     });
 }
 
-void TClientAttendanceForm::openOn(const QString &project, const QString &employeeNo)
+void TClientAttendanceForm::openOn(const QString &project, const QString &employeeNo, const QDate &day)
 {
     FormActivate();
     if (m_activation.failed())
@@ -99,6 +99,12 @@ void TClientAttendanceForm::openOn(const QString &project, const QString &employ
     cb_Project->setCurrentIndex(i);
     edt_SearchEmpNo->setText(employeeNo);
     FindEmployee();
+    // The day in question, as if typed into the date box: its row selected, its values proposed.
+    if (m_att.employeeLoaded() && day.isValid() && day >= dtp_AttDate->minimumDate() &&
+        day <= dtp_AttDate->maximumDate()) {
+        dtp_AttDate->setDate(day);
+        dtp_AttDateExit();
+    }
 }
 
 void TClientAttendanceForm::FillComboBoxes()

@@ -33,9 +33,9 @@ public:
     ClientAttendance &attendance() { return m_att; }
     TBaseCalcForm *baseCalcForm() const { return m_baseCalc; }
 
-    // Prepares the window on a project and employee of the active cycle, as if the user had
-    // picked and looked them up; another window opens it so.
-    void openOn(const QString &project, const QString &employeeNo);
+    // Prepares the window on a project and employee of the active cycle, and on a day of it,
+    // as if the user had picked, looked up and typed them; another window opens it so.
+    void openOn(const QString &project, const QString &employeeNo, const QDate &day = {});
 
     // Operations of the window.
     void FormActivate();

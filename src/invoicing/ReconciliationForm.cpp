@@ -168,7 +168,8 @@ void TReconciliationForm::dbg_DifferencesDblClick()
         return;
     m_openEmployee(this, m_session,
                    {m_differencesModel->value(row, QStringLiteral("Assignment")).toString(),
-                    m_differencesModel->value(row, QStringLiteral("Employee_No")).toString()});
+                    m_differencesModel->value(row, QStringLiteral("Employee_No")).toString(),
+                    m_differencesModel->value(row, QStringLiteral("Col_Date")).toDate()});
 }
 
 void TReconciliationForm::btn_ExportClick()

@@ -1,5 +1,6 @@
 #pragma once
 
+#include <QDate>
 #include <QHash>
 #include <QList>
 #include <QString>
@@ -28,6 +29,7 @@ struct WindowTarget
 {
     QString project;
     QString employeeNo;
+    QDate day; // the day to show, when there is one
 };
 // Opens a module window on a target, modally, from another window.
 using WindowOpener = std::function<void(QWidget *parent, Session &session, const WindowTarget &target)>;
