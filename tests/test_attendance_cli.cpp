@@ -3,6 +3,8 @@
 #include "TestDb.h"
 
 #include <QProcess>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QTest>
 #include <csignal>
 
@@ -83,6 +85,50 @@ private slots:
             QCOMPARE(
                 TestDb::scalar(c, QStringLiteral("Select Count(*) From ClientTimeSheets Where Checked = 1")).toInt(),
                 done * days);
+    }
+
+    // On a terminal the pass keeps one line on stderr up to date (done / total, the employee,
+    // elapsed and remaining time) and clears it; into a file or a pipe nothing extra.
+    void progressLineOnATerminalOnly()
+    {
+        if (QStandardPaths::findExecutable(QStringLiteral("script")).isEmpty())
+            QSKIP("no script(1) to give the pass a terminal");
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        seedBase(c);
+        for (int w = 1; w <= 3; ++w) {
+            const QString no = QStringLiteral("E%1").arg(w);
+            worker(c, w, no);
+            ownRow(c, w, w, no, day(1), QStringLiteral("P"), 8);
+        }
+        const QStringList args{
+            QStringLiteral("--ini"),     db.iniPath(), QStringLiteral("--user"), User, QStringLiteral("move-all"),
+            QStringLiteral("--project"), Project};
+        QStringList quoted{QStringLiteral(TALLIMAR_CLI_PATH)};
+        quoted += args;
+        for (QString &a : quoted)
+            a = QLatin1Char('\'') + a + QLatin1Char('\'');
+        QProcess terminal;
+        terminal.start(QStringLiteral("script"),
+                       {QStringLiteral("-qec"), quoted.join(QLatin1Char(' ')), QStringLiteral("/dev/null")});
+        QVERIFY(terminal.waitForFinished(120000));
+        const QString shown = QString::fromUtf8(terminal.readAllStandardOutput());
+        if (terminal.exitCode() != 0 && shown.contains(QLatin1String("pseudo-terminal")))
+            QSKIP("no pseudo-terminal on this machine");
+        QCOMPARE(terminal.exitCode(), 0);
+        QVERIFY2(shown.contains(QStringLiteral("\r0 / 3  E1  Elapsed 0:0")), qPrintable(shown));
+        QVERIFY2(
+            QRegularExpression(QStringLiteral("\r[12] / 3  E[23]  Elapsed \\d+:\\d\\d, about \\d+:\\d\\d left\x1b\\[K"))
+                .match(shown)
+                .hasMatch(),
+            qPrintable(shown));
+        QVERIFY2(shown.contains(QStringLiteral("\r\x1b[K")), qPrintable(shown));
+
+        TestDb::exec(c, QStringLiteral("Delete From ClientTimeSheets"));
+        QString out, err;
+        QCOMPARE(run(db.iniPath(), args, &out, &err), 0);
+        QVERIFY2(err.isEmpty(), qPrintable(err));
+        QCOMPARE(out, QStringLiteral("E1: moved\nE2: moved\nE3: moved\nmoved: 3, skipped: 0, failed: 0\n"));
     }
 
     void moveAll_data() { TESTDB_ENGINE_ROWS(); }

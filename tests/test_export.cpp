@@ -346,7 +346,7 @@ private slots:
         TSheetExporter exporter(UsEnglish);
         exporter.setDataSet(&q);
         int calls = 0;
-        exporter.setProgress([&calls] { ++calls; });
+        exporter.setProgress([&calls](qint64) { ++calls; });
         exporter.ExportDataset(buffer);
         QVERIFY(calls > 0);
         const QString file = path(QStringLiteral("many.xls"));
@@ -481,7 +481,7 @@ private slots:
         exporter.setDataSet(&q);
         int calls = 0;
         if (how == QLatin1String("interrupt")) // well into the writing of the cells
-            exporter.setProgress([&calls] {
+            exporter.setProgress([&calls](qint64) {
                 if (++calls == 60)
                     throw std::runtime_error("stopped");
             });

@@ -6,6 +6,7 @@
 #include "MessageRecording.h"
 #include "Messages.h"
 #include "OpenpyxlReader.h"
+#include "PassProgress.h"
 #include "Query.h"
 #include "TestDb.h"
 #include "XlrdReader.h"
@@ -220,6 +221,70 @@ private slots:
         ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(XlrdDump::sheet(XlrdDump::read(good)).value("nrows").toInt(), 4);
+    }
+
+    // A list over 2,000 rows shows rows done of all and the time; Cancel stops the writing,
+    // keeps the file it would have replaced and says nothing. Without Cancel the file is whole.
+    void aLongExportShowsProgressAndCanBeCancelled_data()
+    {
+        QTest::addColumn<QString>("filter");
+        QTest::addColumn<QString>("name");
+        QTest::newRow(".xls") << ExportAction::XlsFilter << "long.xls";
+        QTest::newRow(".xlsx") << ExportAction::XlsxFilter << "long.xlsx";
+    }
+    void aLongExportShowsProgressAndCanBeCancelled()
+    {
+        QFETCH(QString, filter);
+        QFETCH(QString, name);
+        const QString file = path(name);
+        QFile old(file);
+        QVERIFY(old.open(QIODevice::WriteOnly));
+        old.write("the older file");
+        old.close();
+        const QStringList before = filesIn(m_dir.path());
+        Query &q = dataset(5000);
+        QList<int> seen;
+        QString shown;
+        bool cancel = true;
+        PassProgress::setTestHook([&](PassProgress &p, int done) {
+            seen << done;
+            shown = p.text();
+            if (cancel && seen.size() == 2)
+                p.cancel();
+        });
+        FileDialog::setNextFileName(file, filter);
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
+        QCOMPARE(seen.size(), 2);
+        QVERIFY2(seen.first() > 0 && seen.last() > seen.first(), qPrintable(shown));
+        QVERIFY2(shown.startsWith(QStringLiteral("%1 / 5000\nElapsed ").arg(seen.last())), qPrintable(shown));
+        QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
+        QVERIFY(old.open(QIODevice::ReadOnly));
+        QCOMPARE(old.readAll(), QByteArray("the older file"));
+        old.close();
+        QCOMPARE(filesIn(m_dir.path()), before);
+
+        cancel = false;
+        seen.clear();
+        FileDialog::setNextFileName(file, filter);
+        ExportAction::ExportToExcel(q, QStringLiteral("Invoice Details"), nullptr);
+        PassProgress::setTestHook({});
+        QVERIFY(seen.size() > 2);
+        const QJsonObject s = name.endsWith(QLatin1String(".xlsx")) ? OpenpyxlDump::sheet(OpenpyxlDump::read(file))
+                                                                    : XlrdDump::sheet(XlrdDump::read(file));
+        QCOMPARE(s.value("nrows").toInt(), 5001);
+        QFile::remove(file);
+    }
+
+    void aShortExportShowsNoProgress()
+    {
+        int updates = 0;
+        PassProgress::setTestHook([&updates](PassProgress &, int) { ++updates; });
+        FileDialog::setNextFileName(path(QStringLiteral("short.xls")));
+        ExportAction::ExportToExcel(dataset(2000), QStringLiteral("Invoice Details"), nullptr);
+        PassProgress::setTestHook({});
+        QCOMPARE(updates, 0);
+        QCOMPARE(XlrdDump::sheet(XlrdDump::read(path(QStringLiteral("short.xls")))).value("nrows").toInt(), 2001);
+        QFile::remove(path(QStringLiteral("short.xls")));
     }
 
     void theHourglassShowsAndTheWindowRepaintsWhileWriting()

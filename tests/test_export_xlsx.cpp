@@ -329,7 +329,7 @@ private slots:
         exporter.setRowSource(&source);
         int calls = 0;
         if (how == QLatin1String("interrupt"))
-            exporter.setProgress([&calls] {
+            exporter.setProgress([&calls](qint64) {
                 if (++calls == 60)
                     throw std::runtime_error("stopped");
             });

@@ -20,6 +20,7 @@ CliPass::CliPass(QTextStream &err) : m_err(err), m_terminal(isatty(fileno(stderr
     s_interrupted = 0;
     s_previous = std::signal(SIGINT, onInterrupt);
     m_sinceLine.start();
+    m_elapsed.start();
 }
 
 CliPass::~CliPass()
@@ -42,7 +43,8 @@ PassControl CliPass::control()
             if (m_lineShown && m_sinceLine.elapsed() < 200 && done + 1 < total)
                 return;
             m_sinceLine.restart();
-            m_err << "\r" << done << " / " << total << "  " << employeeNo << "\x1b[K";
+            m_err << "\r" << done << " / " << total << "  " << employeeNo << "  "
+                  << passTimeText(m_elapsed.elapsed(), done, total) << "\x1b[K";
             m_err.flush();
             m_lineShown = true;
         };

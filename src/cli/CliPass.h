@@ -25,6 +25,7 @@ public:
 private:
     QTextStream &m_err;
     QElapsedTimer m_sinceLine;
+    QElapsedTimer m_elapsed;
     bool m_terminal;
     bool m_lineShown = false;
 };

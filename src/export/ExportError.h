@@ -3,6 +3,7 @@
 #include <QByteArray>
 #include <QString>
 #include <exception>
+#include <functional>
 
 // Every export failure reaches callers as this exception, carrying the text shown to the user.
 class ExportError : public std::exception
@@ -24,3 +25,14 @@ class ExportRefusal : public ExportError
 public:
     using ExportError::ExportError;
 };
+
+// The user stopped the export: nothing is written and nothing needs saying.
+class ExportCancelled : public ExportRefusal
+{
+public:
+    ExportCancelled() : ExportRefusal(QStringLiteral("The export was cancelled")) {}
+};
+
+// Told the number of data rows written so far, every few hundred rows (repaints, progress); it
+// may throw ExportCancelled to stop.
+using ExportProgress = std::function<void(qint64 rowsWritten)>;

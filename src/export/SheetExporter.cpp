@@ -150,7 +150,7 @@ qint64 TSheetExporter::saveXlsx(const QString &fileName)
 }
 
 qint64 TSheetExporter::SaveWorkbookAs(const QString &fileName, const QList<NamedSource> &sheets, const QLocale &locale,
-                                      const std::function<void()> &progress)
+                                      const ExportProgress &progress)
 {
     QList<Xlsx::SheetInput> inputs;
     for (const NamedSource &s : sheets) {

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportError.h"
 #include "Query.h"
 #include "SheetColumns.h"
 
@@ -40,7 +41,7 @@ public:
     void setFormat(Format format) { m_format = format; }
     Format format() const { return m_format; }
     // Called every few hundred records while the workbook is built (repaints, interruption).
-    void setProgress(std::function<void()> progress) { m_progress = std::move(progress); }
+    void setProgress(ExportProgress progress) { m_progress = std::move(progress); }
 
     static Sheet::Limits limits(Format format);
     static QString suffix(Format format);
@@ -69,7 +70,7 @@ public:
         QString name;
     };
     static qint64 SaveWorkbookAs(const QString &fileName, const QList<NamedSource> &sheets,
-                                 const QLocale &locale = QLocale(), const std::function<void()> &progress = {});
+                                 const QLocale &locale = QLocale(), const ExportProgress &progress = {});
 
     // Field indexes of the dataset that take a column, in column order.
     static QList<int> exportedFields(const Query &dataSet) { return Sheet::exportedFields(dataSet.fields()); }
@@ -92,5 +93,5 @@ private:
     QString m_sheetName;
     QLocale m_locale;
     Format m_format = Format::Xls;
-    std::function<void()> m_progress;
+    ExportProgress m_progress;
 };

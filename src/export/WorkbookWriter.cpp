@@ -33,8 +33,7 @@ struct Slot
 class WorkbookWriter
 {
 public:
-    WorkbookWriter(RowSource &source, const QString &sheetName, const QLocale &locale,
-                   const std::function<void()> &progress)
+    WorkbookWriter(RowSource &source, const QString &sheetName, const QLocale &locale, const ExportProgress &progress)
         : m_source(source), m_sheetName(sheetName), m_locale(locale), m_progress(progress)
     {
     }
@@ -107,7 +106,7 @@ private:
             if (++m_blockRows == RowsPerBlock)
                 writeBlock(out);
             if (m_progress && m_rows % ProgressEvery == 0)
-                m_progress();
+                m_progress(m_rows - 1);
         }
         writeBlock(out);
     }
@@ -247,7 +246,7 @@ private:
     RowSource &m_source;
     QString m_sheetName;
     QLocale m_locale;
-    const std::function<void()> &m_progress;
+    const ExportProgress &m_progress;
     std::vector<Column> m_columns;
     std::vector<quint16> m_xfs; // cell format of each column's data
     CellFormats m_formats;
@@ -261,7 +260,7 @@ private:
 } // namespace
 
 qint64 writeWorkbook(QIODevice &device, RowSource &source, const QString &sheetName, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &spoolFolder)
+                     const ExportProgress &progress, const QString &spoolFolder)
 {
     return WorkbookWriter(source, sheetName, locale, progress).write(device, spoolFolder);
 }

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExportError.h"
+
 #include <QLocale>
 #include <QString>
 #include <functional>
@@ -15,6 +17,6 @@ namespace Xls {
 // Returns the number of data rows. Refuses more rows or columns than the format holds.
 // Throws ExportError.
 qint64 writeWorkbook(QIODevice &device, RowSource &source, const QString &sheetName, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &spoolFolder);
+                     const ExportProgress &progress, const QString &spoolFolder);
 
 } // namespace Xls

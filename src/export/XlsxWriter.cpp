@@ -151,7 +151,7 @@ private:
 // Writes one worksheet from the source, read once; returns its data rows and the bytes of rows
 // written to the sheet's temporary file.
 std::pair<qint64, qint64> writeSheet(lxw_workbook *book, Formats &fmt, RowSource &source, const QString &sheetName,
-                                     const QLocale &locale, const std::function<void()> &progress)
+                                     const QLocale &locale, const ExportProgress &progress)
 {
     source.start();
     if (Sheet::exportedFields(source.fields()).size() > Sheet::XlsxLimits.columns)
@@ -201,7 +201,7 @@ std::pair<qint64, qint64> writeSheet(lxw_workbook *book, Formats &fmt, RowSource
                 }
             }
             if (progress && row % ProgressEvery == 0)
-                progress();
+                progress(row);
         }
         for (lxw_col_t c = 0; c < cols; ++c)
             check(worksheet_set_column(sheet, c, c, columns[c].widthChars(), nullptr));
@@ -212,13 +212,13 @@ std::pair<qint64, qint64> writeSheet(lxw_workbook *book, Formats &fmt, RowSource
 } // namespace
 
 qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &tmpFolder)
+                     const ExportProgress &progress, const QString &tmpFolder)
 {
     return writeWorkbook(fileName, QList<SheetInput>{{&source, sheetName}}, locale, progress, tmpFolder);
 }
 
 qint64 writeWorkbook(const QString &fileName, const QList<SheetInput> &sheets, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &tmpFolder)
+                     const ExportProgress &progress, const QString &tmpFolder)
 {
     Workbook book(fileName, tmpFolder);
     Formats formats(book.get());

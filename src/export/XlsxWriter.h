@@ -1,5 +1,7 @@
 #pragma once
 
+#include "ExportError.h"
+
 #include <QList>
 #include <QLocale>
 #include <QString>
@@ -14,7 +16,7 @@ namespace Xlsx {
 // files go to tmpFolder. Returns the number of data rows. Refuses more rows or columns than the format holds. Throws
 // ExportError; the file is then incomplete and the caller removes it.
 qint64 writeWorkbook(const QString &fileName, RowSource &source, const QString &sheetName, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &tmpFolder);
+                     const ExportProgress &progress, const QString &tmpFolder);
 
 // One worksheet of a workbook of several.
 struct SheetInput
@@ -26,6 +28,6 @@ struct SheetInput
 // The same for several worksheets, in order; cells the source marks highlighted get a yellow
 // fill. Returns the number of data rows of all sheets.
 qint64 writeWorkbook(const QString &fileName, const QList<SheetInput> &sheets, const QLocale &locale,
-                     const std::function<void()> &progress, const QString &tmpFolder);
+                     const ExportProgress &progress, const QString &tmpFolder);
 
 } // namespace Xlsx

@@ -190,7 +190,7 @@ void TReconciliationForm::btn_ExportClick()
     try {
         SandGlassScope busy(m_sandGlass);
         Reconcile::saveWorkbook(m_result, ExportAction::withSuffix(chosen, QStringLiteral("xlsx")), QLocale(),
-                                [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+                                [](qint64) { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     } catch (const ExportError &e) {
         Messages::error(e.message(), this);
     }

@@ -189,7 +189,7 @@ QList<Table> workbookTables(const Result &result)
 }
 
 qint64 saveWorkbook(const Result &result, const QString &fileName, const QLocale &locale,
-                    const std::function<void()> &progress)
+                    const ExportProgress &progress)
 {
     const QList<Table> tables = workbookTables(result);
     std::vector<std::unique_ptr<TableRowSource>> sources;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "ExportError.h"
 #include "Query.h"
 #include "Reconciliation.h"
 #include "RowSource.h"
@@ -60,6 +61,6 @@ private:
 // Writes the five sheets to an .xlsx file: a temporary file renamed into place, nothing left
 // behind on failure. Returns the data rows written. Throws ExportError.
 qint64 saveWorkbook(const Result &result, const QString &fileName, const QLocale &locale = QLocale(),
-                    const std::function<void()> &progress = {});
+                    const ExportProgress &progress = {});
 
 } // namespace Reconcile

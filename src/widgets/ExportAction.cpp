@@ -1,14 +1,19 @@
 #include "ExportAction.h"
 #include "ExportError.h"
 #include "Messages.h"
+#include "PassProgress.h"
 #include "SheetExporter.h"
 
 #include <QCoreApplication>
 #include <QCursor>
 #include <QFileInfo>
 #include <QGuiApplication>
+#include <memory>
 
 namespace {
+// Longer lists show their progress, with a Cancel.
+constexpr int ProgressFromRows = 2000;
+
 // The hourglass for as long as the object lives.
 class WaitCursor
 {
@@ -50,7 +55,7 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
     TSheetExporter exporter;
     exporter.setDataSet(&dataSet);
     // Repaint during long exports, without taking clicks that could change the dataset.
-    exporter.setProgress([] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    exporter.setProgress([](qint64) { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
     try {
         // Before asking for a name: nothing to ask for when no format can take the list.
         exporter.setFormat(TSheetExporter::Format::Xlsx);
@@ -62,7 +67,20 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
         const auto format = filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls;
         exporter.setFormat(format);
         WaitCursor hourglass;
+        std::unique_ptr<PassProgress> progress;
+        const int rows = dataSet.recordCount();
+        if (rows > ProgressFromRows) {
+            // Modal: the list cannot change while it is written; Cancel keeps any old file.
+            progress = std::make_unique<PassProgress>(parent, QStringLiteral("Export To Excel"), rows);
+            exporter.setProgress([&progress, rows](qint64 written) {
+                progress->starting(int(written), rows, {});
+                if (progress->stopRequested())
+                    throw ExportCancelled();
+            });
+        }
         exporter.SaveAs(withSuffix(chosen, TSheetExporter::suffix(format)));
+    } catch (const ExportCancelled &) {
+        // The user's choice: nothing written, nothing to say.
     } catch (const ExportError &e) {
         Messages::error(e.message(), parent);
     }

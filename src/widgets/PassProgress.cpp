@@ -11,12 +11,6 @@ std::function<void(PassProgress &, int)> &testHook()
     return hook;
 }
 
-QString minutes(qint64 ms)
-{
-    const qint64 s = (ms + 500) / 1000;
-    return QStringLiteral("%1:%2").arg(s / 60).arg(s % 60, 2, 10, QLatin1Char('0'));
-}
-
 // Often enough to look alive, rarely enough to cost nothing next to the work.
 constexpr int RepaintEveryMs = 100;
 } // namespace
@@ -88,10 +82,7 @@ QString PassProgress::text() const
     QString t = QStringLiteral("%1 / %2").arg(m_done).arg(m_total);
     if (!m_current.isEmpty())
         t += QStringLiteral(", employee %1").arg(m_current);
-    t += QStringLiteral("\nElapsed %1").arg(minutes(ms));
-    if (m_done > 0)
-        t += QStringLiteral(", about %1 left").arg(minutes(ms * (m_total - m_done) / m_done));
-    return t;
+    return t + QLatin1Char('\n') + passTimeText(ms, m_done, m_total);
 }
 
 void PassProgress::setTestHook(std::function<void(PassProgress &, int)> hook)

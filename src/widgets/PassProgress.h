@@ -10,8 +10,9 @@
 class QProgressDialog;
 class QWidget;
 
-// The progress of a pass over many workers in a window: done / total, the current employee,
-// elapsed and remaining time, and a "Cancel" that stops the pass between two workers. The
+// The progress of a pass over many workers (or rows of an export) in a window: done / total, the
+// current employee, elapsed and remaining time, and a "Cancel" that stops the pass between two
+// workers. The
 // dialog is application-modal, so no other action (and no second pass) can start meanwhile;
 // the window keeps being painted.
 class PassProgress : public QObject
