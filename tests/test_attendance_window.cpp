@@ -387,8 +387,10 @@ private slots:
         QStringList seen;
         PassProgress::setTestHook([&](PassProgress &p, int done) {
             seen << p.text().section(QLatin1Char('\n'), 0, 0);
-            if (done == 0)
-                p.cancel(); // while the first is moved: it finishes, the next is not started
+            if (done == 0) {
+                w.form->btn_Move_All->click(); // a second pass while one runs: refused
+                p.cancel();                    // while the first is moved: it finishes, the next is not started
+            }
         });
         w.form->btn_Move_All->click();
         PassProgress::setTestHook({});

@@ -4,6 +4,7 @@
 #include "DataModule1.h"
 #include "MessageRecording.h"
 #include "Messages.h"
+#include "PassProgress.h"
 #include "Session.h"
 #include "TestDb.h"
 
@@ -168,6 +169,39 @@ private slots:
         QCOMPARE(m_recording->texts.size(), 1);
         f.btn_Close->click();
         QVERIFY(!f.isVisible());
+    }
+
+    // Cancel while the second worker is checked: it finishes, the rest is not started; a click
+    // on "Check All Employees" during the pass starts nothing.
+    void checkAllCancelledBetweenWorkers_data() { TESTDB_ENGINE_ROWS(); }
+    void checkAllCancelledBetweenWorkers()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        fill(c);
+        TDataModule1 &dm = db.dataModule();
+        dm.Current_UserID = QStringLiteral("clerk");
+        Session session(dm);
+        TClientAttendanceCheckerForm f(session);
+        f.show();
+        f.FormActivate();
+        f.cb_Project->setCurrentText(Project);
+        QList<int> seen;
+        PassProgress::setTestHook([&](PassProgress &p, int done) {
+            seen << done;
+            if (done == 0)
+                f.btn_CheckAll->click();
+            if (done == 1)
+                p.cancel();
+        });
+        f.btn_CheckAll->click();
+        PassProgress::setTestHook({});
+        QCOMPARE(seen, (QList<int>{0, 1}));
+        QCOMPARE(m_recording->texts, QStringList{"Checked: 2, skipped: 0, failed: 0, not started: 3"});
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No In (1, 2)")), 2);
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 2);
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 4);
     }
 
     void checkButtons()

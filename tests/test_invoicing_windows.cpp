@@ -2,6 +2,7 @@
 #include "DisputeMgtForm.h"
 #include "FileDialog.h"
 #include "FrozenTableView.h"
+#include "GridCopy.h"
 #include "InvoiceGridModel.h"
 #include "InvoicesDetForm.h"
 #include "InvoicingFixture.h"
@@ -19,6 +20,7 @@
 #include <QHeaderView>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <QTemporaryDir>
@@ -277,6 +279,8 @@ private slots:
         QCOMPARE(f.currentLine(), 3);
         m_recording->texts.clear();
 
+        // The popup copies as every grid does.
+        QVERIFY(f.PopupMenu1->actions().contains(GridCopy::copyAction(f.dbg_Client)));
         // Removing E1's dispute takes both of its lines away; the first line becomes current.
         f.dbg_Client->setCurrentIndex(f.dbg_Client->model()->index(2, 0));
         f.RemoveDispute1->trigger();

@@ -177,6 +177,10 @@ private slots:
         view.setFocus();
         QTest::keySequence(&view, QKeySequence::Copy);
         QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("Day 1\tGone\n8\t\n2\t\n"));
+        // A grid without a popup of its own gets one holding "Copy".
+        QCOMPARE(view.contextMenuPolicy(), Qt::ActionsContextMenu);
+        QVERIFY(view.actions().contains(GridCopy::copyAction(&view)));
+        QCOMPARE(GridCopy::copyAction(&view)->text(), QStringLiteral("Copy"));
         q.close();
         model.reload();
         QCOMPARE(model.rowCount(), 0);

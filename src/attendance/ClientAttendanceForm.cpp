@@ -296,6 +296,8 @@ void TClientAttendanceForm::btn_MoveClick()
 
 void TClientAttendanceForm::btn_Move_AllClick()
 {
+    if (PassProgress::running())
+        return;
     if (!m_att.projectOpen() || m_att.WorkersInOurAttQ.isEmpty()) {
         Messages::show(QStringLiteral("No Employees In This Project!"), this);
         return;

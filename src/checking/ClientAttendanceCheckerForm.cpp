@@ -353,6 +353,8 @@ void TClientAttendanceCheckerForm::btn_CheckClick()
 
 void TClientAttendanceCheckerForm::btn_CheckAllClick()
 {
+    if (PassProgress::running())
+        return;
     Query &w = m_lookup->WorkersInOurAttQ;
     if (!w.isActive() || w.isEmpty()) {
         Messages::show(QStringLiteral("There are no workers in this project!"), this);

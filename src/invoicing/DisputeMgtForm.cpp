@@ -5,6 +5,7 @@
 #include "DbError.h"
 #include "Disputes.h"
 #include "ExportAction.h"
+#include "GridCopy.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
@@ -99,6 +100,8 @@ void TDisputeMgtForm::buildControls()
     PopupMenu1->setObjectName(QStringLiteral("PopupMenu1"));
     RemoveDispute1 = PopupMenu1->addAction(QStringLiteral("Remove Dispute"));
     RemoveDispute1->setObjectName(QStringLiteral("RemoveDispute1"));
+    PopupMenu1->addSeparator();
+    PopupMenu1->addAction(GridCopy::copyAction(dbg_Client));
     dbg_Client->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(dbg_Client, &QWidget::customContextMenuRequested, this,
             [this](const QPoint &at) { PopupMenu1->popup(dbg_Client->viewport()->mapToGlobal(at)); });

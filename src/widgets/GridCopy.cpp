@@ -84,7 +84,17 @@ void install(QAbstractItemView *view, QMenu *popup)
     if (popup) {
         popup->addSeparator();
         popup->addAction(copy);
+    } else if (view->contextMenuPolicy() == Qt::DefaultContextMenu) {
+        view->setContextMenuPolicy(Qt::ActionsContextMenu);
     }
+}
+
+QAction *copyAction(const QAbstractItemView *view)
+{
+    for (QAction *a : view->actions())
+        if (a->objectName() == QLatin1String("act_Copy"))
+            return a;
+    return nullptr;
 }
 
 } // namespace GridCopy

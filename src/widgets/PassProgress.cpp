@@ -11,12 +11,15 @@ std::function<void(PassProgress &, int)> &testHook()
     return hook;
 }
 
+int s_running = 0;
+
 // Often enough to look alive, rarely enough to cost nothing next to the work.
 constexpr int RepaintEveryMs = 100;
 } // namespace
 
 PassProgress::PassProgress(QWidget *window, const QString &title, int total) : m_total(total)
 {
+    ++s_running;
     m_elapsed.start();
     m_sinceRepaint.start();
     if (testHook())
@@ -38,6 +41,7 @@ PassProgress::PassProgress(QWidget *window, const QString &title, int total) : m
 
 PassProgress::~PassProgress()
 {
+    --s_running;
     if (m_dialog) {
         m_dialog->hide();
         m_dialog->deleteLater();
@@ -83,6 +87,11 @@ QString PassProgress::text() const
     if (!m_current.isEmpty())
         t += QStringLiteral(", employee %1").arg(m_current);
     return t + QLatin1Char('\n') + passTimeText(ms, m_done, m_total);
+}
+
+bool PassProgress::running()
+{
+    return s_running > 0;
 }
 
 void PassProgress::setTestHook(std::function<void(PassProgress &, int)> hook)

@@ -28,6 +28,10 @@ public:
     bool stopRequested() const { return m_cancelled; }
     void cancel() { m_cancelled = true; }
 
+    // Whether a pass is showing its progress somewhere in the program: a second one must not
+    // start from inside the first (the dialog is modal, but a queued click is not stopped by it).
+    static bool running();
+
     // The text shown right now.
     QString text() const;
     // Called at every update instead of waiting for a person (tests cancel from here).
