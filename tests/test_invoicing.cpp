@@ -8,7 +8,10 @@
 #include "DbError.h"
 
 #include <QTest>
+#include <QThread>
+#include <atomic>
 #include <cmath>
+#include <thread>
 
 using namespace AttFixture;
 using InvoiceEdit::InvoiceLines;
@@ -294,6 +297,49 @@ private slots:
         QCOMPARE(lines.submit(), SaveResult::Gone);
         QCOMPARE(lines.lineCount(), 1);
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 2")).toInt(), 0);
+    }
+
+    // Another clerk's write still open when the line is saved: the save waits for it, loses the
+    // race, runs again and reports the line as changed meanwhile, with the other clerk's values.
+    void aRaceWithAnOpenWriteEndsAsAChangedLine()
+    {
+        if (!TestDb::postgresAvailable())
+            QSKIP("no PostgreSQL server in this run");
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"));
+        Connection &c = db.connection();
+        twoLines(c);
+        InvoiceLines lines(c);
+        lines.open(Year, Month, Project);
+        QCOMPARE(lines.setValue(0, lines.InvoiceQ.fieldIndex(QStringLiteral("Earned_WH_Rate")), QStringLiteral("50")),
+                 QString());
+        const ConnectionParams params = c.params();
+        std::atomic<bool> holding{false};
+        QString otherError;
+        std::thread other([&] {
+            try {
+                Connection o(QStringLiteral("racing-clerk"));
+                o.open(params);
+                o.beginTrans();
+                TestDb::exec(o, QStringLiteral("Update Invoices Set Earned_WH_Hours = 22, Earned_WH_Amount = 275, "
+                                               "Earned_Total = 335 Where Ref_No = 1"));
+                holding = true;
+                QThread::msleep(700);
+                o.commitTrans();
+            } catch (const DbError &e) {
+                otherError = e.message();
+                holding = true;
+            }
+        });
+        while (!holding)
+            QThread::msleep(5);
+        const SaveResult result = lines.submit();
+        other.join();
+        QVERIFY2(otherError.isEmpty(), qPrintable(otherError));
+        QCOMPARE(result, SaveResult::Conflict);
+        QCOMPARE(stored(c, QStringLiteral("Earned_WH_Rate"), 1), 12.5);
+        QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), 335.0);
+        QCOMPARE(lines.value(0, QStringLiteral("Earned_WH_Hours")).toInt(), 22);
+        QVERIFY(!c.inTransaction());
     }
 
     void aFailedWriteKeepsTheLine_data() { TESTDB_ENGINE_ROWS(); }

@@ -355,6 +355,16 @@ InvoiceLines::SaveResult InvoiceLines::submit()
     if (!changed)
         return SaveResult::NothingToSave;
 
+    // A race lost to another clerk's write is run again: the second read sees that write, and
+    // the line is reloaded as changed by another user instead of failing.
+    SaveResult result = SaveResult::Saved;
+    runRetrying(m_conn, [&] { result = writeLine(row, loaded, edited); });
+    return result;
+}
+
+InvoiceLines::SaveResult InvoiceLines::writeLine(int row, const QList<QVariant> &loaded, const QList<QVariant> &edited)
+{
+    const int cols = int(InvoiceQ.fields().size());
     Transaction t(m_conn);
     bindKey(m_lineQ, loaded);
     m_lineQ.open();

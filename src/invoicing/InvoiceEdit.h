@@ -102,6 +102,8 @@ private:
     int column(const QString &field) const { return InvoiceQ.fieldIndex(field); }
     void bindKey(Query &q, const QList<QVariant> &line) const;
     void replaceLine(int row, const QList<QVariant> *line); // null: remove it
+    // One transaction: the line is written only if it still holds what was loaded.
+    SaveResult writeLine(int row, const QList<QVariant> &loaded, const QList<QVariant> &edited);
 
     Connection &m_conn;
     Query m_lineQ;   // one line by its key
