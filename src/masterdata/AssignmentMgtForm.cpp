@@ -4,11 +4,11 @@
 #include "Dialogs.h"
 #include "ExportAction.h"
 #include "FormHelpers.h"
-#include "GridCopy.h"
 #include "Messages.h"
 #include "Projects.h"
 #include "Roles.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -87,17 +87,11 @@ void TAssignmentMgtForm::buildUi()
     connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     connect(chk_ShowActiveOnly, &QCheckBox::clicked, this, &TAssignmentMgtForm::chk_ShowActiveOnlyClick);
 
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setModel(m_model);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1 = listGrid(this, "DBGrid1", m_model);
     DBGrid1->verticalHeader()->hide();
     // The name takes the room; the figures are as wide as their contents.
     DBGrid1->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     DBGrid1->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });
 

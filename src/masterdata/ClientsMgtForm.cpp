@@ -5,10 +5,10 @@
 #include "DbError.h"
 #include "Dialogs.h"
 #include "FormHelpers.h"
-#include "GridCopy.h"
 #include "Messages.h"
 #include "Roles.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QCheckBox>
 #include <QFormLayout>
@@ -78,16 +78,10 @@ void TClientsMgtForm::buildUi()
     connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     connect(chk_ShowActiveOnly, &QCheckBox::clicked, this, [this] { run([this] { RefreshList(); }, {}); });
 
-    DBGrid1 = new QTableView(this);
-    DBGrid1->setObjectName(QStringLiteral("DBGrid1"));
-    DBGrid1->setModel(m_model);
-    DBGrid1->setSelectionBehavior(QAbstractItemView::SelectRows);
-    DBGrid1->setSelectionMode(QAbstractItemView::SingleSelection);
-    DBGrid1->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    DBGrid1 = listGrid(this, "DBGrid1", m_model);
     DBGrid1->verticalHeader()->hide();
     // The name takes the room; the other columns are short.
     DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
-    GridCopy::install(DBGrid1);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });
 

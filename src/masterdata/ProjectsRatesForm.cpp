@@ -3,11 +3,11 @@
 #include "DesignationRateForm.h"
 #include "Dialogs.h"
 #include "FormHelpers.h"
-#include "GridCopy.h"
 #include "Messages.h"
 #include "Projects.h"
 #include "Rates.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QCheckBox>
 #include <QEvent>
@@ -26,19 +26,13 @@ QString saveFailure(const DbError &e)
     return QStringLiteral("Something went wrong, Please contact system administrator\n\r") + e.message();
 }
 
-QTableView *grid(const QString &name, QAbstractItemModel *model, QWidget *parent)
+QTableView *grid(const char *name, QAbstractItemModel *model, QWidget *parent)
 {
-    auto *g = new QTableView(parent);
-    g->setObjectName(name);
-    g->setModel(model);
-    g->setSelectionBehavior(QAbstractItemView::SelectRows);
-    g->setSelectionMode(QAbstractItemView::SingleSelection);
-    g->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    QTableView *g = listGrid(parent, name, model);
     g->verticalHeader()->hide();
     // The name takes the room; the figures are as wide as their contents.
     g->horizontalHeader()->setSectionResizeMode(QHeaderView::ResizeToContents);
     g->horizontalHeader()->setSectionResizeMode(0, QHeaderView::Stretch);
-    GridCopy::install(g);
     return g;
 }
 } // namespace
@@ -89,8 +83,8 @@ void TProjectsRatesForm::buildUi()
     DBEdit1->setObjectName(QStringLiteral("DBEdit1"));
     DBEdit1->setReadOnly(true);
     DBEdit1->hide();
-    DBGrid1 = grid(QStringLiteral("DBGrid1"), m_projectModel, this);
-    DBGrid2 = grid(QStringLiteral("DBGrid2"), m_rateModel, this);
+    DBGrid1 = grid("DBGrid1", m_projectModel, this);
+    DBGrid2 = grid("DBGrid2", m_rateModel, this);
     DBGrid2->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { projectRowChanged(current.row()); });
