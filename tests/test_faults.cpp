@@ -66,6 +66,20 @@ bool isCheck(const QString &command)
     return command == QLatin1String("check-all");
 }
 
+// The workers a pass runs on; a check finds them moved already.
+bool seedFor(TestDb::Fresh &db, const QString &command)
+{
+    seedWorkers(db.connection());
+    return !isCheck(command) || runCli(db.iniPath(), QStringLiteral("move-all")) == 0;
+}
+
+// Starts the pass and waits until it has reported its first worker.
+bool startPass(QProcess &p, const QString &ini, const QString &command)
+{
+    p.start(QStringLiteral(TALLIMAR_CLI_PATH), cliArgs(ini, command));
+    return p.waitForReadyRead(60000);
+}
+
 // The workers a pass has finished: moved (client rows) or checked (invoice lines).
 int workersDone(Connection &c, const QString &command)
 {
@@ -245,13 +259,10 @@ private slots:
         const QString engine = QStringLiteral("SQLite");
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
-        seedWorkers(c);
-        if (isCheck(command))
-            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        QVERIFY(seedFor(db, command));
 
         QProcess p;
-        p.start(QStringLiteral(TALLIMAR_CLI_PATH), cliArgs(db.iniPath(), command));
-        QVERIFY(p.waitForReadyRead(60000));
+        QVERIFY(startPass(p, db.iniPath(), command));
         ::kill(pid_t(p.processId()), SIGKILL);
         QVERIFY(p.waitForFinished(60000));
         QCOMPARE(p.exitStatus(), QProcess::CrashExit);
@@ -277,9 +288,7 @@ private slots:
         QFETCH(QString, command);
         TestDb::Fresh db(QStringLiteral("SQLite"));
         Connection &c = db.connection();
-        seedWorkers(c);
-        if (isCheck(command))
-            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        QVERIFY(seedFor(db, command));
 
         const QString holderName = QStringLiteral("faults-holder");
         {
@@ -357,13 +366,10 @@ private slots:
         qputenv("TALLIMAR_TEST_PG_PORT", QByteArray::number(cluster.port()));
         TestDb::Fresh db(QStringLiteral("PostgreSQL"));
         Connection &c = db.connection();
-        seedWorkers(c);
-        if (isCheck(command))
-            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        QVERIFY(seedFor(db, command));
 
         QProcess p;
-        p.start(QStringLiteral(TALLIMAR_CLI_PATH), cliArgs(db.iniPath(), command));
-        QVERIFY(p.waitForReadyRead(60000));
+        QVERIFY(startPass(p, db.iniPath(), command));
         QVERIFY(cluster.stop());
         QThread::sleep(3);
         QVERIFY(cluster.start());
@@ -397,13 +403,10 @@ private slots:
         qputenv("TALLIMAR_TEST_PG_PORT", QByteArray::number(cluster.port()));
         TestDb::Fresh db(QStringLiteral("PostgreSQL"));
         Connection &c = db.connection();
-        seedWorkers(c);
-        if (isCheck(command))
-            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        QVERIFY(seedFor(db, command));
 
         QProcess p;
-        p.start(QStringLiteral(TALLIMAR_CLI_PATH), cliArgs(db.iniPath(), command));
-        QVERIFY(p.waitForReadyRead(60000));
+        QVERIFY(startPass(p, db.iniPath(), command));
         QVERIFY(cluster.stop());
         QString err;
         QTRY_VERIFY_WITH_TIMEOUT((err += QString::fromUtf8(p.readAllStandardError())).contains(u"reconnecting"), 20000);
@@ -436,9 +439,7 @@ private slots:
         qputenv("TALLIMAR_TEST_PG_PORT", QByteArray::number(cluster.port()));
         TestDb::Fresh db(QStringLiteral("PostgreSQL"));
         Connection &c = db.connection();
-        seedWorkers(c);
-        if (isCheck(command))
-            QCOMPARE(runCli(db.iniPath(), QStringLiteral("move-all")), 0);
+        QVERIFY(seedFor(db, command));
 
         Connection::setReconnectLimitMs(1500);
         Connection pass;

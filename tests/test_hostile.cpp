@@ -271,7 +271,7 @@ private slots:
         InvoiceEdit::InvoiceLines lines(c);
         lines.open(Year, Month, Project);
         QCOMPARE(lines.lineCount(), 1);
-        for (const QString field : {QStringLiteral("Employee_Name"), QStringLiteral("D01_Code")}) {
+        for (const QString &field : {QStringLiteral("Employee_Name"), QStringLiteral("D01_Code")}) {
             const int max = InvoiceEdit::maxLength(field);
             const QString refused = lines.setValue(0, lines.InvoiceQ.fieldIndex(field), text);
             if (!refused.isEmpty()) {

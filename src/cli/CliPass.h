@@ -42,3 +42,9 @@ public:
 private:
     Connection &m_conn;
 };
+
+// A message on one output line, whatever lines the server's text had.
+inline QString oneLine(QString message)
+{
+    return message.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+}

@@ -42,7 +42,7 @@ int runCheckAll(CliContext &ctx)
     const CheckAllSummary s = checkEmployees(
         check, target, employees, dm.Current_UserID, {},
         [&ctx](const QString &emp, const CheckOutcome &o) {
-            ctx.out << emp << ": " << o.summary() << "\n";
+            ctx.out << emp << ": " << oneLine(o.summary()) << "\n";
             ctx.out.flush();
         },
         pass.control());

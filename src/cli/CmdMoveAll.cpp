@@ -50,8 +50,7 @@ int runMoveAll(CliContext &ctx)
                 break;
             case ClientAttendance::MoveAllLine::Failed:
                 // One line per employee even when the server's message has several.
-                ctx.out << "failed: "
-                        << QString(l.message).replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r'));
+                ctx.out << "failed: " << oneLine(l.message);
                 ++failed;
                 break;
             }

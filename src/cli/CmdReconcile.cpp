@@ -135,7 +135,6 @@ int runMonthEnd(CliContext &ctx)
     Query unchecked(conn);
     InvoiceLists::prepareNotCheckedQ(unchecked);
     QString stopCause;
-    auto oneLine = [](QString s) { return s.replace(QLatin1Char('\n'), QLatin1Char(' ')).remove(QLatin1Char('\r')); };
 
     for (const QString &project : std::as_const(projects)) {
         if (pass.interrupted())

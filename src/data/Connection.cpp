@@ -234,6 +234,13 @@ DbFailureKind classifyDbFailure(const QString &message)
     return DbFailureKind::Other;
 }
 
+namespace {
+
+// Lost races are retried this many times in all before the failure is reported.
+constexpr int ConflictAttempts = 10;
+
+// A race lost to another clerk's transaction (serialization failure, deadlock victim, a line
+// another clerk wrote first, SQLite's lock): running the unit of work again is the cure.
 bool isConcurrencyConflict(const QString &m)
 {
     // The driver hands over texts only; these are the servers' words for a lost race.
@@ -245,11 +252,15 @@ bool isConcurrencyConflict(const QString &m)
     return false;
 }
 
+// How long to wait before retry number `attempt` (1, 2, ...): growing, and random so that two
+// clerks who collided do not collide again in step.
 int conflictBackoffMs(int attempt)
 {
     const int base = 20 << qBound(0, attempt - 1, 5); // 20 ms doubling up to 640 ms
     return base / 2 + int(QRandomGenerator::global()->bounded(base));
 }
+
+} // namespace
 
 void runRetrying(Connection &connection, const std::function<void()> &work, RetryLog *log)
 {
@@ -283,7 +294,9 @@ void runRetrying(Connection &connection, const std::function<void()> &work, Retr
             }
             if (kind == DbFailureKind::Other)
                 throw;
-            throw DbError(passStopCause(kind, e.message(), connection.reconnectInterrupted()));
+            // A reconnect the user stopped is not a server that stayed away.
+            const bool interrupted = connection.stopReconnecting && connection.stopReconnecting();
+            throw DbError(passStopCause(kind, e.message(), interrupted));
         }
     }
 }
@@ -323,7 +336,6 @@ bool Connection::reconnect(const QString &cause, QString *lastError)
 {
     if (reconnecting)
         reconnecting(cause);
-    m_reconnectInterrupted = false;
     QElapsedTimer since;
     since.start();
     const int limit = reconnectLimitMs();
@@ -339,10 +351,8 @@ bool Connection::reconnect(const QString &cause, QString *lastError)
         // and look for an interruption more often than that.
         const QDeadlineTimer nextTry(qMin<qint64>(1000, qMax<qint64>(1, limit - since.elapsed())));
         do {
-            if (stopReconnecting && stopReconnecting()) {
-                m_reconnectInterrupted = true;
+            if (stopReconnecting && stopReconnecting())
                 return false;
-            }
             if (since.elapsed() >= limit)
                 return false;
             QThread::msleep(ulong(qBound(qint64(1), nextTry.remainingTime(), qint64(100))));

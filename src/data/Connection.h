@@ -73,8 +73,6 @@ public:
     // After a lost connection: opens again with the last parameters, trying until the retry
     // limit has passed. False when the server stayed away; *lastError then names why.
     bool reconnect(const QString &cause, QString *lastError = nullptr);
-    // Whether the last reconnect() gave up because stopReconnecting said so.
-    bool reconnectInterrupted() const { return m_reconnectInterrupted; }
     // Told once per reconnect, before the first attempt, with the failure that lost the connection.
     std::function<void(const QString &cause)> reconnecting;
     // Asked between attempts: true gives up at once (the user interrupted the pass).
@@ -91,7 +89,6 @@ private:
     Engine m_engine = Engine::SQLServer;
     ConnectionParams m_params;
     bool m_inTransaction = false;
-    bool m_reconnectInterrupted = false;
     int m_generation = 0;
 };
 

@@ -35,13 +35,3 @@ enum class DbFailureKind {
 
 // Decided from the driver's text, the one thing every failure carries to the callers.
 DbFailureKind classifyDbFailure(const QString &message);
-
-// A race lost to another clerk's transaction (serialization failure, deadlock victim, a line
-// another clerk wrote first, SQLite's lock): running the unit of work again is the cure.
-bool isConcurrencyConflict(const QString &message);
-
-// Lost races are retried this many times in all before the failure is reported.
-constexpr int ConflictAttempts = 10;
-// How long to wait before retry number `attempt` (1, 2, ...): growing, and random so that two
-// clerks who collided do not collide again in step.
-int conflictBackoffMs(int attempt);

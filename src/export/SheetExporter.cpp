@@ -116,30 +116,43 @@ qint64 TSheetExporter::ExportDataset(QIODevice &device)
     return rows;
 }
 
+namespace {
+ExportError cannotSave(const QString &fileName, const QString &why)
+{
+    return ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(fileName), why));
+}
+} // namespace
+
 qint64 TSheetExporter::saveXlsxFile(const QString &fileName,
                                     const std::function<qint64(const QString &, const QString &)> &write)
 {
     const QFileInfo target(fileName);
     const QString folder = target.absolutePath();
-    QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".tallimar-XXXXXX.xlsx")));
-    if (!file.open())
-        throw ExportError(file.errorString());
-    file.close();
-    const qint64 rows = write(file.fileName(), folder);
-    // The temporary file is private; the saved one gets the permissions of the one it replaces,
-    // or those of a new file.
-    const QFileDevice::Permissions permissions = target.exists() ? QFile::permissions(fileName)
-                                                                 : QFileDevice::ReadOwner | QFileDevice::WriteOwner |
-                                                                       QFileDevice::ReadUser | QFileDevice::WriteUser |
-                                                                       QFileDevice::ReadGroup | QFileDevice::ReadOther;
-    QFile::setPermissions(file.fileName(), permissions);
-    std::error_code error;
-    std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
-                            QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
-    if (error)
-        throw ExportError(QString::fromLocal8Bit(error.message()));
-    file.setAutoRemove(false);
-    return rows;
+    try {
+        QTemporaryFile file(QDir(folder).filePath(QStringLiteral(".tallimar-XXXXXX.xlsx")));
+        if (!file.open())
+            throw ExportError(file.errorString());
+        file.close();
+        const qint64 rows = write(file.fileName(), folder);
+        // The temporary file is private; the saved one gets the permissions of the one it
+        // replaces, or those of a new file.
+        const QFileDevice::Permissions permissions =
+            target.exists() ? QFile::permissions(fileName)
+                            : QFileDevice::ReadOwner | QFileDevice::WriteOwner | QFileDevice::ReadUser |
+                                  QFileDevice::WriteUser | QFileDevice::ReadGroup | QFileDevice::ReadOther;
+        QFile::setPermissions(file.fileName(), permissions);
+        std::error_code error;
+        std::filesystem::rename(QFile::encodeName(file.fileName()).toStdString(),
+                                QFile::encodeName(target.absoluteFilePath()).toStdString(), error);
+        if (error)
+            throw ExportError(QString::fromLocal8Bit(error.message()));
+        file.setAutoRemove(false);
+        return rows;
+    } catch (const ExportRefusal &) {
+        throw;
+    } catch (const ExportError &e) {
+        throw cannotSave(fileName, e.message());
+    }
 }
 
 qint64 TSheetExporter::saveXlsx(const QString &fileName)
@@ -158,37 +171,19 @@ qint64 TSheetExporter::SaveWorkbookAs(const QString &fileName, const QList<Named
             throw ExportError(QStringLiteral("Dataset is not active"));
         inputs.append({s.source, sheetNameFor(s.name)});
     }
-    try {
-        return saveXlsxFile(fileName, [&](const QString &tmpFile, const QString &folder) {
-            return Xlsx::writeWorkbook(tmpFile, inputs, locale, progress, folder);
-        });
-    } catch (const ExportRefusal &) {
-        throw;
-    } catch (const ExportError &e) {
-        throw ExportError(
-            QStringLiteral("Cannot save \"%1\": %2").arg(QDir::toNativeSeparators(fileName), e.message()));
-    }
+    return saveXlsxFile(fileName, [&](const QString &tmpFile, const QString &folder) {
+        return Xlsx::writeWorkbook(tmpFile, inputs, locale, progress, folder);
+    });
 }
 
 qint64 TSheetExporter::SaveAs(const QString &fileName)
 {
     check();
-    const QString shown = QDir::toNativeSeparators(fileName);
-    auto cannotSave = [&shown](const QString &why) {
-        return ExportError(QStringLiteral("Cannot save \"%1\": %2").arg(shown, why));
-    };
-    if (m_format == Format::Xlsx) {
-        try {
-            return saveXlsx(fileName);
-        } catch (const ExportRefusal &) {
-            throw;
-        } catch (const ExportError &e) {
-            throw cannotSave(e.message());
-        }
-    }
+    if (m_format == Format::Xlsx)
+        return saveXlsx(fileName);
     QSaveFile file(fileName);
     if (!file.open(QIODevice::WriteOnly))
-        throw cannotSave(file.errorString());
+        throw cannotSave(fileName, file.errorString());
     qint64 rows = 0;
     try {
         rows = writeXls(file, QFileInfo(fileName).absolutePath());
@@ -197,12 +192,12 @@ qint64 TSheetExporter::SaveAs(const QString &fileName)
         throw;
     } catch (const ExportError &e) {
         file.cancelWriting();
-        throw cannotSave(e.message());
+        throw cannotSave(fileName, e.message());
     } catch (...) {
         file.cancelWriting();
         throw;
     }
     if (!file.commit())
-        throw cannotSave(file.errorString());
+        throw cannotSave(fileName, file.errorString());
     return rows;
 }

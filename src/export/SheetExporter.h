@@ -84,7 +84,8 @@ private:
     QString sheetName() const;
     qint64 writeXls(QIODevice &device, const QString &spoolFolder);
     qint64 saveXlsx(const QString &fileName);
-    // Writes the .xlsx through a temporary file in the target's folder, then renames it.
+    // Writes the .xlsx through a temporary file in the target's folder, then renames it; a
+    // failure says which file could not be saved.
     static qint64 saveXlsxFile(const QString &fileName,
                                const std::function<qint64(const QString &tmpFile, const QString &folder)> &write);
 
