@@ -198,6 +198,10 @@ void TInvoicesDetForm::btn_InvoiceDetailsClick()
     submitEdit();
     runWindowAction(this, &m_sandGlass, [this] { m_lines.open(m_year, m_month, cb_Project->currentText()); });
     m_invoiceModel->reload();
+    // Names are the one column whose width the data decides; the rest keep theirs.
+    const int name = m_invoiceModel->gridColumn(QStringLiteral("Employee_Name"));
+    if (name >= 0)
+        DBGrid2->resizeColumnToContents(name);
     updateTotals();
 }
 
