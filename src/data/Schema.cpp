@@ -60,14 +60,54 @@ QStringList missingTables(Connection &connection)
     return missing;
 }
 
+namespace {
+
+bool isIndex(const QString &sql)
+{
+    return sql.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive) ||
+           sql.startsWith(QLatin1String("CREATE UNIQUE INDEX"), Qt::CaseInsensitive);
+}
+
+// A table statement without its keys. SQLite's identity is its rowid, which only a column
+// declared INTEGER PRIMARY KEY names, so that one stays (it is the row itself, not an index); a
+// rowid key of any other column becomes a plain 64-bit integer.
+QString bareTable(Engine engine, const QString &sql)
+{
+    static const QRegularExpression key(QStringLiteral("\\s+PRIMARY\\s+KEY\\b"),
+                                        QRegularExpression::CaseInsensitiveOption);
+    static const QRegularExpression sqliteRowid(QStringLiteral("\\bINTEGER\\s+PRIMARY\\s+KEY\\b(?!\\s+AUTOINCREMENT)"),
+                                                QRegularExpression::CaseInsensitiveOption);
+    QStringList lines = sql.split(QLatin1Char('\n'));
+    for (QString &line : lines) {
+        if (engine == Engine::SQLite) {
+            if (line.contains(QLatin1String("AUTOINCREMENT"), Qt::CaseInsensitive))
+                continue;
+            line.replace(sqliteRowid, QStringLiteral("BIGINT"));
+        }
+        line.replace(key, QString());
+    }
+    return lines.join(QLatin1Char('\n'));
+}
+
+} // namespace
+
+QStringList statements(Engine engine, Objects which)
+{
+    QStringList out;
+    for (const QString &sql : statements(engine)) {
+        const bool index = isIndex(sql);
+        if (which == Objects::All || (which == Objects::Indexes && index) || (which == Objects::Tables && !index))
+            out << sql;
+        else if (which == Objects::Bare && !index)
+            out << bareTable(engine, sql);
+    }
+    return out;
+}
+
 void createIn(Connection &connection, Objects which)
 {
-    for (const QString &sql : statements(connection.engine())) {
-        const bool isIndex = sql.startsWith(QLatin1String("CREATE INDEX"), Qt::CaseInsensitive) ||
-                             sql.startsWith(QLatin1String("CREATE UNIQUE INDEX"), Qt::CaseInsensitive);
-        if (which == Objects::All || (which == Objects::Indexes) == isIndex)
-            connection.execDirect(sql);
-    }
+    for (const QString &sql : statements(connection.engine(), which))
+        connection.execDirect(sql);
 }
 
 void create(Connection &connection, Objects which)

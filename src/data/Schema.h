@@ -13,7 +13,11 @@ QStringList statements(Engine engine);
 const QStringList &tableNames();
 // Tables of the program that the connected database does not have.
 QStringList missingTables(Connection &connection);
-enum class Objects { All, Tables, Indexes };
+// Bare: the tables alone, without any key or index beyond what an identity column needs, as the
+// least that the suite's database may hold (the tests run the program on it).
+enum class Objects { All, Tables, Indexes, Bare };
+// The statements of `which` for an engine, in order.
+QStringList statements(Engine engine, Objects which);
 // Creates the tables and/or indexes in one transaction (the demo generator and the tests use it).
 // A bulk load is faster with the indexes built after it.
 void create(Connection &connection, Objects which = Objects::All);

@@ -132,7 +132,7 @@ ColumnKind columnKind(const QString &field)
 {
     const QString f = field.toLower();
     if (f == QLatin1String("col_year") || f == QLatin1String("col_month") || f == QLatin1String("employee_no") ||
-        f == QLatin1String("assignment") || f == QLatin1String("ref_no") || f == QLatin1String("rec_id"))
+        f == QLatin1String("assignment") || f == QLatin1String("ref_no"))
         return ColumnKind::Key;
     if (f == QLatin1String("days_calander") || f == QLatin1String("days_present"))
         return ColumnKind::Days;

@@ -15,7 +15,7 @@ namespace InvoiceEdit {
 
 // What a column holds, which decides whether and how it may be edited.
 enum class ColumnKind {
-    Key,    // cycle, employee, project, worker reference, row id: they place the line
+    Key,    // cycle, employee, project, worker reference: they place the line
     Text,   // names, jobs, day codes and hours, up to the column's length
     Days,   // whole days 0..31
     Hours,  // whole hours, not negative

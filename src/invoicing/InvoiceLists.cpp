@@ -47,8 +47,7 @@ QList<FieldDef> buildInvoiceFields()
         f << field(QStringLiteral("D%1_Hour").arg(dd),
                    (d == 7 ? QStringLiteral("D%1 Hour") : QStringLiteral("D%1 Hours")).arg(dd), T);
     }
-    // The row's key, for writing an edited line back; not a column.
-    f << field(QStringLiteral("Rec_ID"), QStringLiteral("Rec_ID"), FieldKind::LargeInt, false);
+    // Invoices has no row key: an edited line is written back by its project, worker and cycle.
     return f;
 }
 

@@ -50,7 +50,17 @@ QStringList engines()
     return e;
 }
 
-Fresh::Fresh(const QString &engine) : m_engine(engine)
+Fixture defaultFixture()
+{
+    const QString v = qEnvironmentVariable("TALLIMAR_TEST_SCHEMA");
+    if (v == QLatin1String("bare"))
+        return Fixture::Bare;
+    if (!v.isEmpty() && v != QLatin1String("recommended"))
+        qFatal("TALLIMAR_TEST_SCHEMA is bare or recommended, not %s", qPrintable(v));
+    return Fixture::Recommended;
+}
+
+Fresh::Fresh(const QString &engine, Fixture fixture) : m_engine(engine)
 {
     if (!m_dir.isValid())
         qFatal("no temporary folder");
@@ -79,7 +89,7 @@ Fresh::Fresh(const QString &engine) : m_engine(engine)
     ini.close();
     m_conn = std::make_unique<Connection>();
     m_conn->open(p);
-    Schema::create(*m_conn);
+    Schema::create(*m_conn, fixture == Fixture::Bare ? Schema::Objects::Bare : Schema::Objects::All);
 }
 
 TDataModule1 &Fresh::dataModule()

@@ -18,11 +18,18 @@ namespace TestDb {
 QStringList engines();
 bool postgresAvailable();
 
+// Which schema a fresh database gets: ours with its recommended indexes, or the bare tables (the
+// suite's columns and nothing else: no index, no key beyond what an identity column needs).
+enum class Fixture { Recommended, Bare };
+// Bare when the run asks for it (TALLIMAR_TEST_SCHEMA=bare: the suites registered again to run
+// the program's main road on the bare tables), else Recommended.
+Fixture defaultFixture();
+
 // A fresh database with the schema; gone when the object is destroyed.
 class Fresh
 {
 public:
-    explicit Fresh(const QString &engine);
+    explicit Fresh(const QString &engine, Fixture fixture = defaultFixture());
     ~Fresh();
     Fresh(const Fresh &) = delete;
     Fresh &operator=(const Fresh &) = delete;

@@ -1,5 +1,8 @@
--- Tables and indexes of the Tallimar database (sqlserver).
+-- The Tallimar database (sqlserver): first the tables, holding exactly the columns the program reads
+-- and writes, as the suite's database has them; then the recommended indexes.
 -- Statements are separated by a line holding only ';'.
+-- The primary keys are a convenience of the databases we create: the program relies on none
+-- of them, and the bare test database has no key beyond what an identity column needs.
 
 CREATE TABLE Assignments (
     Rec_ID BIGINT IDENTITY(1,1) PRIMARY KEY,
@@ -120,7 +123,6 @@ CREATE TABLE ClientTimeSheets (
 ;
 
 CREATE TABLE Invoices (
-    Rec_ID BIGINT IDENTITY(1,1) PRIMARY KEY,
     Col_Year INT,
     Col_Month INT,
     Assignment NVARCHAR(32),
@@ -238,6 +240,13 @@ CREATE TABLE Workers (
     Arrival_Date DATETIME
 )
 ;
+
+-- ---------------------------------------------------------------------------------------------
+-- Recommended indexes: for speed only. The program is correct without any of them (one project
+-- per name and one invoice line per project, worker and month are kept by the transactions that
+-- write), so a database that lacks them is slower, never wrong. `tallimar-cli db-check` names
+-- the ones it lacks. Nothing but CREATE [UNIQUE] INDEX statements from here on.
+-- ---------------------------------------------------------------------------------------------
 
 CREATE INDEX IX_TimeSheets_Month ON TimeSheets (Col_Year, Col_Month, Assignment, Ref_No, Col_Date)
 ;
