@@ -1,19 +1,30 @@
 // The program on the suite's own database: our schema files hold exactly the suite's columns,
-// and the bare tables hold them without any index or key.
+// and the rules that one index could keep (one project per name, one invoice line per project,
+// worker and month) hold on bare tables without any index, also with two clerks at once.
+#include "CheckingFixture.h"
+#include "Clock.h"
 #include "DbError.h"
+#include "InvoiceCheck.h"
+#include "Projects.h"
 #include "Query.h"
 #include "Schema.h"
 #include "SuiteColumns.h"
 #include "TestDb.h"
+#include "Transaction.h"
 
+#include <QElapsedTimer>
 #include <QRegularExpression>
 #include <QSet>
 #include <QTest>
+#include <barrier>
+#include <thread>
 
 using SuiteColumns::Type;
 using TestDb::Fixture;
 
 namespace {
+
+const QString User = QStringLiteral("clerk");
 
 QString lower(const QVariant &v)
 {
@@ -153,6 +164,13 @@ int count(Connection &c, const QString &sql, const QVariantList &values = {})
     return TestDb::scalar(c, sql, values).toInt();
 }
 
+// Lines stored more than once under one project, worker and month.
+int doubledLines(Connection &c)
+{
+    return count(c, QStringLiteral("Select Count(*) From (Select Assignment, Ref_No, Col_Year, Col_Month From Invoices "
+                                   "Group By Assignment, Ref_No, Col_Year, Col_Month Having Count(*) > 1) d"));
+}
+
 } // namespace
 
 class TestSuiteDb : public QObject
@@ -265,6 +283,133 @@ private slots:
             TestDb::exec(c, sql, {QStringLiteral("b")});
             QCOMPARE(count(c, QStringLiteral("Select Count(Distinct Rec_ID) From %1").arg(table)), 2);
         }
+    }
+
+    // Two clerks adding one project name at the same moment: one project, and the other clerk
+    // told plainly that the name is used.
+    void twoClerksAddingOneProjectNameAtOnce_data() { TESTDB_ENGINE_ROWS(); }
+    void twoClerksAddingOneProjectNameAtOnce()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine, Fixture::Bare);
+        const ConnectionParams params = db.connection().params();
+        constexpr int Rounds = 6;
+        std::barrier sync(2);
+        QStringList results[2];
+        auto clerk = [&](int who) {
+            Connection c;
+            c.open(params);
+            for (int i = 0; i < Rounds; ++i) {
+                Projects::Record r;
+                r.assignment = QStringLiteral("SITE %1").arg(i);
+                r.clientId = who + 1;
+                sync.arrive_and_wait();
+                try {
+                    Projects::insert(c, r);
+                    results[who] << QStringLiteral("added");
+                } catch (const DbError &e) {
+                    results[who] << e.message();
+                }
+            }
+        };
+        std::thread a(clerk, 0), b(clerk, 1);
+        a.join();
+        b.join();
+        Connection &c = db.connection();
+        for (int i = 0; i < Rounds; ++i) {
+            const QString name = QStringLiteral("SITE %1").arg(i);
+            QCOMPARE(count(c, QStringLiteral("Select Count(*) From Assignments Where Assignment = :A"), {name}), 1);
+            const QStringList both = {results[0].value(i), results[1].value(i)};
+            QVERIFY2(both.count(QStringLiteral("added")) == 1, qPrintable(both.join(QLatin1String(" / "))));
+            QVERIFY2(
+                both.contains(QStringLiteral("The project name \"%1\" is already used by another project.").arg(name)),
+                qPrintable(both.join(QLatin1String(" / "))));
+        }
+    }
+
+    // Two clerks checking the same workers at the same moment, with and without client rows:
+    // every check succeeds (a lost race runs again) and each worker has one line.
+    void twoClerksCheckingOneWorkerAtOnce_data() { TESTDB_ENGINE_ROWS(); }
+    void twoClerksCheckingOneWorkerAtOnce()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine, Fixture::Bare);
+        constexpr int Workers = 6;
+        CheckFixture::Fx fx{db.connection()};
+        fx.rate(QStringLiteral("Mason"), 10, 15, 20);
+        for (int w = 1; w <= Workers; ++w) {
+            const QString emp = QStringLiteral("E%1").arg(w);
+            fx.worker(w, emp);
+            for (int d = 1; w % 2 == 1 && d <= 3; ++d)
+                fx.client(w, emp, QDate(2026, 3, d), QStringLiteral("P"), 8, w);
+        }
+        const ConnectionParams params = db.connection().params();
+        const TestClock clock(QDate(2026, 4, 2));
+        std::barrier sync(2);
+        QStringList outcomes[2];
+        auto clerk = [&](int who) {
+            Connection c;
+            c.open(params);
+            InvoiceCheck check(c, clock);
+            for (int w = 1; w <= Workers; ++w) {
+                sync.arrive_and_wait();
+                const CheckOutcome o = check.checkWorker({CheckFixture::Project, 2026, 3}, QStringLiteral("E%1").arg(w),
+                                                         User + QString::number(who));
+                outcomes[who] << (o.status == CheckOutcome::Status::Checked ? QStringLiteral("checked") : o.summary());
+            }
+        };
+        std::thread a(clerk, 0), b(clerk, 1);
+        a.join();
+        b.join();
+        QCOMPARE(outcomes[0], QStringList(Workers, QStringLiteral("checked")));
+        QCOMPARE(outcomes[1], QStringList(Workers, QStringLiteral("checked")));
+        Connection &c = db.connection();
+        QCOMPARE(doubledLines(c), 0);
+        QCOMPARE(count(c, QStringLiteral("Select Count(*) From Invoices")), Workers);
+        QCOMPARE(count(c, QStringLiteral("Select Count(*) From Invoices Where Ref_No = 3 And Earned_WH_Hours = 24 And "
+                                         "Earned_OT_Hours = 9")),
+                 1);
+    }
+
+    // On PostgreSQL a check does not wait for another clerk's open line without a unique index:
+    // serializability alone decides. The check commits first; the other clerk's transaction fails
+    // with a serialization failure, and the data layer's retry then updates the one line.
+    void aLineWrittenMeanwhileByAnotherClerkStaysOne()
+    {
+        if (!TestDb::postgresAvailable())
+            QSKIP("no PostgreSQL server in this run");
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"), Fixture::Bare);
+        CheckFixture::Fx fx{db.connection()};
+        fx.worker(8, QStringLiteral("E8")); // no client rows: nothing but the line is shared
+        const TestClock clock(QDate(2026, 4, 2));
+        InvoiceCheck check(db.connection(), clock);
+        Connection other;
+        other.open(db.connection().params());
+        const QString key = QStringLiteral(" Where Assignment = 'MARINA' And Ref_No = 8 And Col_Year = 2026 And "
+                                           "Col_Month = 3");
+        int attempts = 0;
+        CheckOutcome first;
+        RetryLog log;
+        runRetrying(
+            other,
+            [&] {
+                Transaction t(other);
+                Query update(other, QStringLiteral("Update Invoices Set Earned_Total = 5") + key);
+                if (update.exec() == 0)
+                    TestDb::exec(other, QStringLiteral("Insert Into Invoices (Col_Year, Col_Month, Assignment, Ref_No, "
+                                                       "Earned_Total) Values (2026, 3, 'MARINA', 8, 5)"));
+                if (++attempts == 1)
+                    first = check.checkWorker({CheckFixture::Project, 2026, 3}, QStringLiteral("E8"), User);
+                t.commit();
+            },
+            &log);
+        QCOMPARE(first.status, CheckOutcome::Status::Checked);
+        QCOMPARE(attempts, 2);
+        QCOMPARE(log.conflicts, 1);
+        QVERIFY2(log.lastConflict.contains(QLatin1String("could not serialize access")), qPrintable(log.lastConflict));
+        Connection &c = db.connection();
+        QCOMPARE(count(c, QStringLiteral("Select Count(*) From Invoices") + key), 1);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices") + key).toDouble(), 5.0);
     }
 };
 

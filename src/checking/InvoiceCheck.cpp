@@ -273,6 +273,9 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         o.line.htRate = ClientJobsQ.asDouble(QStringLiteral("HT_Rate"));
     }
 
+    // One line per key without relying on a unique index: the transaction is serializable, so of
+    // two checks of one worker at once the engine fails one (SQLite lets one writer in at a time),
+    // and checkWorker runs it again, when it finds the other's line and updates it.
     setLineParams(ComUpdate_Invoice, t, o.line);
     if (ComUpdate_Invoice.exec() == 0) {
         setLineParams(ComInsert_Invoice, t, o.line);

@@ -1,4 +1,5 @@
 #include "Projects.h"
+#include "Connection.h"
 #include "DbError.h"
 #include "Query.h"
 #include "Transaction.h"
@@ -35,7 +36,8 @@ const QString ModifySql = QStringLiteral(
     "HSE_Manager_Email = :HSE_Manager_Email , Billable = :Billable , Payment_Terms = :Payment_Terms , "
     "ERP_Account_No = :ERP_Account_No , Remarks = :Remarks Where Rec_ID = :Rec_ID");
 
-// Asked only after an insert failed, to word a refusal by the unique index plainly.
+// Asked inside the insert's transaction: the project name is the key of rates, attendance and
+// invoice rows, and the suite's database may have no unique index to keep it one per project.
 const QString NameUsedSql = QStringLiteral("Select Count(*) As Used From Assignments Where Assignment = :Assignment");
 
 void prepareAssignmentQ(Query &q)
@@ -161,23 +163,23 @@ void bindCommon(Query &q, const Record &r)
 
 void insert(Connection &c, const Record &r)
 {
-    try {
+    // Check and insert in one serializable transaction: of two clerks adding one name at once,
+    // the engine fails one (serialization failure, or SQLite's lock), and its second run sees the
+    // other's project and is refused plainly.
+    runRetrying(c, [&] {
+        Query used(c, NameUsedSql);
         Query q(c, InsertSql);
         Transaction t(c); // statements are released after the rollback, never inside a failed transaction
-        q.setParam(QStringLiteral("Assignment"), r.assignment);
-        bindCommon(q, r);
-        q.exec();
-        t.commit();
-    } catch (const DbError &) {
-        // The transaction is rolled back by now; a name in use is what the unique index refused.
-        Query used(c, NameUsedSql);
         used.setParam(QStringLiteral("Assignment"), r.assignment);
         used.open();
         if (used.asInt(QStringLiteral("Used")) > 0)
             throw DbError(
                 QStringLiteral("The project name \"%1\" is already used by another project.").arg(r.assignment));
-        throw;
-    }
+        q.setParam(QStringLiteral("Assignment"), r.assignment);
+        bindCommon(q, r);
+        q.exec();
+        t.commit();
+    });
 }
 
 void modify(Connection &c, qint64 recId, const Record &r)
