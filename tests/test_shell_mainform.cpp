@@ -499,9 +499,11 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<QWidget> &w : windows)
             QVERIFY(w.isNull());
-        // Back from a module window: the picker returns to a month before today, the charts stay.
+        // Back from a module window: the picker returns to a month before today and the charts
+        // follow it, so that both show the same month.
         QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("03/2024"));
-        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("8"));
+        QCOMPARE(categoriesOf(form.Series_HoursDeployed), QStringList{"04/03/2024"});
         QVERIFY(m_recording->texts.isEmpty());
     }
 

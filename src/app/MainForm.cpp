@@ -238,8 +238,18 @@ void TMainForm::setPickerDefault()
 void TMainForm::FormActivate()
 {
     setPickerDefault();
-    if (!m_loginTried)
+    if (!m_loginTried) {
         Login();
+        return;
+    }
+    // Back from a module window the picker shows the default month again: the charts follow it.
+    if (m_admitted && (m_chartsYear != m_cycleYear || m_chartsMonth != m_cycleMonth)) {
+        try {
+            UpdateCharts();
+        } catch (const DbError &e) {
+            Messages::error(e.message(), this);
+        }
+    }
 }
 
 void TMainForm::Login()
@@ -293,6 +303,8 @@ void TMainForm::UpdateCharts()
     const DashboardSeries &deployed = d.deployed;
     const DashboardSeries &billed = d.billed;
     fillChart(chart_HoursBilled, Series_HoursBilled, billed);
+    m_chartsYear = m_cycleYear;
+    m_chartsMonth = m_cycleMonth;
 
     lbl_DeployedHours_Value->setText(CycleDashboard::formatTotal(deployed.total));
     lbl_BilledHours_Value->setText(CycleDashboard::formatTotal(billed.total));

@@ -143,5 +143,6 @@ private:
     bool m_firstShowDone = false;
     quint16 m_cycleYear = 0;
     quint16 m_cycleMonth = 0;
+    int m_chartsYear = 0, m_chartsMonth = 0; // the month the charts were last drawn for
     quint16 m_cycleDay = 0;
 };
