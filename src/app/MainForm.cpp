@@ -380,12 +380,21 @@ QString TMainForm::helpDeskUrl(const QString &path)
     return url;
 }
 
+void TMainForm::openHelp(const QString &path)
+{
+    const QString url = helpDeskUrl(path);
+    const bool opened = m_openUrl ? m_openUrl(QUrl(url)) : QDesktopServices::openUrl(QUrl(url));
+    // Without a browser the menu would seem to do nothing: say where the help is.
+    if (!opened)
+        Messages::show(QStringLiteral("No web browser could be opened. The help is at %1").arg(url), this);
+}
+
 void TMainForm::Menu_HowToClick()
 {
-    QDesktopServices::openUrl(QUrl(helpDeskUrl(QStringLiteral("/support/solutions"))));
+    openHelp(QStringLiteral("/support/solutions"));
 }
 
 void TMainForm::Menu_SupportClick()
 {
-    QDesktopServices::openUrl(QUrl(helpDeskUrl(QStringLiteral("/support/home"))));
+    openHelp(QStringLiteral("/support/home"));
 }
