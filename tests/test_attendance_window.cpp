@@ -162,18 +162,82 @@ private slots:
         QVERIFY(!f.attendance().employeeLoaded());
     }
 
+    // Real double-clicks: on the empty list it says so, on a row it loads that employee.
     void pickFromTheEmployeeList()
     {
         Recorded rec;
         Window w(QStringLiteral("SQLite"));
         TClientAttendanceForm &f = *w.form;
-        f.dbg_WorkersDblClick();
+        QWidget *list = f.dbg_Workers->viewport();
+        QTest::mouseDClick(list, Qt::LeftButton, {}, QPoint(20, 10));
         QCOMPARE(rec.texts, QStringList{QStringLiteral("Table is empty!")});
         w.chooseProject(Project);
-        f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(1, 0));
-        f.dbg_WorkersDblClick();
+        const QRect second = f.dbg_Workers->visualRect(f.dbg_Workers->model()->index(1, 0));
+        QTest::mouseClick(list, Qt::LeftButton, {}, second.center());
+        QTest::mouseDClick(list, Qt::LeftButton, {}, second.center());
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
         QCOMPARE(f.attendance().employeeNo(), QStringLiteral("E2"));
+        QCOMPARE(rec.texts.size(), 1);
+    }
+
+    // States that would invite a wrong post: the entry row, Post, the cycle, the list's selection.
+    void statesFollowTheLoadedEmployee()
+    {
+        Recorded rec;
+        Window w(QStringLiteral("SQLite"));
+        TClientAttendanceForm &f = *w.form;
+        // The window works on the active cycle only.
+        QVERIFY(!f.dtp_Cycle->isEnabled());
+        QCOMPARE(f.dbg_ClientAttendance->selectionMode(), QAbstractItemView::SingleSelection);
+        QCOMPARE(f.cb_AttDesc->lineEdit()->maxLength(), 50);
+
+        w.chooseProject(Project);
+        w.search(QStringLiteral("E1"));
+        f.dtp_AttDate->setDate(day(2));
+        f.dtp_AttDateExit();
+        f.edt_OT->setValue(2);
+        QCOMPARE(f.edt_WH->value(), 10);
+        // Another employee: the entry row is what the shown day proposes for them (the 1st, a
+        // Sunday without rows: P 8/0), not E1's P 10/2.
+        w.search(QStringLiteral("E2"));
+        QCOMPARE(f.dtp_AttDate->date(), day(1));
+        QCOMPARE(f.cb_AttCode->currentText(), QStringLiteral("P"));
+        QCOMPARE((QList<int>{f.edt_WH->value(), f.edt_OT->value(), f.edt_HT->value()}), (QList<int>{8, 0, 0}));
+        QCOMPARE(f.currentClientRowId(), 0);
+
+        // Not found: nothing compared, so no green for zero against zero.
+        w.search(QStringLiteral("E1"));
+        QCOMPARE(w.clientTotalColour(), QColor(0, 128, 0));
+        w.search(QStringLiteral("NOBODY"));
+        QCOMPARE(rec.texts, QStringList{QStringLiteral("Worker Not Found")});
+        QVERIFY(w.form->pnl_Totals->lbl_TotalClientHours->styleSheet().isEmpty());
+        QVERIFY(w.clientTotalColour() != QColor(0, 128, 0));
+
+        // A project change drops the employee: Post stays disabled until one is loaded again.
+        w.search(QStringLiteral("E1"));
+        QVERIFY(f.btn_Post->isEnabled());
+        w.chooseProject(Other);
+        QVERIFY(!f.btn_Post->isEnabled());
+        w.chooseProject(Project);
+        QVERIFY(!f.btn_Post->isEnabled());
+        w.search(QStringLiteral("E2"));
+        QVERIFY(f.btn_Post->isEnabled());
+
+        // Enter on a focused button presses it; Enter in the search box presses none.
+        const int before =
+            TestDb::scalar(w.db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt();
+        QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
+        QCOMPARE(TestDb::scalar(w.db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(),
+                 before);
+        QTest::keyClick(f.btn_Post, Qt::Key_Return);
+        QCOMPARE(TestDb::scalar(w.db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(),
+                 before + 1);
+        QTest::keyClick(f.btn_Post, Qt::Key_Enter, Qt::KeypadModifier);
+        QCOMPARE(TestDb::scalar(w.db.connection(),
+                                QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = 'E2'"))
+                     .toInt(),
+                 1); // the same day posted again: overwritten, not doubled
+        QCOMPARE(rec.texts.size(), 1);
     }
 
     void leavingTheDateAndPosting_data() { TESTDB_ENGINE_ROWS(); }
@@ -307,7 +371,7 @@ private slots:
         // Delete asks first: Cancel keeps the row.
         rec.answer = false;
         f.Delete1->trigger();
-        QCOMPARE(rec.texts.last(), QStringLiteral("Do You Want To Delete This Row ?"));
+        QCOMPARE(rec.texts.last(), QStringLiteral("Do You Want To Delete The Row Of 02/03/2026 ?"));
         QCOMPARE(f.dbg_ClientAttendance->model()->rowCount(), 1);
         rec.answer = true;
         f.Delete1->trigger();
@@ -368,12 +432,24 @@ private slots:
         w.chooseProject(Project);
         failWhen(w.db.connection(), QStringLiteral("SQLite"), QStringLiteral("INSERT"),
                  QStringLiteral("NEW.Col_Day = 3"));
+        // While the summary is read, grid, search box and totals show one and the same employee.
+        QStringList shownAtSummary;
+        Messages::setRecorder([&](Messages::Kind, const QString &text) {
+            rec.texts << text;
+            if (text.startsWith(QStringLiteral("Moved:")))
+                shownAtSummary << f.edt_SearchEmpNo->text() << f.attendance().employeeNo()
+                               << f.pnl_Totals->lbl_TotalOurHours->text()
+                               << QString::number(f.dbg_ClientAttendance->model()->rowCount());
+            return true;
+        });
         f.btn_Move_All->click();
+        QCOMPARE(shownAtSummary, (QStringList{"E2", "E2", "Total Hours: 16", "0"}));
         QCOMPARE(rec.texts.size(), 3);
         QVERIFY2(rec.texts[1].startsWith(QStringLiteral("Something went wrong!, \n\rsimulated failure")),
                  qPrintable(rec.texts[1]));
         QCOMPARE(rec.texts[2], QStringLiteral("Moved: 0, skipped: 1, failed: 1, not started: 0"));
         QCOMPARE(f.edt_SearchEmpNo->text(), QStringLiteral("E2"));
+        QCOMPARE(f.attendance().employeeNo(), QStringLiteral("E2"));
         QCOMPARE(w.clientTotals().last(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
     }

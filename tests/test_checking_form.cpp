@@ -137,6 +137,19 @@ private slots:
         QCOMPARE(m_recording->texts, QStringList{"Worker Not Found"});
         QCOMPARE(f.pnl_Totals->lbl_TotalOurHours->text(), QStringLiteral("Total Hours: 0"));
         QCOMPARE(f.edt_RefNo->text(), QString());
+        // Nobody shown, nothing compared: E3's green does not stay on the zero total.
+        QVERIFY(f.lbl_TotalClientHours->styleSheet().isEmpty());
+        QVERIFY(f.lbl_TotalClientHours->palette().color(QPalette::WindowText) != QColor(0, 128, 0));
+
+        // The list's title, and a real double-click on the empty list of a project without
+        // own timesheets.
+        QCOMPARE(f.dbg_Workers->model()->headerData(0, Qt::Horizontal).toString(), QStringLiteral("Workers"));
+        QCOMPARE(f.dbg_Workers->horizontalHeader()->defaultAlignment(), Qt::AlignCenter);
+        f.cb_Project->setCurrentText(QStringLiteral("EMPTY"));
+        QCOMPARE(f.dbg_Workers->model()->rowCount(), 0);
+        m_recording->texts.clear();
+        QTest::mouseDClick(f.dbg_Workers->viewport(), Qt::LeftButton, {}, QPoint(20, 10));
+        QCOMPARE(m_recording->texts, QStringList{"Worker Not Found"});
     }
 
     // Closing the error box re-activates the window: the failure must not come back (it did,

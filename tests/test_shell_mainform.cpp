@@ -397,7 +397,8 @@ private slots:
         QChart *chart = form.chart_HoursDeployed->chart();
         QCOMPARE(chart->backgroundBrush().color(), QColor(Qt::white));
         QVERIFY(!chart->legend()->isVisible());
-        QVERIFY(chart->title().isEmpty());
+        QFETCH(QStringList, deployedDays);
+        QCOMPARE(chart->title(), deployedDays.isEmpty() ? QStringLiteral("No attendance in 03/2024") : QString());
         QVERIFY(form.Series_HoursDeployed->isLabelsVisible());
         QCOMPARE(form.Series_HoursDeployed->labelsPosition(), QAbstractBarSeries::LabelsOutsideEnd);
         QCOMPARE(colourOf(form.Series_HoursBilled).alpha(), 191);
@@ -499,9 +500,11 @@ private slots:
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         for (const QPointer<QWidget> &w : windows)
             QVERIFY(w.isNull());
-        // Back from a module window: the picker returns to a month before today, the charts stay.
+        // Back from a module window: the picker returns to a month before today and the charts
+        // follow it, so that both show the same month.
         QCOMPARE(form.dtp_Cycle->text(), QStringLiteral("03/2024"));
-        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("5"));
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("8"));
+        QCOMPARE(categoriesOf(form.Series_HoursDeployed), QStringList{"04/03/2024"});
         QVERIFY(m_recording->texts.isEmpty());
     }
 
@@ -530,6 +533,15 @@ private slots:
         QVERIFY(opened[0].endsWith(QStringLiteral("/support/solutions")));
         QVERIFY(opened[1].endsWith(QStringLiteral("/support/home")));
         QVERIFY(TMainForm::helpDeskUrl(QStringLiteral("/a\"b\"")).endsWith(QStringLiteral("/a%22b%22")));
+        QVERIFY(m_recording->texts.isEmpty());
+        // No browser: the menu says where the help is instead of doing nothing visible.
+        form.setUrlOpener([](const QUrl &) { return false; });
+        form.Menu_HowTo->trigger();
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY2(m_recording->texts[0].startsWith(QStringLiteral("No web browser could be opened. The help is at ")) &&
+                     m_recording->texts[0].endsWith(QStringLiteral("/support/solutions")),
+                 qPrintable(m_recording->texts[0]));
+        m_recording->texts.clear();
 
         bool seen = false;
         Dialogs::setAnswerer([&seen](QWidget &w) {

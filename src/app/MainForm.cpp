@@ -238,8 +238,18 @@ void TMainForm::setPickerDefault()
 void TMainForm::FormActivate()
 {
     setPickerDefault();
-    if (!m_loginTried)
+    if (!m_loginTried) {
         Login();
+        return;
+    }
+    // Back from a module window the picker shows the default month again: the charts follow it.
+    if (m_admitted && (m_chartsYear != m_cycleYear || m_chartsMonth != m_cycleMonth)) {
+        try {
+            UpdateCharts();
+        } catch (const DbError &e) {
+            Messages::error(e.message(), this);
+        }
+    }
 }
 
 void TMainForm::Login()
@@ -293,6 +303,8 @@ void TMainForm::UpdateCharts()
     const DashboardSeries &deployed = d.deployed;
     const DashboardSeries &billed = d.billed;
     fillChart(chart_HoursBilled, Series_HoursBilled, billed);
+    m_chartsYear = m_cycleYear;
+    m_chartsMonth = m_cycleMonth;
 
     lbl_DeployedHours_Value->setText(CycleDashboard::formatTotal(deployed.total));
     lbl_BilledHours_Value->setText(CycleDashboard::formatTotal(billed.total));
@@ -368,12 +380,21 @@ QString TMainForm::helpDeskUrl(const QString &path)
     return url;
 }
 
+void TMainForm::openHelp(const QString &path)
+{
+    const QString url = helpDeskUrl(path);
+    const bool opened = m_openUrl ? m_openUrl(QUrl(url)) : QDesktopServices::openUrl(QUrl(url));
+    // Without a browser the menu would seem to do nothing: say where the help is.
+    if (!opened)
+        Messages::show(QStringLiteral("No web browser could be opened. The help is at %1").arg(url), this);
+}
+
 void TMainForm::Menu_HowToClick()
 {
-    QDesktopServices::openUrl(QUrl(helpDeskUrl(QStringLiteral("/support/solutions"))));
+    openHelp(QStringLiteral("/support/solutions"));
 }
 
 void TMainForm::Menu_SupportClick()
 {
-    QDesktopServices::openUrl(QUrl(helpDeskUrl(QStringLiteral("/support/home"))));
+    openHelp(QStringLiteral("/support/home"));
 }

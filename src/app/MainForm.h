@@ -10,6 +10,7 @@
 #include <memory>
 
 class QAction;
+class QUrl;
 class QBarCategoryAxis;
 class QBarSeries;
 class QChartView;
@@ -64,6 +65,9 @@ public:
     void Menu_SupportClick();
 
     static QString helpDeskUrl(const QString &path);
+    // Opens an address in the desktop's browser; false when none could be started (tests
+    // replace it).
+    void setUrlOpener(std::function<bool(const QUrl &)> opener) { m_openUrl = std::move(opener); }
     // The colour a random draw stands for: the low 24 bits as blue-green-red, 25 % transparent.
     static QColor barColour(quint32 draw);
 
@@ -130,11 +134,13 @@ private:
     void updateButtons();
     void openWindow(const ModuleFactory &factory, bool centreOnForm = true);
     void setPickerDefault();
+    void openHelp(const QString &path);
 
     Session &m_session;
     QStringList m_loginArgs;
     std::unique_ptr<CycleDashboard> m_dashboard;
     QRandomGenerator *m_random;
+    std::function<bool(const QUrl &)> m_openUrl;
     QList<FunctionButton> m_functions;
     QPointer<QWidget> m_moduleWindow;
     QString m_userName;
@@ -143,5 +149,6 @@ private:
     bool m_firstShowDone = false;
     quint16 m_cycleYear = 0;
     quint16 m_cycleMonth = 0;
+    int m_chartsYear = 0, m_chartsMonth = 0; // the month the charts were last drawn for
     quint16 m_cycleDay = 0;
 };

@@ -144,7 +144,11 @@ QColor TMainForm::barColour(quint32 draw)
 void TMainForm::fillChart(QChartView *view, QBarSeries *series, const DashboardSeries &data)
 {
     QChart *chart = view->chart();
-    chart->setTitle(QString());
+    // Bare axes would look like a chart that failed to draw: an empty month says so.
+    chart->setTitle(data.days.isEmpty()
+                        ? QStringLiteral("No attendance in %1")
+                              .arg(QDate(m_cycleYear, m_cycleMonth, 1).toString(QStringLiteral("MM/yyyy")))
+                        : QString());
     series->clear();
     const QColor colour = barColour(m_random->bounded(530000000u));
     auto *set = new QBarSet(QString());

@@ -34,6 +34,8 @@ TBaseCalcForm::TBaseCalcForm(QWidget *parent) : QDialog(parent)
     layout->addWidget(RadioGroup1);
     layout->addLayout(buttons);
     rb_As8->setChecked(true);
+    // Wide enough for the whole caption beside the title bar's icon and close button.
+    RadioGroup1->setMinimumWidth(fontMetrics().horizontalAdvance(windowTitle()) + 120);
     layout->setSizeConstraint(QLayout::SetFixedSize);
 }
 

@@ -54,6 +54,9 @@ bool isClientCode(const QString &code);
 class ClientAttendance
 {
 public:
+    // Characters ClientAtt_Desc holds.
+    static constexpr int DescriptionLength = 50;
+
     // The clock stamps Entered_Date.
     explicit ClientAttendance(Connection &connection, const Clock &clock = Clock::system());
 

@@ -132,6 +132,8 @@ void TClientAttendanceForm::setEmployeeButtons(bool enabled)
 
 void TClientAttendanceForm::cb_ProjectChange()
 {
+    // The employee of the previous project is gone: nothing to post until one is loaded again.
+    setEmployeeButtons(false);
     const bool ok = run([this] { m_att.openProject(cb_Project->currentText()); });
     pnl_Employees->reload();
     m_clientModel->reload();
@@ -162,7 +164,8 @@ void TClientAttendanceForm::showEmployee(bool sayNotFound)
         zeroTotals();
         cb_ClientJob->setCurrentIndex(-1);
         setEmployeeButtons(false);
-        CompareHours();
+        // Nobody loaded, nothing compared: zero against zero is not an agreement.
+        pnl_Totals->clearAgree();
         if (sayNotFound)
             Messages::show(QStringLiteral("Worker Not Found"), this);
         return;
@@ -174,6 +177,9 @@ void TClientAttendanceForm::showEmployee(bool sayNotFound)
     cb_ClientJob->setCurrentIndex(cb_ClientJob->findText(
         m_att.WorkerQ.isEmpty() ? QString() : m_att.WorkerQ.asString(QStringLiteral("SiteJob")), Qt::MatchExactly));
     setEmployeeButtons(true);
+    // The entry row proposes this employee's values for the shown day, never the previous
+    // employee's: one Post would write them.
+    dtp_AttDateExit();
     dbg_ClientAttendance->scrollToTop();
 }
 
@@ -320,6 +326,11 @@ void TClientAttendanceForm::btn_Move_AllClick()
             },
             {}, false);
     }
+    // The last employee walked stays loaded, as the walk left it; grid, search box and totals
+    // show that one employee before the summary is read.
+    edt_SearchEmpNo->setText(m_att.employeeNo());
+    pnl_Employees->reload();
+    showEmployee(false);
     if (passRan) {
         int moved = 0, skipped = 0, failed = 0;
         for (const ClientAttendance::MoveAllLine &l : std::as_const(lines))
@@ -328,10 +339,6 @@ void TClientAttendanceForm::btn_Move_AllClick()
                                                                      : failed);
         Messages::show(passSummary(QStringLiteral("Moved"), moved, skipped, failed, total - int(lines.size())), this);
     }
-    // The last employee walked stays loaded, as the walk left it.
-    edt_SearchEmpNo->setText(m_att.employeeNo());
-    pnl_Employees->reload();
-    showEmployee(false);
 }
 
 void TClientAttendanceForm::btn_CalcBaseClick()
@@ -407,8 +414,13 @@ void TClientAttendanceForm::Delete1Click()
     const qint64 id = currentGridRecId();
     if (id == 0)
         return;
-    // A row may have been typed by hand: one slip of the mouse must not lose it.
-    if (!Messages::confirm(QStringLiteral("Do You Want To Delete This Row ?"), this))
+    // A row may have been typed by hand: one slip of the mouse must not lose it. The question
+    // names the day, so the clerk sees which row goes.
+    m_att.ClientAttHistory.setRow(currentGridRow());
+    const QDate day = m_att.ClientAttHistory.asDate(QStringLiteral("Col_Date"));
+    if (!Messages::confirm(
+            QStringLiteral("Do You Want To Delete The Row Of %1 ?").arg(day.toString(QStringLiteral("dd/MM/yyyy"))),
+            this))
         return;
     run([&] { m_att.deleteRow(id); }, failureText, false);
     showEmployee(true);

@@ -7,6 +7,7 @@
 #include "CyclePicker.h"
 #include "EmployeeSearchPanel.h"
 #include "QueryTableModel.h"
+#include "WindowParts.h"
 
 #include <QComboBox>
 #include <QGridLayout>
@@ -35,7 +36,7 @@ void TClientAttendanceForm::buildUi()
     auto button = [&](const char *name, const char *caption) {
         auto *b = named(new QPushButton(QLatin1String(caption), this), name);
         // Enter in the search box must not press a button.
-        b->setAutoDefault(false);
+        pressOnEnter(b);
         return b;
     };
     auto label = [&](const QString &text, QWidget *buddy = nullptr) {
@@ -46,6 +47,9 @@ void TClientAttendanceForm::buildUi()
     };
 
     dtp_Cycle = named(new CyclePicker(this), "dtp_Cycle");
+    // The window always works on the active cycle; a picker that moved would show one month
+    // above another's rows.
+    dtp_Cycle->setEnabled(false);
     cb_Project = named(new QComboBox(this), "cb_Project");
     cb_Project->setMinimumWidth(220);
     btn_Move = button("btn_Move", "Move Data");
@@ -64,7 +68,8 @@ void TClientAttendanceForm::buildUi()
     dbg_ClientAttendance->setItemDelegate(new DisputeDelegate(dbg_ClientAttendance));
     dbg_ClientAttendance->setEditTriggers(QAbstractItemView::NoEditTriggers);
     dbg_ClientAttendance->setSelectionBehavior(QAbstractItemView::SelectRows);
-    dbg_ClientAttendance->setSelectionMode(QAbstractItemView::ExtendedSelection);
+    // Delete and the dispute marks act on one row: one row is selected at a time.
+    dbg_ClientAttendance->setSelectionMode(QAbstractItemView::SingleSelection);
     dbg_ClientAttendance->setFocusPolicy(Qt::ClickFocus);
     dbg_ClientAttendance->verticalHeader()->hide();
     dbg_ClientAttendance->verticalHeader()->setDefaultSectionSize(22);
@@ -92,6 +97,7 @@ void TClientAttendanceForm::buildUi()
     cb_AttDesc->setEditable(true);
     cb_AttDesc->addItems({QStringLiteral("Absent"), QStringLiteral("Present"), QStringLiteral("Holiday")});
     cb_AttDesc->setCurrentIndex(-1);
+    cb_AttDesc->lineEdit()->setMaxLength(ClientAttendance::DescriptionLength);
     cb_AttDesc->setFocusPolicy(Qt::ClickFocus);
     cb_ClientJob = named(new QComboBox(this), "cb_ClientJob");
     cb_ClientJob->setMinimumWidth(150);

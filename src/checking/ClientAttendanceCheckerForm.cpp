@@ -10,6 +10,7 @@
 #include "PassProgress.h"
 #include "QueryTableModel.h"
 #include "Session.h"
+#include "WindowParts.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -90,7 +91,8 @@ void TClientAttendanceCheckerForm::buildControls()
     btn_Close->setObjectName(QStringLiteral("btn_Close"));
     btn_CheckAll = new QPushButton(QStringLiteral("Check All Employees"), this);
     btn_CheckAll->setObjectName(QStringLiteral("btn_CheckAll"));
-    pnl_Employees = new EmployeeSearchPanel(m_lookup->WorkersInOurAttQ, btn_CheckAll, 150, this);
+    pnl_Employees =
+        new EmployeeSearchPanel(m_lookup->WorkersInOurAttQ, btn_CheckAll, 150, this, QStringLiteral("Workers"), true);
     edt_SearchEmpNo = pnl_Employees->edt_SearchEmpNo;
     btn_SearchEmpNo = pnl_Employees->btn_SearchEmpNo;
     dbg_Workers = pnl_Employees->dbg_Workers;
@@ -108,7 +110,7 @@ void TClientAttendanceCheckerForm::buildControls()
     btn_Check = new QPushButton(QStringLiteral("Check Complete"), this);
     btn_Check->setObjectName(QStringLiteral("btn_Check"));
     for (QPushButton *b : {btn_Close, btn_Check})
-        b->setAutoDefault(false);
+        pressOnEnter(b);
 
     // Layout: top bar, workers on the left, the worker, both months and both totals on the right.
     auto *top = new QHBoxLayout;
@@ -229,6 +231,8 @@ void TClientAttendanceCheckerForm::clearEmployee(bool zeroLabels)
         CalcOurAttendance();
         CalcClientAttendance();
     }
+    // No worker, nothing compared: zero against zero is not an agreement.
+    pnl_Totals->clearAgree();
 }
 
 void TClientAttendanceCheckerForm::FindEmployee()

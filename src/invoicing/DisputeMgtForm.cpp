@@ -127,12 +127,12 @@ void TDisputeMgtForm::buildControls()
         v->addWidget(g);
         return box;
     };
-    auto *grids = new QHBoxLayout;
-    grids->addWidget(side("Client Attendance", dbg_Client), 3);
-    grids->addWidget(side("Our Attendance", DBGrid1), 2);
+    m_grids = new QHBoxLayout;
+    m_grids->addWidget(side("Client Attendance", dbg_Client), 3);
+    m_grids->addWidget(side("Our Attendance", DBGrid1), 2);
     auto *outer = new QVBoxLayout(this);
     outer->addLayout(top);
-    outer->addLayout(grids, 1);
+    outer->addLayout(m_grids, 1);
 
     connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
     connect(btn_ShowEmployees, &QPushButton::clicked, this, &TDisputeMgtForm::btn_ShowEmployeesClick);
@@ -184,6 +184,16 @@ void TDisputeMgtForm::reloadGrids()
     // Titles and values readable in full; the grids scroll sideways instead of cutting them.
     for (QTableView *g : {dbg_Client, DBGrid1})
         g->resizeColumnsToContents();
+    // Each side gets the room its columns need, so the client hours are not pushed behind a
+    // scroll bar while the other side stands half empty.
+    auto needed = [](QTableView *g) {
+        int w = g->verticalHeader()->isVisible() ? g->verticalHeader()->width() : 0;
+        for (int c = 0; c < g->model()->columnCount(); ++c)
+            w += g->columnWidth(c);
+        return qMax(1, w);
+    };
+    m_grids->setStretch(0, needed(dbg_Client));
+    m_grids->setStretch(1, needed(DBGrid1));
 }
 
 int TDisputeMgtForm::currentLine() const

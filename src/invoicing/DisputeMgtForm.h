@@ -7,6 +7,7 @@
 
 class QAction;
 class QDateEdit;
+class QHBoxLayout;
 class QLineEdit;
 class QMenu;
 class QPushButton;
@@ -60,6 +61,7 @@ private:
     SandGlass m_sandGlass;
     QueryTableModel *m_clientModel;
     QueryTableModel *m_ourModel;
+    QHBoxLayout *m_grids = nullptr;
     int m_year = 0;
     int m_month = 0;
     bool m_syncing = false;

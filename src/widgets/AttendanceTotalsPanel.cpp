@@ -95,6 +95,12 @@ void AttendanceTotalsPanel::setClient(const QStringList &texts)
         labels[i]->setText(texts[i]);
 }
 
+void AttendanceTotalsPanel::clearAgree()
+{
+    lbl_TotalClientHours->setStyleSheet(QString());
+    lbl_TotalClientHours->setPalette(QPalette());
+}
+
 void AttendanceTotalsPanel::setAgree(bool agree)
 {
     const QColor c = agree ? QColor(0, 128, 0) : QColor(255, 0, 0);

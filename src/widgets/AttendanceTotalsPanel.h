@@ -24,6 +24,8 @@ public:
     void setOurs(const QStringList &texts);
     void setClient(const QStringList &texts);
     void setAgree(bool agree);
+    // No comparison shown (no worker loaded): the theme's colour.
+    void clearAgree();
 
     QLabel *lbl_TotalOurPresentDays;
     QLabel *lbl_TotalOurNormalHours;

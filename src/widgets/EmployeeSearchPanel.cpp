@@ -2,7 +2,9 @@
 #include "GridCopy.h"
 #include "Query.h"
 #include "QueryTableModel.h"
+#include "WindowParts.h"
 
+#include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
 #include <QLabel>
@@ -26,7 +28,8 @@ public:
 };
 } // namespace
 
-EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *passButton, int listWidth, QWidget *parent)
+EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *passButton, int listWidth, QWidget *parent,
+                                         const QString &listTitle, bool centreTitle)
     : QWidget(parent)
 {
     setObjectName(QStringLiteral("pnl_Employees"));
@@ -38,11 +41,11 @@ EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *pass
     btn_SearchEmpNo = new QPushButton(QStringLiteral("Go"), this);
     btn_SearchEmpNo->setObjectName(QStringLiteral("btn_SearchEmpNo"));
     // Enter in the search box must not press a button of the window.
-    btn_SearchEmpNo->setAutoDefault(false);
+    pressOnEnter(btn_SearchEmpNo);
     btn_SearchEmpNo->setFixedWidth(40);
 
-    m_model = new QueryTableModel(workers, {{QStringLiteral("Employee_No"), QStringLiteral("Employees"), {}}}, this);
-    m_model->setAlignment({});
+    m_model = new QueryTableModel(workers, {{QStringLiteral("Employee_No"), listTitle, {}}}, this);
+    m_model->setAlignment(centreTitle ? Qt::Alignment(Qt::AlignCenter) : Qt::Alignment{});
     dbg_Workers = new QTableView(this);
     dbg_Workers->setObjectName(QStringLiteral("dbg_Workers"));
     dbg_Workers->setModel(m_model);
@@ -52,6 +55,11 @@ EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *pass
     dbg_Workers->verticalHeader()->hide();
     dbg_Workers->verticalHeader()->setDefaultSectionSize(22);
     dbg_Workers->horizontalHeader()->setStretchLastSection(true);
+    dbg_Workers->horizontalHeader()->setDefaultAlignment(centreTitle ? Qt::AlignCenter
+                                                                     : Qt::AlignLeft | Qt::AlignVCenter);
+    // A double click on the list's empty part or on an empty list is a pick too (it says why
+    // nothing was picked), not only one that lands on a row.
+    dbg_Workers->viewport()->installEventFilter(this);
     dbg_Workers->setFixedWidth(listWidth);
     GridCopy::install(dbg_Workers);
 
@@ -67,17 +75,25 @@ EmployeeSearchPanel::EmployeeSearchPanel(const Query &workers, QPushButton *pass
     layout->addWidget(dbg_Workers, 1);
     if (passButton) {
         passButton->setParent(this);
-        passButton->setAutoDefault(false);
+        pressOnEnter(passButton);
         layout->addWidget(passButton);
     }
     setFixedWidth(listWidth);
 
     connect(edt_SearchEmpNo, &QLineEdit::returnPressed, this, &EmployeeSearchPanel::searchRequested);
     connect(btn_SearchEmpNo, &QPushButton::clicked, this, &EmployeeSearchPanel::searchRequested);
-    connect(dbg_Workers, &QTableView::doubleClicked, this, [this] {
+}
+
+bool EmployeeSearchPanel::eventFilter(QObject *watched, QEvent *e)
+{
+    if (watched == dbg_Workers->viewport() && e->type() == QEvent::MouseButtonDblClick) {
+        // Let the view move the current row to the clicked one first.
+        const bool r = QWidget::eventFilter(watched, e);
         const QModelIndex i = dbg_Workers->currentIndex();
         emit workerDoubleClicked(i.isValid() && m_model->rowCount() > 0 ? i.row() : -1);
-    });
+        return r;
+    }
+    return QWidget::eventFilter(watched, e);
 }
 
 void EmployeeSearchPanel::reload()

@@ -16,7 +16,9 @@ class EmployeeSearchPanel : public QWidget
 public:
     // workers: the project's employee list (a field Employee_No); passButton: the window's
     // "Move All Employees" or "Check All Employees", placed under the list.
-    EmployeeSearchPanel(const Query &workers, QPushButton *passButton, int listWidth, QWidget *parent = nullptr);
+    // listTitle: the list's column title, centred when centreTitle.
+    EmployeeSearchPanel(const Query &workers, QPushButton *passButton, int listWidth, QWidget *parent = nullptr,
+                        const QString &listTitle = QStringLiteral("Employees"), bool centreTitle = false);
 
     // Re-reads the list after the query was opened or closed.
     void reload();
@@ -33,8 +35,11 @@ public:
 signals:
     // Enter in the box, or "Go".
     void searchRequested();
-    // A double click on the list; the row is -1 when the list is empty.
+    // A double click anywhere on the list; the row is -1 when the list is empty.
     void workerDoubleClicked(int row);
+
+protected:
+    bool eventFilter(QObject *watched, QEvent *e) override;
 
 private:
     QueryTableModel *m_model;

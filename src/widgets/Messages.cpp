@@ -30,7 +30,9 @@ bool present(Kind kind, const QString &text, QWidget *parent)
         box.setIcon(QMessageBox::Warning);
         break;
     case Kind::Error:
+        // Failures are acknowledged and closed, as the theme's error box is specified.
         box.setIcon(QMessageBox::Critical);
+        box.setStandardButtons(QMessageBox::Close);
         break;
     case Kind::Confirm:
         box.setIcon(QMessageBox::Question);

@@ -14,6 +14,7 @@ enum class Kind { Information, Warning, Error, Confirm };
 // Plain message box with OK.
 void show(const QString &text, QWidget *parent = nullptr);
 void warning(const QString &text, QWidget *parent = nullptr);
+// Error box with Close.
 void error(const QString &text, QWidget *parent = nullptr);
 // OK/Cancel question; true for OK.
 bool confirm(const QString &text, QWidget *parent = nullptr);
