@@ -62,6 +62,7 @@ private slots:
         InvoiceCheck check(db.connection());
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        QCOMPARE(o.summary(), QStringLiteral("checked"));
         QCOMPARE(o.rowsMarked, days[1]);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
 
@@ -114,8 +115,11 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 1, 0, QStringLiteral("Painter"));
         fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
-                 CheckOutcome::Status::Checked);
+        const CheckOutcome o = check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        // Written, and said.
+        QVERIFY(o.noRate);
+        QCOMPARE(o.summary(), QStringLiteral("checked; priced at 0: no rate for job Painter"));
         auto l = fx.line(7, 2026, 4);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 30);
         QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 8);
@@ -208,6 +212,7 @@ private slots:
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(o.status, CheckOutcome::Status::Checked);
         QCOMPARE(o.rowsMarked, 0);
+        QCOMPARE(o.summary(), QStringLiteral("checked"));
         auto l = fx.line(7, 2026, 1);
         QCOMPARE(l->recordCount(), 1);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);

@@ -260,8 +260,8 @@ private slots:
                  120.0);
     }
 
-    // E6 was rehired as record 60 and has the month's rows under both: refused with its reason
-    // by either button.
+    // E6 was rehired as record 60 and has the month's rows under both; E7's client job has no
+    // rate. Neither is passed over in silence, by either button.
     void refusalsAndLinesPricedAtZeroAreSaid()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
@@ -293,6 +293,7 @@ private slots:
         f.cb_Project->setCurrentText(Project);
         const QString refused =
             QStringLiteral("the client rows of the month are filed under 2 worker references (6, 60)");
+        const QString unpriced = QStringLiteral("E7: priced at 0: no rate for job Painter");
 
         f.edt_SearchEmpNo->setText(QStringLiteral("E6"));
         f.FindEmployee();
@@ -304,6 +305,15 @@ private slots:
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 0);
         m_recording->texts.clear();
 
+        f.edt_SearchEmpNo->setText(QStringLiteral("E7"));
+        f.FindEmployee();
+        f.btn_Check->click();
+        QCOMPARE(m_recording->texts, QStringList{unpriced});
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Hours From Invoices Where Ref_No = 7")).toInt(), 8);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 7")).toDouble(),
+                 0.0);
+        m_recording->texts.clear();
+
         // From E6 to the end: the closing summary names both.
         f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(5, 0));
         f.dbg_WorkersDblClick();
@@ -311,7 +321,7 @@ private slots:
         QCOMPARE(m_recording->texts.size(), 1);
         const QStringList notes = m_recording->texts.at(0).split(QStringLiteral("\n\r"));
         QCOMPARE(notes, (QStringList{QStringLiteral("Checked: 1, skipped: 1, failed: 0, not started: 0"),
-                                     QStringLiteral("Not checked: E6: ") + refused}));
+                                     QStringLiteral("Not checked: E6: ") + refused, unpriced}));
         QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Employee_No = 'E6' And "
                                           "Checked = 1")),
                  0);

@@ -71,7 +71,7 @@ private slots:
         for (const QString &e : TestDb::engines()) {
             QTest::newRow(qPrintable(e + QStringLiteral(": a checker checks and reports each worker")))
                 << e << checker << Project << 0
-                << QStringLiteral("E1: checked\nE2: skipped: disputed "
+                << QStringLiteral("E1: checked; priced at 0: no rate for job Mason\nE2: skipped: disputed "
                                   "attendance\nE3: skipped: no worker record\nE4: skipped: the client rows of the "
                                   "month are filed under 2 worker references (4, 40)\n"
                                   "checked: 1, skipped: 3, failed: 0\n")

@@ -188,6 +188,63 @@ private slots:
         QCOMPARE(tower.totals.invoiceTotal, 12.25);
     }
 
+    // Lines the check priced at 0 for want of a rate, counted per project in the summary. MARINA
+    // rates "Helper", the fixture's client job; TOWER rates nothing.
+    void linesPricedAtZeroPerProject_data() { TESTDB_ENGINE_ROWS(); }
+    void linesPricedAtZeroPerProject()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        struct Case
+        {
+            const char *employee;
+            QString project;
+            const char *code;
+            int wh, ot;
+        };
+        const Case cases[] = {
+            {"E1", Project, "P", 8, 0}, // rated: not counted
+            {"E2", Other, "P", 8, 1},   // hours at no rate
+            {"E3", Other, "A", 0, 0},   // no hours: nothing is priced
+            {"E4", Other, "P", 0, 2},   // overtime alone at no rate
+            {"E5", Project, "P", 8, 0}, // a job MARINA has no rate for
+        };
+        qint64 ref = 0;
+        for (const Case &k : cases) {
+            const QString emp = QString::fromLatin1(k.employee);
+            worker(c, ++ref, emp);
+            ownRow(c, ref, ref, emp, day(1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), k.project);
+            clientRow(c, ref, emp, day(1), QString::fromLatin1(k.code), k.wh, k.ot, 0, k.project);
+        }
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set ClientJob = 'Painter' Where Employee_No = 'E5'"));
+        InvoiceCheck check(c);
+        for (const Case &k : cases)
+            QCOMPARE(check.checkWorker({k.project, Year, Month}, QString::fromLatin1(k.employee), User).status,
+                     CheckOutcome::Status::Checked);
+
+        const Reconcile::Result r = Reconcile::reconcile(c, Year, Month);
+        QCOMPARE(r.projects.at(0).project, Project);
+        QCOMPARE(r.projects.at(0).pricedAtZero, 1);
+        QCOMPARE(r.projects.at(1).pricedAtZero, 2);
+        QCOMPARE(r.totals.pricedAtZero, 3);
+        QCOMPARE(r.totals.invoiceLines, 5);
+
+        // A column of the summary grid and sheet, after the existing ones, marked where not 0.
+        const Reconcile::Table t = Reconcile::summaryTable(r);
+        const int col = int(t.fields.size()) - 1;
+        QCOMPARE(t.fields.at(col - 1).displayLabel, QStringLiteral("Invoice Total"));
+        QCOMPARE(t.fields.at(col).displayLabel, QStringLiteral("Lines Priced At 0"));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("recon.xlsx"));
+        Reconcile::saveWorkbook(r, file);
+        const QJsonObject summary = OpenpyxlDump::sheet(OpenpyxlDump::read(file), 0);
+        QCOMPARE(OpenpyxlDump::value(summary, 0, col).toString(), QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(column(summary, col), (QStringList{"1", "2", "3"}));
+        QVERIFY(filled(summary, 1, col) && filled(summary, 3, col));
+    }
+
     void cycleWithNothingMovedListsEveryWorker_data() { TESTDB_ENGINE_ROWS(); }
     void cycleWithNothingMovedListsEveryWorker()
     {

@@ -351,6 +351,8 @@ void TClientAttendanceCheckerForm::btn_CheckClick()
             this);
     else if (o.status == CheckOutcome::Status::Refused)
         Messages::warning(QStringLiteral("Employee %1 was not checked: %2.").arg(m_shownEmployee, o.message), this);
+    else if (o.status == CheckOutcome::Status::Checked && o.noRate)
+        Messages::warning(QStringLiteral("%1: %2").arg(m_shownEmployee, o.pricedAtZeroText()), this);
 }
 
 void TClientAttendanceCheckerForm::btn_CheckAllClick()
@@ -407,6 +409,7 @@ void TClientAttendanceCheckerForm::btn_CheckAllClick()
         notes << QStringLiteral("No worker record, not checked: %1").arg(summary.noWorker.join(QStringLiteral(", ")));
     for (const QString &r : summary.refused)
         notes << QStringLiteral("Not checked: ") + r;
+    notes << summary.unpriced;
     if (notes.size() > 1)
         Messages::warning(notes.join(QStringLiteral("\n\r")), this);
     else

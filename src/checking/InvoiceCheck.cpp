@@ -151,6 +151,14 @@ QString checkFailureText(const QString &errorType, const QString &message)
     return QStringLiteral("Something went wrong!, ") + errorType + QStringLiteral(": ") + message;
 }
 
+QString CheckOutcome::pricedAtZeroText() const
+{
+    if (!noRate)
+        return {};
+    return QStringLiteral("priced at 0: no rate for job ") +
+           (line.clientJob.isEmpty() ? QStringLiteral("(none)") : line.clientJob);
+}
+
 QString CheckOutcome::summary() const
 {
     switch (status) {
@@ -160,6 +168,8 @@ QString CheckOutcome::summary() const
             s += QStringLiteral(" (after %1 concurrent-update failure(s), retried: %2)")
                      .arg(conflicts)
                      .arg(lastConflict.section(QLatin1Char('\n'), 0, 0));
+        if (noRate)
+            s += QStringLiteral("; ") + pricedAtZeroText();
         return s;
     }
     case Status::Disputed:
@@ -353,6 +363,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
         ClientJobsQ.setParam(QStringLiteral("Our_Job"), Query::text(o.line.clientJob));
         ClientJobsQ.open();
+        o.noRate = ClientJobsQ.isEmpty();
     }
     if (ClientJobsQ.isActive() && !ClientJobsQ.isEmpty()) {
         ClientJobsQ.first();
@@ -391,6 +402,8 @@ CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, c
         switch (o.status) {
         case CheckOutcome::Status::Checked:
             ++s.checked;
+            if (o.noRate)
+                s.unpriced << emp + QStringLiteral(": ") + o.pricedAtZeroText();
             break;
         case CheckOutcome::Status::Refused:
             ++s.skipped;

@@ -62,9 +62,13 @@ struct CheckOutcome
     int rowsMarked = 0;
     int conflicts = 0; // concurrent-update failures that were rolled back and tried again
     QString lastConflict;
+    // Checked with client rows whose job has no rate in the project: the line is priced at 0.
+    bool noRate = false;
     InvoiceLine line;
 
-    // "checked", "skipped: ..." or "failed: ..."
+    // "priced at 0: no rate for job X" when noRate, else empty.
+    QString pricedAtZeroText() const;
+    // "checked", "checked; priced at 0: ...", "skipped: ..." or "failed: ..."
     QString summary() const;
 };
 
@@ -113,6 +117,7 @@ struct CheckAllSummary
     QStringList disputed; // employee numbers skipped because of disputed rows
     QStringList noWorker; // employee numbers without a Workers row
     QStringList refused;  // "E1: reason" for each worker refused
+    QStringList unpriced; // "E1: priced at 0: no rate for job X" for each line priced at 0
 };
 
 // Checks the given employees one after the other, each in its own transaction; a failure of
