@@ -49,7 +49,8 @@ struct InvoiceLine
 // Fills the client figures of a line (days, hour sums, client job, day codes and hours) from a
 // worker's client rows of one month, ordered by date (columns Col_Date, ClientJob,
 // ClientAtt_Code, Client_WH, Client_OT, Client_HT). A day without a row has "NA" hours and,
-// when the month has rows, the code "NA"; a month without rows has empty codes and job.
+// when the month has rows, the code "NA", as does a day whose rows have no code; a month
+// without rows has empty codes and job.
 void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month);
 
 struct CheckOutcome
