@@ -62,6 +62,7 @@ private slots:
         InvoiceCheck check(db.connection());
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        QCOMPARE(o.summary(), QStringLiteral("checked"));
         QCOMPARE(o.rowsMarked, days[1]);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
 
@@ -114,8 +115,11 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2026, 4, 1), QStringLiteral("P"), 8, 1, 0, QStringLiteral("Painter"));
         fx.rate(QStringLiteral("Mason"), 12.5, 15, 20);
         InvoiceCheck check(db.connection());
-        QCOMPARE(check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
-                 CheckOutcome::Status::Checked);
+        const CheckOutcome o = check.checkWorker({Project, 2026, 4}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        // Written, and said.
+        QVERIFY(o.noRate);
+        QCOMPARE(o.summary(), QStringLiteral("checked; priced at 0: no rate for job Painter"));
         auto l = fx.line(7, 2026, 4);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 30);
         QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 8);
@@ -162,13 +166,30 @@ private slots:
         fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("H"), 10);
         fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("P"), 8, 1);
         fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 29), QStringLiteral("P"), QVariant(), 2);
+        // Rows without a code: alone on the 7th, beside a coded row on the 9th.
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 7), QString(), 4);
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 9), QString(), 1);
+        fx.client(7, QStringLiteral("E1"), QDate(2024, 2, 9), QStringLiteral("A"), 0);
+        fx.own(7, QStringLiteral("E1"), QDate(2024, 2, 5), QStringLiteral("P"), 8);
         InvoiceCheck check(db.connection());
         QCOMPARE(check.checkWorker({Project, 2024, 2}, QStringLiteral("E1"), QStringLiteral("clerk")).status,
                  CheckOutcome::Status::Checked);
         auto l = fx.line(7, 2024, 2);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 29);
         QCOMPARE(l->asInt(QStringLiteral("Days_Present")), 3);
-        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 18);
+        QCOMPARE(l->asString(QStringLiteral("D07_Code")), QStringLiteral("NA"));
+        QCOMPARE(l->asString(QStringLiteral("D07_Hour")), QStringLiteral("4,0,0"));
+        QCOMPARE(l->asString(QStringLiteral("D09_Code")), QStringLiteral("A"));
+        // Every day's code as the checker's client grid shows it.
+        CheckerLookup lookup(db.connection());
+        lookup.openWorkers(Project, 2024, 2);
+        QVERIFY(lookup.findEmployee(QStringLiteral("E1")));
+        QStringList codes;
+        for (int d = 1; d <= 31; ++d)
+            codes << l->asString(QStringLiteral("D%1_Code").arg(d, 2, 10, QLatin1Char('0')));
+        QCOMPARE(QStringLiteral("Attendance|") + codes.join(QLatin1Char('|')),
+                 gridCells(lookup.ClientSpreadSheetQ).value(0));
+        QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 23);
         QCOMPARE(l->asInt(QStringLiteral("Earned_OT_Hours")), 3);
         // The greater text of the day's two rows: "P" over "H", "8,1,0" over "10,0,0".
         QCOMPARE(l->asString(QStringLiteral("D05_Code")), QStringLiteral("P"));
@@ -191,6 +212,7 @@ private slots:
         const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
         QCOMPARE(o.status, CheckOutcome::Status::Checked);
         QCOMPARE(o.rowsMarked, 0);
+        QCOMPARE(o.summary(), QStringLiteral("checked"));
         auto l = fx.line(7, 2026, 1);
         QCOMPARE(l->recordCount(), 1);
         QCOMPARE(l->asInt(QStringLiteral("Days_Calander")), 31);
@@ -296,6 +318,87 @@ private slots:
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 0);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 0);
         QVERIFY(o.summary().startsWith(QLatin1String("skipped: ")));
+    }
+
+    // E1 was hired as Workers row 7 and rehired as row 12; the month's client rows are read by
+    // employee number, as the checker window shows them. A line of 208 hours stands under 7.
+    void rehiredWorkerIsCheckedOnTheRowsTheWindowShows_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<bool>("rehired");
+        QTest::addColumn<QList<int>>("rowRefs"); // Ref_No of the client rows of the 1st, 2nd, ...
+        QTest::addColumn<int>("lineRef");        // where the line is written, 0 when refused
+        QTest::addColumn<QString>("reason");
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": the rows under the newer record are marked and billed")))
+                << e << true << QList<int>{12, 12} << 12 << QString();
+            QTest::newRow(qPrintable(e + QStringLiteral(": rows under both records are refused")))
+                << e << true << QList<int>{7, 12} << 0
+                << QStringLiteral("skipped: the client rows of the month are filed under 2 worker references (7, 12)");
+            QTest::newRow(
+                qPrintable(e + QStringLiteral(": rows under a reference of nobody of that number are refused")))
+                << e << true << QList<int>{30, 30} << 0
+                << QStringLiteral("skipped: the client rows of the month are filed under reference 30, which is not a "
+                                  "worker record of E1");
+            QTest::newRow(qPrintable(e + QStringLiteral(": no rows and two records are refused")))
+                << e << true << QList<int>{} << 0
+                << QStringLiteral("skipped: no client rows in the month and 2 worker records (7, 12)");
+            QTest::newRow(qPrintable(e + QStringLiteral(": no rows never empty a line that bills")))
+                << e << false << QList<int>{} << 0
+                << QStringLiteral("skipped: no client rows in the month; its invoice line (20 present days, 208 "
+                                  "hours) was kept");
+        }
+    }
+    void rehiredWorkerIsCheckedOnTheRowsTheWindowShows()
+    {
+        QFETCH(QString, engine);
+        QFETCH(bool, rehired);
+        QFETCH(QList<int>, rowRefs);
+        QFETCH(int, lineRef);
+        QFETCH(QString, reason);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        if (rehired)
+            fx.worker(12, QStringLiteral("E1"), QStringLiteral("Ali"), QStringLiteral("Khan"),
+                      QStringLiteral("Welder"));
+        fx.own(rehired ? 12 : 7, QStringLiteral("E1"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        for (int i = 0; i < rowRefs.size(); ++i)
+            fx.client(rowRefs[i], QStringLiteral("E1"), QDate(2026, 1, i + 1), QStringLiteral("P"), 8, 1);
+        fx.rate(QStringLiteral("Mason"), 10, 15, 20);
+        TestDb::exec(db.connection(),
+                     QStringLiteral("Insert Into Invoices (Col_Year, Col_Month, Assignment, Ref_No, Employee_No, "
+                                    "Client_Job, Days_Calander, Days_Present, Earned_WH_Hours, Earned_WH_Rate, "
+                                    "Earned_WH_Amount, Earned_Total) Values (2026, 1, :v, 7, 'E1', 'Mason', 31, 20, "
+                                    "208, 19.0673, 3965.75, 3965.75)"),
+                     {Project});
+
+        InvoiceCheck check(db.connection());
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        const int marked = fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1"));
+        if (lineRef == 0) {
+            QCOMPARE(o.status, CheckOutcome::Status::Refused);
+            QCOMPARE(o.summary(), reason);
+            QCOMPARE(marked, 0);
+            QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices")), 1);
+        } else {
+            QCOMPARE(o.status, CheckOutcome::Status::Checked);
+            // The rows shown are the rows marked and the rows billed.
+            QCOMPARE(o.rowsMarked, int(rowRefs.size()));
+            QCOMPARE(marked, int(rowRefs.size()));
+            auto l = fx.line(lineRef, 2026, 1);
+            QCOMPARE(l->recordCount(), 1);
+            QCOMPARE(l->asInt(QStringLiteral("Earned_WH_Hours")), 8 * int(rowRefs.size()));
+            QCOMPARE(l->asInt(QStringLiteral("Days_Present")), int(rowRefs.size()));
+            QCOMPARE(l->asString(QStringLiteral("Client_Job")), QStringLiteral("Mason"));
+            QCOMPARE(l->asString(QStringLiteral("Our_Job")), QStringLiteral("Welder")); // of the newer record
+            QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 8.0 * 10 * rowRefs.size() + 15.0 * rowRefs.size());
+        }
+        // The line of the first hire stays as it was.
+        auto first = fx.line(7, 2026, 1);
+        QCOMPARE(first->asInt(QStringLiteral("Earned_WH_Hours")), 208);
+        QCOMPARE(first->asDouble(QStringLiteral("Earned_Total")), 3965.75);
+        QCOMPARE(first->asString(QStringLiteral("Client_Job")), QStringLiteral("Mason"));
     }
 
     void failureWritingTheLineLeavesRowsUnmarked_data() { TESTDB_ENGINE_ROWS(); }

@@ -272,6 +272,73 @@ private slots:
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 2")).toDouble(),
                  120.0);
     }
+
+    // E6 was rehired as record 60 and has the month's rows under both; E7's client job has no
+    // rate. Neither is passed over in silence, by either button.
+    void refusalsAndLinesPricedAtZeroAreSaid()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        fill(c);
+        const QString worker = QStringLiteral("Insert Into Workers (Rec_ID, Employee_No, FirstName, LastName, OurJob) "
+                                              "Values (:v, :v, 'Sam', 'X', 'Mason')");
+        TestDb::exec(c, worker, {6, QStringLiteral("E6")});
+        TestDb::exec(c, worker, {60, QStringLiteral("E6")});
+        TestDb::exec(c, worker, {7, QStringLiteral("E7")});
+        const QString own = QStringLiteral(
+            "Insert Into TimeSheets (Rec_ID, Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Assignment, "
+            "OurAtt_Code, Our_WH, Our_OT, Our_HT) Values (:v, :v, 2026, 3, 1, :v, :v, :v, 'P', 8, 0, 0)");
+        TestDb::exec(c, own, {601, QDate(2026, 3, 1), 60, QStringLiteral("E6"), Project});
+        TestDb::exec(c, own, {701, QDate(2026, 3, 1), 7, QStringLiteral("E7"), Project});
+        const QString client = QStringLiteral(
+            "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Assignment, "
+            "ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute) "
+            "Values (:v, 2026, 3, :v, :v, :v, :v, :v, 'P', 8, 0, 0, 0)");
+        TestDb::exec(c, client, {QDate(2026, 3, 1), 1, 6, QStringLiteral("E6"), Project, QStringLiteral("Mason")});
+        TestDb::exec(c, client, {QDate(2026, 3, 2), 2, 60, QStringLiteral("E6"), Project, QStringLiteral("Mason")});
+        TestDb::exec(c, client, {QDate(2026, 3, 1), 1, 7, QStringLiteral("E7"), Project, QStringLiteral("Painter")});
+        TDataModule1 &dm = db.dataModule();
+        dm.Current_UserID = QStringLiteral("clerk");
+        Session session(dm);
+        TClientAttendanceCheckerForm f(session);
+        f.show();
+        f.FormActivate();
+        f.cb_Project->setCurrentText(Project);
+        const QString refused =
+            QStringLiteral("the client rows of the month are filed under 2 worker references (6, 60)");
+        const QString unpriced = QStringLiteral("E7: priced at 0: no rate for job Painter");
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E6"));
+        f.FindEmployee();
+        QCOMPARE(f.lbl_TotalClientHours->text(), QStringLiteral("Total Hours: 16"));
+        f.btn_Check->click();
+        QCOMPARE(m_recording->texts,
+                 QStringList{QStringLiteral("Employee E6 was not checked: ") + refused + QLatin1Char('.')});
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Checked = 1")), 0);
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From Invoices")), 0);
+        m_recording->texts.clear();
+
+        f.edt_SearchEmpNo->setText(QStringLiteral("E7"));
+        f.FindEmployee();
+        f.btn_Check->click();
+        QCOMPARE(m_recording->texts, QStringList{unpriced});
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Hours From Invoices Where Ref_No = 7")).toInt(), 8);
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_Total From Invoices Where Ref_No = 7")).toDouble(),
+                 0.0);
+        m_recording->texts.clear();
+
+        // From E6 to the end: the closing summary names both.
+        f.dbg_Workers->setCurrentIndex(f.dbg_Workers->model()->index(5, 0));
+        f.dbg_WorkersDblClick();
+        f.btn_CheckAll->click();
+        QCOMPARE(m_recording->texts.size(), 1);
+        const QStringList notes = m_recording->texts.at(0).split(QStringLiteral("\n\r"));
+        QCOMPARE(notes, (QStringList{QStringLiteral("Checked: 1, skipped: 1, failed: 0, not started: 0"),
+                                     QStringLiteral("Not checked: E6: ") + refused, unpriced}));
+        QCOMPARE(scalar(c, QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Employee_No = 'E6' And "
+                                          "Checked = 1")),
+                 0);
+    }
 };
 
 QTEST_MAIN(TestCheckingForm)

@@ -71,8 +71,10 @@ private slots:
         for (const QString &e : TestDb::engines()) {
             QTest::newRow(qPrintable(e + QStringLiteral(": a checker checks and reports each worker")))
                 << e << checker << Project << 0
-                << QStringLiteral("E1: checked\nE2: skipped: disputed attendance\nE3: skipped: no worker record\n"
-                                  "checked: 1, skipped: 2, failed: 0\n")
+                << QStringLiteral("E1: checked; priced at 0: no rate for job Mason\nE2: skipped: disputed "
+                                  "attendance\nE3: skipped: no worker record\nE4: skipped: the client rows of the "
+                                  "month are filed under 2 worker references (4, 40)\n"
+                                  "checked: 1, skipped: 3, failed: 0\n")
                 << QString();
             QTest::newRow(qPrintable(e + QStringLiteral(": another role is refused")))
                 << e << QStringLiteral("ClientAttCreater") << Project << 3 << QString()
@@ -118,6 +120,12 @@ private slots:
             }
             fx.project = Project;
         }
+        // E4, rehired as 40, has the month's rows under both records.
+        fx.worker(4, QStringLiteral("E4"));
+        fx.worker(40, QStringLiteral("E4"));
+        fx.own(40, QStringLiteral("E4"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        fx.client(4, QStringLiteral("E4"), QDate(2026, 1, 1), QStringLiteral("P"), 8);
+        fx.client(40, QStringLiteral("E4"), QDate(2026, 1, 2), QStringLiteral("P"), 8);
         QProcess p;
         p.start(QStringLiteral(TALLIMAR_CLI_PATH),
                 {QStringLiteral("--ini"), db.iniPath(), QStringLiteral("--user"), QStringLiteral("clerk"),
@@ -128,6 +136,9 @@ private slots:
         QCOMPARE(QString::fromUtf8(p.readAllStandardOutput()), output);
         QVERIFY2(err.contains(error), qPrintable(err));
         QCOMPARE(fx.checkedRows(1), exitCode == 0 ? 1 : 0);
+        QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where Employee_No = 'E4' And "
+                                         "Checked = 1")),
+                 0);
         QCOMPARE(fx.count(QStringLiteral("Select COUNT(*) From Invoices Where Assignment <> :v"), {Project}), 0);
     }
 

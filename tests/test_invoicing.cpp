@@ -42,6 +42,18 @@ QString clientRowExceptDispute(Connection &c, qint64 id)
     return parts.join(QLatin1Char('|'));
 }
 
+// Joins a thread when the scope ends however it ends: a std::thread destroyed while it runs
+// calls std::terminate, which would end every remaining test function unreported.
+struct JoinOnExit
+{
+    std::thread &thread;
+    ~JoinOnExit()
+    {
+        if (thread.joinable())
+            thread.join();
+    }
+};
+
 // Two workers' lines on MARINA: E1 (ref 1) and E2 (ref 2).
 void twoLines(Connection &c)
 {
@@ -316,6 +328,7 @@ private slots:
         std::atomic<bool> holding{false};
         QString otherError;
         std::thread other([&] {
+            // Nothing may leave the thread: an exception escaping it ends the test program.
             try {
                 Connection o(QStringLiteral("racing-clerk"));
                 o.open(params);
@@ -327,12 +340,24 @@ private slots:
                 o.commitTrans();
             } catch (const DbError &e) {
                 otherError = e.message();
-                holding = true;
+            } catch (const std::exception &e) {
+                otherError = QString::fromLocal8Bit(e.what());
+            } catch (...) {
+                otherError = QStringLiteral("unknown exception");
             }
+            holding = true;
         });
+        // Joined on every way out, a failed check or an exception of the save included.
+        const JoinOnExit joinOther{other};
         while (!holding)
             QThread::msleep(5);
-        const SaveResult result = lines.submit();
+        // A failed save is reported as this function's failure and the other functions still run.
+        SaveResult result = SaveResult::NothingToSave;
+        try {
+            result = lines.submit();
+        } catch (const DbError &e) {
+            QFAIL(qPrintable(e.message()));
+        }
         other.join();
         QVERIFY2(otherError.isEmpty(), qPrintable(otherError));
         QCOMPARE(result, SaveResult::Conflict);

@@ -242,6 +242,10 @@ private slots:
         const qint64 e1 = clientRow(c, 1, QStringLiteral("E1"), day(5), QStringLiteral("A"), 0, 0, 0, Project, 0, 1);
         clientRow(c, 2, QStringLiteral("E2"), day(6), QStringLiteral("P"), 8, 0, 0, Other, 0, 1);
         clientRow(c, 0, QStringLiteral("A0"), day(9), QStringLiteral("H"), 0, 0, 8, Project, 0, 1);
+        // E1's second disputed day in the cycle.
+        ownRow(c, 13, 1, QStringLiteral("E1"), day(8), QStringLiteral("P"), 8);
+        const qint64 e1Later =
+            clientRow(c, 1, QStringLiteral("E1"), day(8), QStringLiteral("P"), 6, 0, 0, Project, 0, 1);
         Session session(db.dataModule());
         TDisputeMgtForm f(session);
         f.show();
@@ -258,7 +262,7 @@ private slots:
         QTest::keyClick(f.edt_SearchEmpNo, Qt::Key_Return);
         QVERIFY(f.isVisible());
         QVERIFY(m_recording->texts.isEmpty());
-        QCOMPARE(f.dbg_Client->model()->rowCount(), 4);
+        QCOMPARE(f.dbg_Client->model()->rowCount(), 5);
         QCOMPARE(f.currentLine(), 1);
         QCOMPARE(f.DBGrid1->currentIndex().row(), 1);
         QCOMPARE(titles(f.dbg_Client->model()),
@@ -267,7 +271,7 @@ private slots:
         QCOMPARE(titles(f.DBGrid1->model()),
                  QStringList({"Our Att. Code", "Our Att. Desc", "Our WH", "Our OT", "Our HT"}));
         QCOMPARE(column(f.dbg_Client->model(), 0).at(1), QStringLiteral("05/03/2026"));
-        QCOMPARE(column(f.DBGrid1->model(), 2), QStringList({"", "8", "2", ""}));
+        QCOMPARE(column(f.DBGrid1->model(), 2), QStringList({"", "8", "2", "8", ""}));
 
         // Moving in the right grid moves the left one.
         f.DBGrid1->setCurrentIndex(f.DBGrid1->model()->index(3, 0));
@@ -281,22 +285,27 @@ private slots:
 
         // The popup copies as every grid does.
         QVERIFY(f.PopupMenu1->actions().contains(GridCopy::copyAction(f.dbg_Client)));
-        // Removing E1's dispute takes both of its lines away; the first line becomes current.
+        // Removing the dispute of E1's 5th takes both of its lines away and leaves E1's 8th
+        // disputed; the first line becomes current.
         f.dbg_Client->setCurrentIndex(f.dbg_Client->model()->index(2, 0));
         f.RemoveDispute1->trigger();
         QVERIFY(m_recording->texts.isEmpty());
-        QCOMPARE(column(f.dbg_Client->model(), 1), QStringList({"A0", "E2"}));
+        QCOMPARE(column(f.dbg_Client->model(), 1), QStringList({"A0", "E1", "E2"}));
+        QCOMPARE(column(f.dbg_Client->model(), 0).at(1), QStringLiteral("08/03/2026"));
         QCOMPARE(f.currentLine(), 0);
-        QCOMPARE(
-            TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {e1}).toInt(),
-            0);
+        auto disputeOf = [&c](qint64 id) {
+            return TestDb::scalar(c, QStringLiteral("Select Dispute From ClientTimeSheets Where Rec_ID = :I"), {id})
+                .toInt();
+        };
+        QCOMPARE(disputeOf(e1), 0);
+        QCOMPARE(disputeOf(e1Later), 1);
 
         // A failed removal shows the error and leaves the list as it was.
         failWhen(c, engine, QStringLiteral("UPDATE"), QStringLiteral("NEW.Dispute = 0"));
         f.RemoveDispute1->trigger();
         QCOMPARE(m_recording->texts.size(), 1);
         QVERIFY(m_recording->texts[0].startsWith(QStringLiteral("Something went wrong!, DbError: ")));
-        QCOMPARE(f.dbg_Client->model()->rowCount(), 2);
+        QCOMPARE(f.dbg_Client->model()->rowCount(), 3);
 
         const QString file = m_dir.filePath(QStringLiteral("disputes.xls"));
         FileDialog::setNextFileName(file);
@@ -304,9 +313,9 @@ private slots:
         QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("Dispute Case.xls"));
         const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
         QCOMPARE(s.value("name").toString(), QStringLiteral("DisputeQ"));
-        QCOMPARE(s.value("nrows").toInt(), 3);
+        QCOMPARE(s.value("nrows").toInt(), 4);
         QCOMPARE(XlrdDump::value(s, 0, 2).toString(), QStringLiteral("Att Date"));
-        QCOMPARE(XlrdDump::value(s, 2, 6).toString(), Other);
+        QCOMPARE(XlrdDump::value(s, 3, 6).toString(), Other);
     }
 };
 

@@ -59,9 +59,12 @@ void seedKinds(Connection &c)
     // E5: not moved.
     ownRow(c, ++id, 5, QStringLiteral("E5"), day(1), QStringLiteral("P"), 8);
     ownRow(c, ++id, 5, QStringLiteral("E5"), day(2), QStringLiteral("P"), 8, 2, 1);
-    // E6: sick by our code, absent by the client's: what a move makes of it.
+    // E6: sick by our code, absent by the client's: what a move makes of it. Day 2: only the
+    // overtime differs.
     ownRow(c, ++id, 6, QStringLiteral("E6"), day(1), QStringLiteral("S"), 0);
     clientRow(c, 6, QStringLiteral("E6"), day(1), QStringLiteral("A"), 0);
+    ownRow(c, ++id, 6, QStringLiteral("E6"), day(2), QStringLiteral("P"), 8, 1);
+    clientRow(c, 6, QStringLiteral("E6"), day(2), QStringLiteral("P"), 8, 3);
     // E7 in TOWER: both views agree.
     ownRow(c, ++id, 7, QStringLiteral("E7"), day(1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), Other);
     clientRow(c, 7, QStringLiteral("E7"), day(1), QStringLiteral("P"), 8, 0, 0, Other, 1);
@@ -129,6 +132,7 @@ private slots:
             QStringLiteral("MARINA E2 2026-03-02 No Client Row: P 8/0/0 | -"),
             QStringLiteral("MARINA E3 2026-03-05 No Own Row: - | P 8/0/0"),
             QStringLiteral("MARINA E4 2026-03-01 Disputed: P 8/0/0 | P 8/0/0"),
+            QStringLiteral("MARINA E6 2026-03-02 Hours Differ: P 8/1/0 | P 8/3/0"),
         };
         QCOMPARE(lines, expected);
 
@@ -144,11 +148,11 @@ private slots:
         QCOMPARE(m.checked, 2);
         QCOMPARE(m.unchecked, 3);
         QCOMPARE(m.disputed, 1);
-        QCOMPARE(m.differences, 5);
-        QCOMPARE(m.ownWh, 24 + 16 + 8 + 8 + 16 + 0);
-        QCOMPARE(m.clientWh, 26 + 8 + 16 + 8 + 0);
-        QCOMPARE(m.ownOt, 3 + 2);
-        QCOMPARE(m.clientOt, 3);
+        QCOMPARE(m.differences, 6);
+        QCOMPARE(m.ownWh, 24 + 16 + 8 + 8 + 16 + 8);
+        QCOMPARE(m.clientWh, 26 + 8 + 16 + 8 + 8);
+        QCOMPARE(m.ownOt, 3 + 2 + 1);
+        QCOMPARE(m.clientOt, 3 + 3);
         QCOMPARE(m.ownHt, 1);
         QCOMPARE(m.clientHt, 0);
         QCOMPARE(r.notMoved.size(), 1);
@@ -177,7 +181,7 @@ private slots:
         QCOMPARE(r.totals.invoiceLines, 3);
         QCOMPARE(r.totals.invoiceTotal, marina + 12.25);
         QCOMPARE(r.totals.deployed, 7);
-        QCOMPARE(r.totals.differences, 5);
+        QCOMPARE(r.totals.differences, 6);
 
         // One project: only its rows are read.
         const Reconcile::Result tower = Reconcile::reconcile(c, Year, Month, {Other});
@@ -186,6 +190,63 @@ private slots:
         QCOMPARE(tower.totals.checked, 1);
         QVERIFY(tower.differences.isEmpty());
         QCOMPARE(tower.totals.invoiceTotal, 12.25);
+    }
+
+    // Lines the check priced at 0 for want of a rate, counted per project in the summary. MARINA
+    // rates "Helper", the fixture's client job; TOWER rates nothing.
+    void linesPricedAtZeroPerProject_data() { TESTDB_ENGINE_ROWS(); }
+    void linesPricedAtZeroPerProject()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        seedBase(c);
+        struct Case
+        {
+            const char *employee;
+            QString project;
+            const char *code;
+            int wh, ot;
+        };
+        const Case cases[] = {
+            {"E1", Project, "P", 8, 0}, // rated: not counted
+            {"E2", Other, "P", 8, 1},   // hours at no rate
+            {"E3", Other, "A", 0, 0},   // no hours: nothing is priced
+            {"E4", Other, "P", 0, 2},   // overtime alone at no rate
+            {"E5", Project, "P", 8, 0}, // a job MARINA has no rate for
+        };
+        qint64 ref = 0;
+        for (const Case &k : cases) {
+            const QString emp = QString::fromLatin1(k.employee);
+            worker(c, ++ref, emp);
+            ownRow(c, ref, ref, emp, day(1), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"), k.project);
+            clientRow(c, ref, emp, day(1), QString::fromLatin1(k.code), k.wh, k.ot, 0, k.project);
+        }
+        TestDb::exec(c, QStringLiteral("Update ClientTimeSheets Set ClientJob = 'Painter' Where Employee_No = 'E5'"));
+        InvoiceCheck check(c);
+        for (const Case &k : cases)
+            QCOMPARE(check.checkWorker({k.project, Year, Month}, QString::fromLatin1(k.employee), User).status,
+                     CheckOutcome::Status::Checked);
+
+        const Reconcile::Result r = Reconcile::reconcile(c, Year, Month);
+        QCOMPARE(r.projects.at(0).project, Project);
+        QCOMPARE(r.projects.at(0).pricedAtZero, 1);
+        QCOMPARE(r.projects.at(1).pricedAtZero, 2);
+        QCOMPARE(r.totals.pricedAtZero, 3);
+        QCOMPARE(r.totals.invoiceLines, 5);
+
+        // A column of the summary grid and sheet, after the existing ones, marked where not 0.
+        const Reconcile::Table t = Reconcile::summaryTable(r);
+        const int col = int(t.fields.size()) - 1;
+        QCOMPARE(t.fields.at(col - 1).displayLabel, QStringLiteral("Invoice Total"));
+        QCOMPARE(t.fields.at(col).displayLabel, QStringLiteral("Lines Priced At 0"));
+        QTemporaryDir dir;
+        const QString file = dir.filePath(QStringLiteral("recon.xlsx"));
+        Reconcile::saveWorkbook(r, file);
+        const QJsonObject summary = OpenpyxlDump::sheet(OpenpyxlDump::read(file), 0);
+        QCOMPARE(OpenpyxlDump::value(summary, 0, col).toString(), QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(column(summary, col), (QStringList{"1", "2", "3"}));
+        QVERIFY(filled(summary, 1, col) && filled(summary, 3, col));
     }
 
     void cycleWithNothingMovedListsEveryWorker_data() { TESTDB_ENGINE_ROWS(); }
@@ -245,7 +306,7 @@ private slots:
         QTemporaryDir dir;
         const QString file = dir.filePath(QStringLiteral("recon.xlsx"));
         QCOMPARE(Reconcile::saveWorkbook(r, file, QLocale(QLocale::English, QLocale::UnitedStates)),
-                 qint64(4 + 5 + 1 + 3 + 1));
+                 qint64(4 + 6 + 1 + 3 + 1));
         QCOMPARE(QDir(dir.path()).entryList(QDir::Files | QDir::Hidden), QStringList{QStringLiteral("recon.xlsx")});
 
         const QJsonObject book = OpenpyxlDump::read(file);
@@ -266,7 +327,7 @@ private slots:
         const QJsonObject diffs = OpenpyxlDump::sheet(book, 1);
         QCOMPARE(column(diffs, 4), (QStringList{QStringLiteral("Hours Differ"), QStringLiteral("Code Differs"),
                                                 QStringLiteral("No Client Row"), QStringLiteral("No Own Row"),
-                                                QStringLiteral("Disputed")}));
+                                                QStringLiteral("Disputed"), QStringLiteral("Hours Differ")}));
         QCOMPARE(OpenpyxlDump::type(diffs, 1, 3), QStringLiteral("d"));
         QCOMPARE(OpenpyxlDump::value(diffs, 1, 3).toString(), QStringLiteral("2026-03-02T00:00:00"));
         QCOMPARE(OpenpyxlDump::type(diffs, 1, 10), QStringLiteral("n"));
@@ -274,6 +335,9 @@ private slots:
         // Hours differ: the normal hours on both sides, nothing else.
         for (int col = 0; col < 13; ++col)
             QCOMPARE(filled(diffs, 1, col), col == 6 || col == 10);
+        // Only the overtime differs: the overtime hours on both sides, nothing else.
+        for (int col = 0; col < 13; ++col)
+            QCOMPARE(filled(diffs, 6, col), col == 7 || col == 11);
         // Code differs: the codes.
         QVERIFY(filled(diffs, 2, 5) && filled(diffs, 2, 9) && !filled(diffs, 2, 6));
         // No client row: our side, whose client cells are blank.

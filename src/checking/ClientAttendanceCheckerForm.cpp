@@ -353,6 +353,10 @@ void TClientAttendanceCheckerForm::btn_CheckClick()
         Messages::warning(
             QStringLiteral("Employee %1 has no worker record; the attendance was not checked.").arg(m_shownEmployee),
             this);
+    else if (o.status == CheckOutcome::Status::Refused)
+        Messages::warning(QStringLiteral("Employee %1 was not checked: %2.").arg(m_shownEmployee, o.message), this);
+    else if (o.status == CheckOutcome::Status::Checked && o.noRate)
+        Messages::warning(QStringLiteral("%1: %2").arg(m_shownEmployee, o.pricedAtZeroText()), this);
 }
 
 void TClientAttendanceCheckerForm::btn_CheckAllClick()
@@ -407,6 +411,9 @@ void TClientAttendanceCheckerForm::btn_CheckAllClick()
                      .arg(summary.disputed.join(QStringLiteral(", ")));
     if (!summary.noWorker.isEmpty())
         notes << QStringLiteral("No worker record, not checked: %1").arg(summary.noWorker.join(QStringLiteral(", ")));
+    for (const QString &r : summary.refused)
+        notes << QStringLiteral("Not checked: ") + r;
+    notes << summary.unpriced;
     if (notes.size() > 1)
         Messages::warning(notes.join(QStringLiteral("\n\r")), this);
     else

@@ -109,7 +109,7 @@ void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month)
     // hours pivot always has its one row, so a day without hours reads "NA" either way.
     line.dayCode.fill(rows.isEmpty() ? QStringLiteral("") : QStringLiteral("NA"));
     line.dayHour.fill(QStringLiteral("NA"));
-    std::array<bool, 31> seen{};
+    std::array<bool, 31> seenCode{}, seenHour{};
     const int cDate = rows.fieldIndex(QStringLiteral("Col_Date"));
     const int cJob = rows.fieldIndex(QStringLiteral("ClientJob"));
     const int cCode = rows.fieldIndex(QStringLiteral("ClientAtt_Code"));
@@ -119,7 +119,8 @@ void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month)
     if (cDate < 0 || cJob < 0 || cCode < 0 || cWh < 0 || cOt < 0 || cHt < 0)
         throw DbError(QStringLiteral("The client attendance rows lack a column the invoice line needs"));
     for (int r = 0; r < rows.recordCount(); ++r) {
-        const QString code = rows.valueAt(r, cCode).toString();
+        const QVariant codeValue = rows.valueAt(r, cCode);
+        const QString code = codeValue.toString();
         const QVariant wh = rows.valueAt(r, cWh), ot = rows.valueAt(r, cOt), ht = rows.valueAt(r, cHt);
         line.whHours += wh.toInt();
         line.otHours += ot.toInt();
@@ -133,12 +134,15 @@ void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month)
             continue;
         const int i = date.day() - 1;
         const QString hours = hoursText(wh, ot, ht);
-        // Several rows on one day: the greatest text wins, as in the month grid.
-        if (!seen[i] || code > line.dayCode[i])
+        // Several rows on one day: the greatest text wins, as in the month grid, where a row
+        // without a code gives none and a day with no code at all shows "NA".
+        if (!codeValue.isNull() && (!seenCode[i] || code > line.dayCode[i])) {
             line.dayCode[i] = code;
-        if (!seen[i] || hours > line.dayHour[i])
+            seenCode[i] = true;
+        }
+        if (!seenHour[i] || hours > line.dayHour[i])
             line.dayHour[i] = hours;
-        seen[i] = true;
+        seenHour[i] = true;
     }
 }
 
@@ -147,19 +151,33 @@ QString checkFailureText(const QString &errorType, const QString &message)
     return QStringLiteral("Something went wrong!, ") + errorType + QStringLiteral(": ") + message;
 }
 
+QString CheckOutcome::pricedAtZeroText() const
+{
+    if (!noRate)
+        return {};
+    return QStringLiteral("priced at 0: no rate for job ") +
+           (line.clientJob.isEmpty() ? QStringLiteral("(none)") : line.clientJob);
+}
+
 QString CheckOutcome::summary() const
 {
     switch (status) {
-    case Status::Checked:
+    case Status::Checked: {
+        QString s = QStringLiteral("checked");
         if (conflicts > 0)
-            return QStringLiteral("checked (after %1 concurrent-update failure(s), retried: %2)")
-                .arg(conflicts)
-                .arg(lastConflict.section(QLatin1Char('\n'), 0, 0));
-        return QStringLiteral("checked");
+            s += QStringLiteral(" (after %1 concurrent-update failure(s), retried: %2)")
+                     .arg(conflicts)
+                     .arg(lastConflict.section(QLatin1Char('\n'), 0, 0));
+        if (noRate)
+            s += QStringLiteral("; ") + pricedAtZeroText();
+        return s;
+    }
     case Status::Disputed:
         return QStringLiteral("skipped: disputed attendance");
     case Status::NoWorker:
         return QStringLiteral("skipped: no worker record");
+    case Status::Refused:
+        return QStringLiteral("skipped: ") + message;
     case Status::Failed:
         return QStringLiteral("failed: ") + message;
     }
@@ -170,15 +188,20 @@ namespace {
 const QString WorkerSql = QStringLiteral(
     "Select Rec_ID, Employee_No, FirstName, LastName, OurJob From Workers Where Employee_No = :Emp_No Order By Rec_ID");
 // Checked_Date comes from the program's clock, as Entered_Date does.
+// The rows are those of the employee number, as the checker window lists them.
 const QString MarkRowsSql =
     QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = :Checked_Date "
-                   "Where Ref_No = :Ref_No "
+                   "Where Employee_No = :Employee_No "
                    "And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
 const QString ClientRowsSql = QStringLiteral(
-    "Select Rec_ID, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From "
+    "Select Rec_ID, Ref_No, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From "
     "ClientTimeSheets "
-    "Where Ref_No = :Ref_No And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month "
-    "Order By Col_Date, Rec_ID");
+    "Where Employee_No = :Employee_No And Assignment = :Assignment And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Col_Date, Rec_ID");
+// What the worker's line of the month bills now.
+const QString ExistingLineSql = QStringLiteral(
+    "Select Days_Present, Earned_WH_Hours, Earned_OT_Hours, Earned_HT_Hours, Earned_Total From Invoices "
+    "Where Assignment = :Assignment And Ref_No = :Ref_No And Col_Year = :Col_Year And Col_Month = :Col_Month");
 const QString RatesSql = QStringLiteral(
     "Select WH_Rate, OT_Rate, HT_Rate From AssignmentsRates Where Assignment = :Assignment And Site_Job = :Our_Job "
     "Order By Rec_ID");
@@ -186,8 +209,8 @@ const QString RatesSql = QStringLiteral(
 
 InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
     : m_conn(c), m_clock(clock), WorkerQ(c, WorkerSql), ComUpdate_TimeSheet(c, MarkRowsSql),
-      ClientRowsQ(c, ClientRowsSql), ClientJobsQ(c, RatesSql), ComUpdate_Invoice(c, InvoiceUpdateSql),
-      ComInsert_Invoice(c, InvoiceInsertSql)
+      ClientRowsQ(c, ClientRowsSql), ClientJobsQ(c, RatesSql), ExistingLineQ(c, ExistingLineSql),
+      ComUpdate_Invoice(c, InvoiceUpdateSql), ComInsert_Invoice(c, InvoiceInsertSql)
 {
 }
 
@@ -212,12 +235,41 @@ CheckOutcome InvoiceCheck::checkWorker(const CheckTarget &target, const QString 
     return o;
 }
 
+namespace {
+// The reference numbers of the rows, in the rows' order, each once; a null one as 0.
+QList<qint64> refsOf(const Query &rows)
+{
+    QList<qint64> refs;
+    const int c = rows.fieldIndex(QStringLiteral("Ref_No"));
+    for (int r = 0; r < rows.recordCount(); ++r) {
+        const qint64 ref = rows.valueAt(r, c).toLongLong();
+        if (!refs.contains(ref))
+            refs << ref;
+    }
+    return refs;
+}
+
+QString refsText(const QList<qint64> &refs)
+{
+    QStringList s;
+    for (qint64 r : refs)
+        s << QString::number(r);
+    return s.join(QStringLiteral(", "));
+}
+} // namespace
+
 CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, const QString &user)
 {
     CheckOutcome o;
     o.line.employeeNo = employeeNo;
-    // The master row is read before the transaction: the check never writes it, and a write as
-    // the transaction's first statement keeps SQLite from failing on a stale read snapshot.
+    auto refuse = [&o](const QString &reason) {
+        o.status = CheckOutcome::Status::Refused;
+        o.message = reason;
+        o.rowsMarked = 0;
+        return o; // the guard rolls the marking back
+    };
+    // The master rows are read before the transaction: the check never writes them, and a write
+    // as the transaction's first statement keeps SQLite from failing on a stale read snapshot.
     WorkerQ.close();
     WorkerQ.setParam(QStringLiteral("Emp_No"), employeeNo);
     WorkerQ.open();
@@ -226,17 +278,16 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         o.status = CheckOutcome::Status::NoWorker;
         return o;
     }
-    o.line.refNo = WorkerQ.asInt64(QStringLiteral("Rec_ID"));
-    o.line.employeeName =
-        WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
-    o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
 
     Transaction tr(m_conn);
+    // The employee's rows of the project and month, found by employee number as the checker
+    // window shows them: a rehired worker has two Workers rows, and the month's rows are filed
+    // under one of them.
     ComUpdate_TimeSheet.setParam(QStringLiteral("UserName"), Query::text(user));
     // The program's local clock, as for Entered_Date: the server's CURRENT_TIMESTAMP is UTC on
     // some engines and would put a check made near midnight on another day.
     ComUpdate_TimeSheet.setParam(QStringLiteral("Checked_Date"), m_clock.now());
-    ComUpdate_TimeSheet.setParam(QStringLiteral("Ref_No"), o.line.refNo);
+    ComUpdate_TimeSheet.setParam(QStringLiteral("Employee_No"), employeeNo);
     ComUpdate_TimeSheet.setParam(QStringLiteral("Assignment"), t.project);
     ComUpdate_TimeSheet.setParam(QStringLiteral("Col_Year"), t.year);
     ComUpdate_TimeSheet.setParam(QStringLiteral("Col_Month"), t.month);
@@ -244,11 +295,16 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
 
     // The line is built from the rows just marked, read inside the same transaction.
     ClientRowsQ.close();
-    ClientRowsQ.setParam(QStringLiteral("Ref_No"), o.line.refNo);
+    ClientRowsQ.setParam(QStringLiteral("Employee_No"), employeeNo);
     ClientRowsQ.setParam(QStringLiteral("Assignment"), t.project);
     ClientRowsQ.setParam(QStringLiteral("Col_Year"), t.year);
     ClientRowsQ.setParam(QStringLiteral("Col_Month"), t.month);
     ClientRowsQ.open();
+    const QList<qint64> refs = refsOf(ClientRowsQ);
+    if (refs.size() > 1)
+        return refuse(QStringLiteral("the client rows of the month are filed under %1 worker references (%2)")
+                          .arg(refs.size())
+                          .arg(refsText(refs)));
     const int cDispute = ClientRowsQ.fieldIndex(QStringLiteral("Dispute"));
     for (int r = 0; r < ClientRowsQ.recordCount(); ++r)
         if (ClientRowsQ.valueAt(r, cDispute).toInt() != 0) {
@@ -256,7 +312,49 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
             o.rowsMarked = 0;
             return o; // the guard rolls the marking back
         }
+
+    // The Workers row the line belongs to: the one the rows are filed under.
+    if (refs.isEmpty() && WorkerQ.recordCount() > 1) {
+        QList<qint64> ids;
+        for (WorkerQ.first(); !WorkerQ.eof(); WorkerQ.next())
+            ids << WorkerQ.asInt64(QStringLiteral("Rec_ID"));
+        return refuse(QStringLiteral("no client rows in the month and %1 worker records (%2)")
+                          .arg(ids.size())
+                          .arg(refsText(ids)));
+    }
+    if (!refs.isEmpty() && !WorkerQ.locate(QStringLiteral("Rec_ID"), refs.first()))
+        return refuse(QStringLiteral("the client rows of the month are filed under reference %1, which is not a "
+                                     "worker record of %2")
+                          .arg(refs.first())
+                          .arg(employeeNo));
+    if (refs.isEmpty())
+        WorkerQ.first();
+    o.line.refNo = WorkerQ.asInt64(QStringLiteral("Rec_ID"));
+    o.line.employeeName =
+        WorkerQ.asString(QStringLiteral("FirstName")) + QLatin1Char(' ') + WorkerQ.asString(QStringLiteral("LastName"));
+    o.line.ourJob = WorkerQ.asString(QStringLiteral("OurJob"));
     fillLineFromRows(o.line, ClientRowsQ, t.year, t.month);
+
+    if (ClientRowsQ.isEmpty()) {
+        // A month without rows writes an empty line: it must not wipe a line that bills.
+        ExistingLineQ.close();
+        ExistingLineQ.setParam(QStringLiteral("Assignment"), t.project);
+        ExistingLineQ.setParam(QStringLiteral("Ref_No"), o.line.refNo);
+        ExistingLineQ.setParam(QStringLiteral("Col_Year"), t.year);
+        ExistingLineQ.setParam(QStringLiteral("Col_Month"), t.month);
+        ExistingLineQ.open();
+        for (ExistingLineQ.first(); !ExistingLineQ.eof(); ExistingLineQ.next()) {
+            const qint64 hours = ExistingLineQ.asInt64(QStringLiteral("Earned_WH_Hours")) +
+                                 ExistingLineQ.asInt64(QStringLiteral("Earned_OT_Hours")) +
+                                 ExistingLineQ.asInt64(QStringLiteral("Earned_HT_Hours"));
+            const qint64 days = ExistingLineQ.asInt64(QStringLiteral("Days_Present"));
+            if (hours != 0 || days != 0 || ExistingLineQ.asDouble(QStringLiteral("Earned_Total")) != 0)
+                return refuse(QStringLiteral("no client rows in the month; its invoice line (%1 present days, %2 "
+                                             "hours) was kept")
+                                  .arg(days)
+                                  .arg(hours));
+        }
+    }
 
     // A month without client rows bills nothing: its rates stay 0 even when a rate row has an
     // empty site job.
@@ -265,6 +363,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
         ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
         ClientJobsQ.setParam(QStringLiteral("Our_Job"), Query::text(o.line.clientJob));
         ClientJobsQ.open();
+        o.noRate = ClientJobsQ.isEmpty();
     }
     if (ClientJobsQ.isActive() && !ClientJobsQ.isEmpty()) {
         ClientJobsQ.first();
@@ -306,6 +405,12 @@ CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, c
         switch (o.status) {
         case CheckOutcome::Status::Checked:
             ++s.checked;
+            if (o.noRate)
+                s.unpriced << emp + QStringLiteral(": ") + o.pricedAtZeroText();
+            break;
+        case CheckOutcome::Status::Refused:
+            ++s.skipped;
+            s.refused << emp + QStringLiteral(": ") + o.message;
             break;
         case CheckOutcome::Status::Disputed:
             ++s.skipped;

@@ -49,28 +49,38 @@ struct InvoiceLine
 // Fills the client figures of a line (days, hour sums, client job, day codes and hours) from a
 // worker's client rows of one month, ordered by date (columns Col_Date, ClientJob,
 // ClientAtt_Code, Client_WH, Client_OT, Client_HT). A day without a row has "NA" hours and,
-// when the month has rows, the code "NA"; a month without rows has empty codes and job.
+// when the month has rows, the code "NA", as does a day whose rows have no code; a month
+// without rows has empty codes and job.
 void fillLineFromRows(InvoiceLine &line, const Query &rows, int year, int month);
 
 struct CheckOutcome
 {
-    enum class Status { Checked, Disputed, NoWorker, Failed };
+    // Refused: the check could not tell which rows or line are the worker's (the reason in
+    // message); nothing was marked or written.
+    enum class Status { Checked, Disputed, NoWorker, Refused, Failed };
     Status status = Status::Failed;
-    QString message; // the failure text for Failed
+    QString message; // the failure text for Failed, the reason for Refused
     int rowsMarked = 0;
     int conflicts = 0; // concurrent-update failures that were rolled back and tried again
     QString lastConflict;
+    // Checked with client rows whose job has no rate in the project: the line is priced at 0.
+    bool noRate = false;
     InvoiceLine line;
 
-    // "checked", "skipped: ..." or "failed: ..."
+    // "priced at 0: no rate for job X" when noRate, else empty.
+    QString pricedAtZeroText() const;
+    // "checked", "checked; priced at 0: ...", "skipped: ..." or "failed: ..."
     QString summary() const;
 };
 
 // "Something went wrong!, " + error type + ": " + message
 QString checkFailureText(const QString &errorType, const QString &message);
 
-// The check of one worker: in one transaction, marks every client row of the worker, project
-// and month checked and writes the worker's invoice line from exactly the rows it marked.
+// The check of one worker: in one transaction, marks every client row of the employee number,
+// project and month checked (the rows the checker window shows) and writes the worker's invoice
+// line from exactly the rows it marked, under their Ref_No. Rows filed under more than one
+// Ref_No, or under none of the employee's Workers rows, are refused, as is a month without rows
+// that would empty a line that bills something.
 // Statements are prepared once per object, so keep one for a whole pass.
 class InvoiceCheck
 {
@@ -92,6 +102,7 @@ private:
     Query ComUpdate_TimeSheet;
     Query ClientRowsQ;
     Query ClientJobsQ;
+    Query ExistingLineQ;
     Query ComUpdate_Invoice;
     Query ComInsert_Invoice;
 };
@@ -106,6 +117,8 @@ struct CheckAllSummary
     QString stopCause;    // empty when stopped on request; else the database failure that ended the pass
     QStringList disputed; // employee numbers skipped because of disputed rows
     QStringList noWorker; // employee numbers without a Workers row
+    QStringList refused;  // "E1: reason" for each worker refused
+    QStringList unpriced; // "E1: priced at 0: no rate for job X" for each line priced at 0
 };
 
 // Checks the given employees one after the other, each in its own transaction; a failure of

@@ -180,7 +180,7 @@ int runMonthEnd(CliContext &ctx)
         const CheckAllSummary s = checkEmployees(
             check, CheckTarget{project, cycle.year, cycle.month}, toCheck, dm.Current_UserID, {},
             [&](const QString &emp, const CheckOutcome &o) {
-                if (o.status == CheckOutcome::Status::Checked)
+                if (o.status == CheckOutcome::Status::Checked && !o.noRate)
                     return;
                 pass.finish();
                 ctx.out << project << " " << emp << ": " << oneLine(o.summary()) << "\n";

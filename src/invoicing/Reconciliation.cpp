@@ -22,7 +22,8 @@ const QString ClientRowsSql = QStringLiteral(
     "Client_HT, Checked, Dispute, Entered_By From ClientTimeSheets Where Col_Year = :Col_Year "
     "And Col_Month = :Col_Month Order By Assignment, Ref_No, Col_Date");
 const QString InvoiceLinesSql = QStringLiteral(
-    "Select Assignment, Earned_Total From Invoices Where Col_Year = :Col_Year And Col_Month = :Col_Month");
+    "Select Assignment, Earned_Total, Earned_WH_Hours, Earned_OT_Hours, Earned_HT_Hours, Earned_WH_Rate, "
+    "Earned_OT_Rate, Earned_HT_Rate From Invoices Where Col_Year = :Col_Year And Col_Month = :Col_Month");
 
 namespace {
 
@@ -164,6 +165,14 @@ public:
                 continue;
             ++s->invoiceLines;
             s->invoiceTotal += cursor.value(1).toDouble();
+            // Hours billed at nothing: the check found no rate for the line's client job.
+            bool hours = false, rated = false;
+            for (int i = 2; i <= 4; ++i)
+                hours = hours || intOf(cursor.value(i)) != 0;
+            for (int i = 5; i <= 7; ++i)
+                rated = rated || cursor.value(i).toDouble() != 0;
+            if (hours && !rated)
+                ++s->pricedAtZero;
         }
     }
 
@@ -262,6 +271,7 @@ void ProjectSummary::add(const ProjectSummary &o)
     differences += o.differences;
     invoiceLines += o.invoiceLines;
     invoiceTotal += o.invoiceTotal;
+    pricedAtZero += o.pricedAtZero;
 }
 
 QString noRowsMessage(int year, int month, const QStringList &projects)

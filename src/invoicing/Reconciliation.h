@@ -86,6 +86,7 @@ struct ProjectSummary
     int differences = 0;
     int invoiceLines = 0;
     double invoiceTotal = 0;
+    int pricedAtZero = 0; // invoice lines that bill hours at three rates of 0
 
     void add(const ProjectSummary &other);
 };

@@ -71,11 +71,12 @@ Table summaryTable(const Result &result)
                 field(QStringLiteral("Differences"), QStringLiteral("Differences"), I),
                 field(QStringLiteral("Invoice_Lines"), QStringLiteral("Invoice Lines"), I),
                 field(QStringLiteral("Invoice_Total"), QStringLiteral("Invoice Total"), FieldKind::Float,
-                      QStringLiteral("#,##0.00"))};
+                      QStringLiteral("#,##0.00")),
+                field(QStringLiteral("Priced_At_0"), QStringLiteral("Lines Priced At 0"), I)};
     auto add = [&t](const ProjectSummary &s) {
         t.rows.append({s.project, s.deployed, s.withClientRows, s.notMoved, s.checked, s.unchecked, s.disputed, s.ownWh,
                        s.clientWh, s.ownOt, s.clientOt, s.ownHt, s.clientHt, s.differences, s.invoiceLines,
-                       s.invoiceTotal});
+                       s.invoiceTotal, s.pricedAtZero});
         quint32 m = 0;
         if (s.ownWh != s.clientWh)
             m |= bit(7) | bit(8);
@@ -83,6 +84,8 @@ Table summaryTable(const Result &result)
             m |= bit(9) | bit(10);
         if (s.ownHt != s.clientHt)
             m |= bit(11) | bit(12);
+        if (s.pricedAtZero > 0)
+            m |= bit(16);
         t.marks.append(m);
     };
     for (const ProjectSummary &s : result.projects)
