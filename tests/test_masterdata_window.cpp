@@ -9,6 +9,7 @@
 #include "DesignationRateForm.h"
 #include "Dialogs.h"
 #include "FileDialog.h"
+#include "FormHelpers.h"
 #include "MasterDataFixture.h"
 #include "MessageRecording.h"
 #include "Projects.h"
@@ -260,6 +261,29 @@ private slots:
         QCOMPARE(project.edt_Map_Latitude->maxLength(), 50);
         project.edt_WH->setValue(10);
         QCOMPARE(project.edt_WH->value(), 8);
+    }
+
+    // Long values show their beginning after loading, and a choice list is as wide as its
+    // longest entry.
+    void loadedValuesShowTheirStart()
+    {
+        const QString site = QStringLiteral("www.qatarharbour.example");
+        TClientsDetForm client;
+        Clients::MainData d;
+        d.name = QStringLiteral("Harbour Works Of The Northern Coast And Sons Ltd");
+        d.kind = QStringLiteral("Sister Company");
+        d.webSite = site;
+        client.load(d);
+        QCOMPARE(client.edt_Web_Site->cursorPosition(), 0);
+        QCOMPARE(client.edt_Client_Name->cursorPosition(), 0);
+        QCOMPARE(client.cb_Client_Kind->sizeAdjustPolicy(), QComboBox::AdjustToContents);
+        TClientsMoreDetailsForm more;
+        more.load(Clients::Contacts{
+            QStringLiteral("A Manager With A Very Long Name Indeed"), {}, {}, {}, {}, {}, {}, {}, {}, {}});
+        QCOMPARE(more.edt_Manager_Name->cursorPosition(), 0);
+        QLineEdit *shown = FormHelpers::readOnlyEdit(QStringLiteral("shown"), &more);
+        shown->setText(site);
+        QCOMPARE(shown->cursorPosition(), 0);
     }
 };
 

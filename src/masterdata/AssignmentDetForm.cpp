@@ -183,6 +183,7 @@ void TAssignmentDetForm::load(const Projects::Record &r)
     edt_HSEManagerEmail->setText(r.hseEmail);
     cb_PaymentTerms->setCurrentIndex(FormHelpers::indexIgnoringCase(Clients::paymentTerms(), r.paymentTerms));
     edt_ERPAccountNo->setText(r.erpAccountNo);
+    FormHelpers::showStarts(this);
 }
 
 Projects::Record TAssignmentDetForm::record() const

@@ -18,6 +18,8 @@ QComboBox *choiceList(const QString &name, const QStringList &entries, QWidget *
     cb->setObjectName(name);
     cb->addItems(entries);
     cb->setCurrentIndex(-1);
+    // Wide enough for its longest entry ("Sister Company" was cut).
+    cb->setSizeAdjustPolicy(QComboBox::AdjustToContents);
     return cb;
 }
 
@@ -87,6 +89,7 @@ void TClientsDetForm::load(const Clients::MainData &d)
     selectIgnoringCase(cb_PaymentTerms, d.paymentTerms);
     edt_Web_Site->setText(d.webSite);
     mem_HO_Address->setPlainText(d.hoAddress);
+    FormHelpers::showStarts(this);
 }
 
 Clients::MainData TClientsDetForm::data() const

@@ -84,6 +84,7 @@ void TClientsMoreDetailsForm::load(const Clients::Contacts &c)
     edt_Finance_Manager_Name->setText(c.financeName);
     edt_Finance_Manager_Mobile->setText(c.financeMobile);
     edt_Finance_Manager_Email->setText(c.financeEmail);
+    FormHelpers::showStarts(this);
 }
 
 Clients::Contacts TClientsMoreDetailsForm::contacts() const

@@ -74,7 +74,16 @@ QLineEdit *readOnlyEdit(const QString &objectName, QWidget *parent)
     auto *e = new QLineEdit(parent);
     e->setObjectName(objectName);
     e->setReadOnly(true);
+    // A value longer than the edit shows its beginning, not its end.
+    QObject::connect(e, &QLineEdit::textChanged, e, [e] { e->setCursorPosition(0); });
     return e;
+}
+
+void showStarts(QWidget *form)
+{
+    for (QLineEdit *e : form->findChildren<QLineEdit *>())
+        if (!e->hasFocus())
+            e->setCursorPosition(0);
 }
 
 } // namespace FormHelpers

@@ -8,6 +8,7 @@
 class QPlainTextEdit;
 class QTableView;
 class QLineEdit;
+class QWidget;
 class Query;
 
 // Grid model of the master-data lists: flag fields read "Yes"/"No".
@@ -35,5 +36,7 @@ void showCurrentRow(QTableView *grid, const Query &query);
 int indexIgnoringCase(const QStringList &entries, const QString &text);
 // A read-only edit or memo under a caption, for the detail panels.
 QLineEdit *readOnlyEdit(const QString &objectName, QWidget *parent);
+// After the program filled a form: every edit shows the beginning of its text.
+void showStarts(QWidget *form);
 
 } // namespace FormHelpers
