@@ -34,6 +34,7 @@ struct CliCommand
     QStringList roles; // roles required besides Login_Tallimar; empty list and needsLogin false: none
     bool needsLogin = true;
     int (*run)(CliContext &ctx) = nullptr;
+    bool needsGui = false; // lays out pages: fonts need a GUI application (offscreen, no window)
 };
 
 // Commands register themselves from their own file.
