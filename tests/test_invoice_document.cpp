@@ -440,6 +440,30 @@ private slots:
             QVERIFY2(out.contains(shown), qPrintable(out.left(3000)));
     }
 
+    void documentFileNames_data()
+    {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("file");
+        QTest::newRow("a plain name keeps its letters")
+            << QStringLiteral("MARINA TOWER") << QStringLiteral("MARINA TOWER-2026-03.pdf");
+        QTest::newRow("folder separators and reserved characters become underscores")
+            << QStringLiteral("A/B\\C:D*E?F\"G<H>I|J") << QStringLiteral("A_B_C_D_E_F_G_H_I_J-2026-03.pdf");
+        QTest::newRow("a leading dot would hide the file")
+            << QStringLiteral("..MARINA") << QStringLiteral("MARINA-2026-03.pdf");
+        QTest::newRow("a name of blanks gets a name") << QStringLiteral("   ") << QStringLiteral("Invoice-2026-03.pdf");
+        QTest::newRow("a control character becomes an underscore")
+            << QStringLiteral("AB") + QChar(9) + QStringLiteral("CD") << QStringLiteral("AB_CD-2026-03.pdf");
+        QTest::newRow("a long name is cut without splitting a character")
+            << QString(99, QLatin1Char('x')) + HostileText::emoji(3)
+            << QString(99, QLatin1Char('x')) + QStringLiteral("-2026-03.pdf");
+    }
+    void documentFileNames()
+    {
+        QFETCH(QString, project);
+        QFETCH(QString, file);
+        QCOMPARE(InvoiceDocument::fileNameFor(project, Year, Month), file);
+    }
+
     void aMissingClientIsSaidSo_data()
     {
         QTest::addColumn<QString>("engine");

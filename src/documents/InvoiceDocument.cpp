@@ -180,8 +180,10 @@ QString fileNameFor(const QString &project, int year, int month)
         base.remove(0, 1);
     if (base.isEmpty())
         base = QStringLiteral("Invoice");
+    if (base.size() > 100)
+        base.truncate(base.at(99).isHighSurrogate() ? 99 : 100);
     return QStringLiteral("%1-%2-%3.pdf")
-        .arg(base.left(100))
+        .arg(base)
         .arg(year, 4, 10, QLatin1Char('0'))
         .arg(month, 2, 10, QLatin1Char('0'));
 }

@@ -131,13 +131,13 @@ private:
     void paginate();
     qreal headerHeight() const;
     qreal detailsHeight();
-    void drawHeader(int page, int pages);
+    void drawHeader();
     qreal drawDetails(qreal y);
     qreal drawTableHeader(qreal y);
     void drawFooter(int page, int pages);
     void drawWatermark();
     void drawBlock(const Block &b, qreal y);
-    void drawSums(const QString &label, const Sums &s, qreal y, qreal height, bool bold);
+    void drawSums(const QString &label, const Sums &s, qreal y, bool bold);
 
     const Document &m_d;
     QPagedPaintDevice &m_device;
@@ -349,10 +349,8 @@ void Layout::drawWatermark()
     m_p.restore();
 }
 
-void Layout::drawHeader(int page, int pages)
+void Layout::drawHeader()
 {
-    Q_UNUSED(page)
-    Q_UNUSED(pages)
     qreal y = m_fmTitle->ascent();
     m_p.setFont(m_company);
     m_p.setPen(Qt::black);
@@ -458,7 +456,7 @@ void Layout::drawFooter(int page, int pages)
     m_p.setPen(Qt::black);
 }
 
-void Layout::drawSums(const QString &label, const Sums &s, qreal y, qreal height, bool bold)
+void Layout::drawSums(const QString &label, const Sums &s, qreal y, bool bold)
 {
     const QFontMetricsF &fm = bold ? *m_fmInfoBold : *m_fmBold;
     m_p.setFont(bold ? m_infoBold : m_bold);
@@ -473,7 +471,6 @@ void Layout::drawSums(const QString &label, const Sums &s, qreal y, qreal height
     cell(cOTA, money(s.otAmount));
     cell(cHTA, money(s.htAmount));
     cell(cTotal, money(s.total));
-    Q_UNUSED(height)
 }
 
 void Layout::drawBlock(const Block &b, qreal y)
@@ -523,16 +520,14 @@ void Layout::drawBlock(const Block &b, qreal y)
     case Block::Subtotal: {
         const SectionInfo &s = m_sections[b.index];
         m_p.fillRect(QRectF(0, y, m_width, b.height - mm(1.5)), QColor(242, 242, 242));
-        drawSums(QStringLiteral("Subtotal ") + (s.job.isEmpty() ? QStringLiteral("(none)") : s.job), s.sums, y,
-                 b.height, false);
+        drawSums(QStringLiteral("Subtotal ") + (s.job.isEmpty() ? QStringLiteral("(none)") : s.job), s.sums, y, false);
         break;
     }
     case Block::Grand: {
-        const qreal h = b.height - mm(2);
         const qreal top = y + mm(2);
         m_p.setPen(QPen(Qt::black, mm(0.3)));
         m_p.drawLine(QPointF(0, top), QPointF(m_width, top));
-        drawSums(QStringLiteral("Grand total (%1 lines)").arg(count(m_d.lines.size())), m_d.totals(), top, h, true);
+        drawSums(QStringLiteral("Grand total (%1 lines)").arg(count(m_d.lines.size())), m_d.totals(), top, true);
         break;
     }
     }
@@ -551,7 +546,7 @@ int Layout::paint()
             m_device.newPage();
         if (m_d.isDraft())
             drawWatermark();
-        drawHeader(page, pages);
+        drawHeader();
         qreal y = headerHeight();
         if (page == 0)
             y = drawDetails(y);
