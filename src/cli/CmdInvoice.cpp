@@ -83,7 +83,7 @@ const CliRegistrar invoiceReg({QStringLiteral("invoice"),
                                {Roles::InvoiceDetails},
                                true,
                                &runInvoice,
-                               true});
+                               [](const QStringList &) { return true; }});
 
 } // namespace
 

@@ -244,5 +244,5 @@ const CliRegistrar monthEndReg(
      {Roles::ClientAttCreater, Roles::ClientAttChecker},
      true,
      &runMonthEnd,
-     true});
+     [](const QStringList &args) { return args.contains(QStringLiteral("--invoices")); }});
 } // namespace

@@ -36,11 +36,25 @@ bool commandNeedsGui(int argc, char *argv[])
             continue;
         }
         for (const CliCommand &c : registry())
-            if (c.name.toUtf8() == a)
-                return c.needsGui;
+            if (c.name.toUtf8() == a) {
+                QStringList rest;
+                for (int j = i + 1; j < argc; ++j)
+                    rest << QString::fromLocal8Bit(argv[j]);
+                return c.needsGui && c.needsGui(rest);
+            }
         return false;
     }
     return false;
+}
+
+// Start-up notices of the GUI application (a missing XDG_RUNTIME_DIR of a service account) say
+// nothing about the command: they are kept off its error output.
+QtMessageHandler previousHandler = nullptr;
+void quietStartUp(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")))
+        return;
+    previousHandler(type, context, message);
 }
 } // namespace
 
@@ -99,7 +113,9 @@ int main(int argc, char *argv[])
         // Fonts need a GUI application; a command line shows no window, so no display is needed.
         if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
             qputenv("QT_QPA_PLATFORM", "offscreen");
+        previousHandler = qInstallMessageHandler(quietStartUp);
         application = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(previousHandler);
     } else {
         application = std::make_unique<QCoreApplication>(argc, argv);
     }

@@ -63,6 +63,8 @@ void show(QWidget *window, SandGlass *busy, Session &session, const QString &pro
     QPrintPreviewDialog preview(&printer, window);
     preview.setObjectName(QStringLiteral("InvoiceDocumentPreview"));
     preview.setWindowTitle(QStringLiteral("Invoice Document - ") + document.reference());
+    if (window)
+        preview.resize(window->size());
     QObject::connect(&preview, &QPrintPreviewDialog::paintRequested, &preview,
                      [&document](QPrinter *p) { InvoicePages::paint(document, *p); });
     auto *save = new QAction(QStringLiteral("Save As PDF..."), &preview);
