@@ -1,7 +1,6 @@
 #include "InvoicePages.h"
 
 #include <QDir>
-#include <QFileInfo>
 #include <QFont>
 #include <QFontMetricsF>
 #include <QPagedPaintDevice>
