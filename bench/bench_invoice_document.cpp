@@ -149,5 +149,28 @@ int main(int argc, char *argv[])
     printFigure("month_end_with_invoices_time", with, "s");
     printFigure("month_end_invoices_added_time", with - without, "s");
     printFigure("month_end_invoice_documents", QDir(folder).entryList(QDir::Files).size(), "files");
+
+    // The documents' own share, measured in this process on the checked database: the two runs
+    // above differ by it plus whatever else the shared machine was doing.
+    {
+        Connection c;
+        openSqlite(c, withDocs);
+        Query projects(c, QStringLiteral("Select Distinct Assignment From Invoices Where Col_Year = 2026 And "
+                                         "Col_Month = 3"));
+        projects.open();
+        QElapsedTimer t;
+        t.start();
+        const std::clock_t cpu = std::clock();
+        qint64 lines = 0;
+        for (projects.first(); !projects.eof(); projects.next()) {
+            const InvoiceDocument::Document d =
+                InvoiceDocument::read(c, projects.asString(QStringLiteral("Assignment")), 2026, 3, QDate(2026, 4, 10));
+            lines += d.lines.size();
+            InvoicePages::savePdf(d, dir.filePath(QStringLiteral("again.pdf")));
+        }
+        printFigure("month_end_documents_time", t.elapsed() / 1000.0, "s");
+        printFigure("month_end_documents_cpu_time", double(std::clock() - cpu) / CLOCKS_PER_SEC, "s");
+        printFigure("month_end_documents_lines", lines, "lines");
+    }
     return 0;
 }
