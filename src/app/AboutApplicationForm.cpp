@@ -28,7 +28,8 @@ TAboutApplicationForm::TAboutApplicationForm(QWidget *parent)
     lbl_Version = new QLabel(AppInfo::DesignVersionLine, this);
     lbl_Version->setObjectName(QStringLiteral("lbl_Version"));
     lbl_Version->setText(AppInfo::currentVersionLine());
-    lbl_Copyright = new QLabel(QStringLiteral("Copyright \u00A9 Orvessa Systems. All rights reserved."), this);
+    lbl_Copyright =
+        new QLabel(QStringLiteral("Copyright \u00A9 %1. All rights reserved.").arg(AppInfo::CompanyName), this);
     lbl_Copyright->setObjectName(QStringLiteral("lbl_Copyright"));
     OKButton = new QPushButton(QStringLiteral("OK"), this);
     OKButton->setObjectName(QStringLiteral("OKButton"));

@@ -34,6 +34,9 @@ struct CliCommand
     QStringList roles; // roles required besides Login_Tallimar; empty list and needsLogin false: none
     bool needsLogin = true;
     int (*run)(CliContext &ctx) = nullptr;
+    // Whether these arguments make the command lay out pages: fonts need a GUI application
+    // (offscreen, no window). Null: never.
+    bool (*needsGui)(const QStringList &args) = nullptr;
 };
 
 // Commands register themselves from their own file.

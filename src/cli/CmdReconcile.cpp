@@ -1,5 +1,6 @@
 #include "ActiveProjects.h"
 #include "CliCommand.h"
+#include "CliInvoices.h"
 #include "CliPass.h"
 #include "ClientAttendance.h"
 #include "DataModule1.h"
@@ -115,6 +116,13 @@ int runMonthEnd(CliContext &ctx)
     CycleMonth cycle;
     if (!checkOut(ctx, out, QStringLiteral("month-end")) || !ctx.cycleOption(cycle))
         return 2;
+    const QString invoices = ctx.option(QStringLiteral("--invoices"));
+    if (ctx.hasFlag(QStringLiteral("--invoices")) && invoices.isEmpty()) {
+        ctx.err << "--invoices needs a folder\n";
+        return 2;
+    }
+    if (!invoices.isEmpty() && !CliInvoices::checkFolder(ctx, invoices))
+        return 2;
     TDataModule1 &dm = *ctx.dm;
     Connection &conn = dm.ADOConnection1;
     QStringList projects = ctx.options(QStringLiteral("--project"));
@@ -214,8 +222,11 @@ int runMonthEnd(CliContext &ctx)
     const bool saved = saveReconciliation(ctx, r, ctx.options(QStringLiteral("--project")), out);
     if (saved)
         ctx.out << "file: " << out << "\n";
+    // The documents of the projects checked, from the lines just written.
+    const bool documents =
+        !saved || invoices.isEmpty() || CliInvoices::writeAll(ctx, projects, cycle.year, cycle.month, invoices);
     summary(money(r.totals.invoiceTotal));
-    return saved && n.failed == 0 ? 0 : 1;
+    return saved && documents && n.failed == 0 ? 0 : 1;
 }
 
 const CliRegistrar reconcileReg({QStringLiteral("reconcile"),
@@ -227,9 +238,11 @@ const CliRegistrar reconcileReg({QStringLiteral("reconcile"),
 
 const CliRegistrar monthEndReg(
     {QStringLiteral("month-end"),
-     QStringLiteral("month-end [--cycle YYYY-MM] [--project NAME]... --out FILE.xlsx   move and check every worker of "
-                    "the active, billable projects, then save the reconciliation"),
+     QStringLiteral("month-end [--cycle YYYY-MM] [--project NAME]... --out FILE.xlsx [--invoices DIR]   move and check "
+                    "every worker of the active, billable projects, then save the reconciliation (and each project's "
+                    "invoice document)"),
      {Roles::ClientAttCreater, Roles::ClientAttChecker},
      true,
-     &runMonthEnd});
+     &runMonthEnd,
+     [](const QStringList &args) { return args.contains(QStringLiteral("--invoices")); }});
 } // namespace

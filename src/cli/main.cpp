@@ -5,7 +5,9 @@
 #include "Roles.h"
 
 #include <QCoreApplication>
+#include <QGuiApplication>
 #include <QRegularExpression>
+#include <memory>
 
 namespace {
 QList<CliCommand> &registry()
@@ -22,6 +24,37 @@ void printHelp(QTextStream &out)
         << "Commands:\n";
     for (const CliCommand &c : registry())
         out << "  " << c.usage << "\n";
+}
+
+// Whether the command named on the command line lays out pages (read before Qt parses it).
+bool commandNeedsGui(int argc, char *argv[])
+{
+    for (int i = 1; i < argc; ++i) {
+        const QByteArray a(argv[i]);
+        if (a == "--ini" || a == "--user") {
+            ++i;
+            continue;
+        }
+        for (const CliCommand &c : registry())
+            if (c.name.toUtf8() == a) {
+                QStringList rest;
+                for (int j = i + 1; j < argc; ++j)
+                    rest << QString::fromLocal8Bit(argv[j]);
+                return c.needsGui && c.needsGui(rest);
+            }
+        return false;
+    }
+    return false;
+}
+
+// Start-up notices of the GUI application (a missing XDG_RUNTIME_DIR of a service account) say
+// nothing about the command: they are kept off its error output.
+QtMessageHandler previousHandler = nullptr;
+void quietStartUp(QtMsgType type, const QMessageLogContext &context, const QString &message)
+{
+    if (type == QtWarningMsg && message.startsWith(QLatin1String("QStandardPaths: ")))
+        return;
+    previousHandler(type, context, message);
 }
 } // namespace
 
@@ -75,7 +108,18 @@ bool CliContext::hasFlag(const QString &name) const
 int main(int argc, char *argv[])
 {
     pinLocalTimeZone();
-    QCoreApplication app(argc, argv);
+    std::unique_ptr<QCoreApplication> application;
+    if (commandNeedsGui(argc, argv)) {
+        // Fonts need a GUI application; a command line shows no window, so no display is needed.
+        if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+            qputenv("QT_QPA_PLATFORM", "offscreen");
+        previousHandler = qInstallMessageHandler(quietStartUp);
+        application = std::make_unique<QGuiApplication>(argc, argv);
+        qInstallMessageHandler(previousHandler);
+    } else {
+        application = std::make_unique<QCoreApplication>(argc, argv);
+    }
+    QCoreApplication &app = *application;
     QTextStream out(stdout);
     QTextStream err(stderr);
     QStringList args = app.arguments().mid(1);

@@ -6,6 +6,7 @@
 #include "ExportAction.h"
 #include "FrozenTableView.h"
 #include "GridCopy.h"
+#include "InvoiceDocumentAction.h"
 #include "InvoiceGridModel.h"
 #include "InvoiceLists.h"
 #include "Messages.h"
@@ -74,6 +75,7 @@ void TInvoicesDetForm::buildControls()
     btn_ExportUnChecked = plainButton(this, "Export To Excel", "btn_ExportUnChecked");
     btn_InvoiceDetails = plainButton(this, "Show Invoice Details", "btn_InvoiceDetails");
     btn_ExportToExcel = plainButton(this, "Export To Excel", "btn_ExportToExcel");
+    btn_InvoiceDocument = plainButton(this, "Invoice Document...", "btn_InvoiceDocument");
 
     QList<QueryTableModel::Column> unchecked;
     for (const FieldDef &f : InvoiceLists::notCheckedFields())
@@ -134,6 +136,7 @@ void TInvoicesDetForm::buildControls()
     auto *rightButtons = new QHBoxLayout;
     rightButtons->addWidget(btn_InvoiceDetails);
     rightButtons->addWidget(btn_ExportToExcel);
+    rightButtons->addWidget(btn_InvoiceDocument);
     rightButtons->addStretch();
     right->addLayout(rightButtons);
     right->addWidget(DBGrid2, 1);
@@ -151,6 +154,7 @@ void TInvoicesDetForm::buildControls()
     connect(btn_InvoiceDetails, &QPushButton::clicked, this, &TInvoicesDetForm::btn_InvoiceDetailsClick);
     connect(btn_ExportUnChecked, &QPushButton::clicked, this, &TInvoicesDetForm::btn_ExportUnCheckedClick);
     connect(btn_ExportToExcel, &QPushButton::clicked, this, &TInvoicesDetForm::btn_ExportToExcelClick);
+    connect(btn_InvoiceDocument, &QPushButton::clicked, this, &TInvoicesDetForm::btn_InvoiceDocumentClick);
     connect(m_invoiceModel, &InvoiceGridModel::editRefused, this,
             [this](const QString &reason) { Messages::warning(reason, this); });
     connect(m_invoiceModel, &InvoiceGridModel::lineEdited, this, &TInvoicesDetForm::updateTotals);
@@ -215,6 +219,13 @@ void TInvoicesDetForm::btn_ExportToExcelClick()
     // The file holds the lines as stored: an edit still open is written first.
     submitEdit();
     ExportAction::ExportToExcel(m_lines.InvoiceQ, QStringLiteral("Invoice Details"), this);
+}
+
+void TInvoicesDetForm::btn_InvoiceDocumentClick()
+{
+    // The document prints the lines as stored: an edit still open is written first.
+    submitEdit();
+    InvoiceDocumentAction::show(this, &m_sandGlass, m_session, cb_Project->currentText(), m_year, m_month);
 }
 
 bool TInvoicesDetForm::submitEdit()

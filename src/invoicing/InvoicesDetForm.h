@@ -32,6 +32,7 @@ public:
     QTableView *DBGrid1;
     QPushButton *btn_InvoiceDetails;
     QPushButton *btn_ExportToExcel;
+    QPushButton *btn_InvoiceDocument;
     FrozenTableView *DBGrid2;
     QLabel *lbl_InvoiceTotals;
 
@@ -50,6 +51,7 @@ public slots:
     void btn_InvoiceDetailsClick();
     void btn_ExportUnCheckedClick();
     void btn_ExportToExcelClick();
+    void btn_InvoiceDocumentClick();
     // Writes the edited line, if any; true when nothing is left unwritten.
     bool submitEdit();
 
