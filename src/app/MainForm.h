@@ -62,6 +62,9 @@ public:
     void About1Click();
     void Menu_HowToClick();
     void Menu_SupportClick();
+    // The db-check report in a plain window, on a connection of its own: a database that the
+    // start-up refused can be looked at too.
+    void Menu_DbCheckClick();
 
     static QString helpDeskUrl(const QString &path);
     // The colour a random draw stands for: the low 24 bits as blue-green-red, 25 % transparent.
@@ -100,6 +103,7 @@ public:
     QMenu *Help1;
     QAction *Menu_HowTo;
     QAction *Menu_Support;
+    QAction *Menu_DbCheck;
     QAction *sep_Help;
     QAction *About1;
 
