@@ -2,6 +2,7 @@
 #include "AboutApplicationForm.h"
 #include "CategoryPanel.h"
 #include "DataModule1.h"
+#include "DatabaseCheckForm.h"
 #include "Dialogs.h"
 #include "MainForm.h"
 #include "MessageRecording.h"
@@ -23,6 +24,7 @@
 #include <QDialog>
 #include <QLabel>
 #include <QMenu>
+#include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
 #include <QSignalSpy>
@@ -521,7 +523,7 @@ private slots:
             items << (a->isSeparator() ? QStringLiteral("-") : a->text());
             QVERIFY(a->isSeparator() || !a->icon().isNull());
         }
-        QCOMPARE(items, (QStringList{"How To", "Support", "-", "About"}));
+        QCOMPARE(items, (QStringList{"How To", "Support", "Database Check...", "-", "About"}));
 
         UrlCatcher catcher;
         const QStringList &opened = catcher.urls;
@@ -564,6 +566,30 @@ private slots:
         QVERIFY(seen);
         form.Exit1->trigger();
         QVERIFY(!form.isVisible());
+    }
+
+    // "Database Check..." shows db-check's report, also for a database the start-up would refuse.
+    void databaseCheckShowsTheReport()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Shell shell(db.dataModule(), {});
+        db.connection().execDirect(QStringLiteral("DROP INDEX IX_Invoices_Month"));
+        db.connection().execDirect(QStringLiteral("ALTER TABLE Workers DROP COLUMN Nationality"));
+        QString shown;
+        Dialogs::setAnswerer([&shown](QWidget &w) {
+            if (auto *form = qobject_cast<TDatabaseCheckForm *>(&w))
+                shown = form->mem_Report->toPlainText();
+            return 1;
+        });
+        shell.form.Menu_DbCheck->trigger();
+        Dialogs::setAnswerer({});
+        QVERIFY(m_recording->texts.isEmpty());
+        QVERIFY2(shown.contains(QLatin1String("Workers:\n  missing: column Nationality (text 100) is missing\n")),
+                 qPrintable(shown));
+        QVERIFY2(shown.contains(QLatin1String("CREATE INDEX IX_Invoices_Month ON Invoices (Col_Year, Col_Month, "
+                                              "Assignment, Employee_No);")),
+                 qPrintable(shown));
+        QVERIFY(shown.contains(QLatin1String("PayrollActiveCycle:\n  missing: the table is empty")));
     }
 };
 

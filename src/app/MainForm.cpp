@@ -4,13 +4,16 @@
 #include "CategoryPanel.h"
 #include "CyclePicker.h"
 #include "Dashboard.h"
+#include "DatabaseCheckForm.h"
 #include "DbError.h"
 #include "Dialogs.h"
 #include "Messages.h"
 #include "ModuleTable.h"
 #include "Roles.h"
+#include "SchemaCheck.h"
 #include "Session.h"
 
+#include <QApplication>
 #include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
@@ -25,6 +28,7 @@
 #include <QMenuBar>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QStyle>
 #include <QTimer>
@@ -194,6 +198,9 @@ void TMainForm::buildMenus()
     Menu_Support = Help1->addAction(st->standardIcon(QStyle::SP_MessageBoxQuestion), QStringLiteral("Support"));
     Menu_Support->setObjectName(QStringLiteral("Menu_Support"));
     connect(Menu_Support, &QAction::triggered, this, &TMainForm::Menu_SupportClick);
+    Menu_DbCheck = Help1->addAction(st->standardIcon(QStyle::SP_DriveHDIcon), QStringLiteral("Database Check..."));
+    Menu_DbCheck->setObjectName(QStringLiteral("Menu_DbCheck"));
+    connect(Menu_DbCheck, &QAction::triggered, this, &TMainForm::Menu_DbCheckClick);
     sep_Help = Help1->addSeparator();
     sep_Help->setObjectName(QStringLiteral("N1"));
     About1 = Help1->addAction(st->standardIcon(QStyle::SP_MessageBoxInformation), QStringLiteral("About"));
@@ -397,4 +404,21 @@ void TMainForm::Menu_HowToClick()
 void TMainForm::Menu_SupportClick()
 {
     openHelp(QStringLiteral("/support/home"));
+}
+
+void TMainForm::Menu_DbCheckClick()
+{
+    QString report;
+    try {
+        Connection connection;
+        connection.open(m_session.dataModule().ADOConnection1BeforeConnect());
+        QApplication::setOverrideCursor(Qt::WaitCursor);
+        const auto restore = qScopeGuard([] { QApplication::restoreOverrideCursor(); });
+        report = SchemaCheck::reportText(SchemaCheck::check(connection, Roles::Login));
+    } catch (const DbError &e) {
+        Messages::error(e.message(), this);
+        return;
+    }
+    TDatabaseCheckForm form(report, this);
+    Dialogs::exec(form);
 }

@@ -63,6 +63,9 @@ public:
     void About1Click();
     void Menu_HowToClick();
     void Menu_SupportClick();
+    // The db-check report in a plain window, on a connection of its own: a database that the
+    // start-up refused can be looked at too.
+    void Menu_DbCheckClick();
 
     static QString helpDeskUrl(const QString &path);
     // Opens an address in the desktop's browser; false when none could be started (tests
@@ -104,6 +107,7 @@ public:
     QMenu *Help1;
     QAction *Menu_HowTo;
     QAction *Menu_Support;
+    QAction *Menu_DbCheck;
     QAction *sep_Help;
     QAction *About1;
 

@@ -45,4 +45,17 @@ QString concat(Engine engine, const QStringList &exprs)
     return exprs.join(engine == Engine::SQLServer ? QStringLiteral(" + ") : QStringLiteral(" || "));
 }
 
+QString currentSchema(Engine engine)
+{
+    switch (engine) {
+    case Engine::SQLServer:
+        return QStringLiteral("SCHEMA_NAME()");
+    case Engine::PostgreSQL:
+        return QStringLiteral("current_schema()");
+    case Engine::SQLite:
+        return QStringLiteral("'main'");
+    }
+    return {};
+}
+
 } // namespace Dialect

@@ -16,4 +16,6 @@ namespace Dialect {
 QString dayOfMonth(Engine engine, const QString &dateExpr);
 // Text concatenation of the given expressions.
 QString concat(Engine engine, const QStringList &exprs);
+// The connection's own schema, as a catalog query compares it (PostgreSQL and SQL Server).
+QString currentSchema(Engine engine);
 } // namespace Dialect

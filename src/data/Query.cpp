@@ -1,5 +1,6 @@
 #include "Query.h"
 #include "DbError.h"
+#include "SchemaCheck.h"
 
 #include <QLocale>
 #include <QRegularExpression>
@@ -163,16 +164,27 @@ void refuseNul(const QList<QVariant> &params)
 }
 
 // The engines' refusal of a text longer than its column, in plain words. PostgreSQL and SQL
-// Server report SQLSTATE 22001 (SQL Server's native codes 8152 and 2628).
-QString failureText(const QSqlError &error)
+// Server report SQLSTATE 22001 (SQL Server's native codes 8152 and 2628). PostgreSQL's text
+// gives the width; SQL Server's 2628 names the column, whose width its catalog then tells.
+QString failureText(const QSqlError &error, Connection &connection)
 {
     const QString code = error.nativeErrorCode();
     if (code == QLatin1String("22001") || code == QLatin1String("8152") || code == QLatin1String("2628")) {
         static const QRegularExpression width(QStringLiteral("varying\\((\\d+)\\)"));
         const QRegularExpressionMatch m = width.match(error.databaseText());
-        return m.hasMatch()
-                   ? QStringLiteral("A text is longer than the %1 characters its field holds.").arg(m.captured(1))
-                   : QStringLiteral("A text is longer than its field holds.");
+        int n = m.hasMatch() ? m.captured(1).toInt() : 0;
+        QString table;
+        QString column;
+        if (n == 0 && connection.engine() == Engine::SQLServer &&
+            SchemaCheck::truncatedColumn(error.databaseText(), table, column)) {
+            try {
+                n = SchemaCheck::columnWidth(connection, table, column);
+            } catch (const DbError &) {
+                n = 0; // the plain message without the width
+            }
+        }
+        return n > 0 ? QStringLiteral("A text is longer than the %1 characters its field holds.").arg(n)
+                     : QStringLiteral("A text is longer than its field holds.");
     }
     return error.text().trimmed();
 }
@@ -197,9 +209,9 @@ QSqlQuery &Query::bindAndRun()
     for (int i = 0; i < m_params.size(); ++i)
         q.bindValue(i, m_conn.bindValue(m_params.at(i)));
     if (!q.exec()) {
-        const QString msg = failureText(q.lastError());
+        const QSqlError error = q.lastError();
         q.finish();
-        throw DbError(msg);
+        throw DbError(failureText(error, m_conn));
     }
     return q;
 }

@@ -1,6 +1,6 @@
 #include "DataModule1.h"
 #include "DbError.h"
-#include "Schema.h"
+#include "SchemaCheck.h"
 #include "WorkersIni.h"
 
 #include <QCoreApplication>
@@ -148,10 +148,11 @@ void TDataModule1::ADOConnection1AfterConnect()
 {
     // A database of another program, or an empty one, is named as such rather than by the first
     // statement that trips over it.
-    const QStringList missing = Schema::missingTables(ADOConnection1);
+    // A missing column is named here too, once, rather than inside whichever window reads it.
+    const QList<SchemaCheck::Finding> missing =
+        SchemaCheck::missingObjects(SchemaCheck::readCatalog(ADOConnection1, false));
     if (!missing.isEmpty())
-        throw DbError(QStringLiteral("The database does not hold the program's tables (missing: %1)")
-                          .arg(missing.join(QStringLiteral(", "))));
+        throw DbError(SchemaCheck::missingMessage(missing));
     AllClientsQ.open();
 }
 
