@@ -6,6 +6,8 @@ PKGS=(cmake g++ ninja-build make clang-format git
       libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc tdsodbc unixodbc
       postgresql python3 python3-xlrd python3-openpyxl libxlsxwriter-dev
       xvfb xauth imagemagick openbox xdotool fonts-dejavu-core)
+# Readers of the client's attendance sheets (.xlsx, .xls) and an independent .xls maker for their tests.
+PKGS+=(libzip-dev libfreexl-dev python3-xlwt)
 # `make fuzz` alone needs clang (libFuzzer); `make test` does not.
 [ "${1:-}" = fuzz ] && PKGS+=(clang)
 missing=()
