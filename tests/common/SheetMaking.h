@@ -5,6 +5,9 @@
 
 #include "XlrdReader.h"
 
+#include <QFile>
+#include <QJsonArray>
+#include <QJsonDocument>
 #include <QProcess>
 #include <QString>
 #include <QTest>
@@ -36,6 +39,18 @@ inline bool script(const char *name, const QString &out, const QStringList &args
         return false;
     }
     return true;
+}
+
+// An .xlsx of the rows, written by openpyxl (tests/sheets/rows_openpyxl.py): QString values
+// "date:yyyy-MM-dd" become date cells and "=..." formulas without a stored value.
+inline bool xlsx(const QString &out, const QJsonArray &rows, const QString &sheetName = QStringLiteral("Sheet"))
+{
+    QFile json(out + QStringLiteral(".json"));
+    if (!json.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        return false;
+    json.write(QJsonDocument(rows).toJson());
+    json.close();
+    return script("rows_openpyxl", out, {json.fileName(), sheetName});
 }
 
 } // namespace SheetMaking
