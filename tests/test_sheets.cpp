@@ -79,6 +79,16 @@ private slots:
         readAll(*r, 0); // a sheet can be read again from its start
     }
 
+    void xlsxSheetLongerThanOneReadOfTheZip()
+    {
+        const QString p = path("many.xlsx");
+        QVERIFY(SheetMaking::script("many_rows_openpyxl", p));
+        auto r = openSheetFile(p);
+        const QList<SheetRow> rows = readAll(*r);
+        QCOMPARE(rows.size(), 5001);
+        QCOMPARE(texts(rows).last(), QStringLiteral("E04999|16|P"));
+    }
+
     void xlsxMergedCellsCarryTheirValue()
     {
         const QString p = path("merged.xlsx");

@@ -237,10 +237,12 @@ public:
         return true;
     }
 
-    bool date(const SheetCell &c, PreviewRow &out)
+    // Reads the date into the row (shown even when the row is refused for its worker); returns
+    // why it cannot be used, empty when it can.
+    QString date(const SheetCell &c, PreviewRow &out)
     {
         if (c.formulaWithoutValue)
-            return refuse(out, Reason::formulaWithoutValue());
+            return Reason::formulaWithoutValue();
         if (c.type == SheetCell::Date) {
             out.date = c.date;
         } else if (c.type == SheetCell::Text) {
@@ -248,10 +250,10 @@ public:
             out.date = parseTextDate(c.text, m_options.dayFirst);
         }
         if (!out.date.isValid())
-            return refuse(out, Reason::notADate());
+            return Reason::notADate();
         if (out.date.year() != m_options.year || out.date.month() != m_options.month)
-            return refuse(out, Reason::outsideCycle());
-        return true;
+            return Reason::outsideCycle();
+        return {};
     }
 
     // One row per worker and day.
@@ -262,8 +264,13 @@ public:
         out.hidden = row.hidden;
         out.sheet.project = m_project;
         const Worker *w = nullptr;
-        if (!worker(row, m, out, w) || !date(row.cell(m.column(Field::Date)), out))
+        const QString dateWhy = date(row.cell(m.column(Field::Date)), out);
+        if (!worker(row, m, out, w))
             return add(rows, out);
+        if (!dateWhy.isEmpty()) {
+            refuse(out, dateWhy);
+            return add(rows, out);
+        }
         for (int col : m.columns)
             if (col >= 0 && row.cell(col).formulaWithoutValue) {
                 refuse(out, Reason::formulaWithoutValue());
@@ -464,7 +471,7 @@ Preview Importer::preview(const QString &path, const Options &options)
             anyRow = anyRow || !first.isEmpty();
             Mapping m = recognise(first, options.year, options.month);
             // A mapping given by the user stands in for a header the program did not recognise.
-            if (m.headerRow == 0 && !options.overrides.isEmpty() && !first.isEmpty()) {
+            if (m.headerRow == 0 && !(options.overrides.isEmpty() && options.mapTexts.isEmpty()) && !first.isEmpty()) {
                 m = recognise({}, options.year, options.month);
                 m.headerRow = first.first().number;
                 for (const SheetCell &c : first.first().cells)
@@ -496,6 +503,13 @@ Preview Importer::preview(const QString &path, const Options &options)
     }
     for (auto it = options.overrides.cbegin(); it != options.overrides.cend(); ++it)
         p.mapping.setColumn(it.key(), it.value());
+    for (auto it = options.mapTexts.cbegin(); it != options.mapTexts.cend(); ++it) {
+        const int column = it.value() == QLatin1String("-") ? -1 : columnFromText(p.mapping, it.value());
+        if (column < 0 && it.value() != QLatin1String("-"))
+            throw ImportError(QStringLiteral("No column \"%1\" in the header row (%2)")
+                                  .arg(it.value(), p.mapping.headers.join(QStringLiteral(", "))));
+        p.mapping.setColumn(it.key(), column);
+    }
     if (p.mapping.layout == Layout::PerWorker && p.mapping.column(Field::Date) >= 0)
         p.mapping.layout = Layout::PerDay;
     if (const QString why = p.mapping.incomplete(); !why.isEmpty())

@@ -48,6 +48,10 @@ struct Mapping
     QString incomplete() const;
 };
 
+// "employee=Staff ID,code=C": fields and the columns named for them; false (and why) when a field
+// is not known or a pair is malformed.
+bool parseMapOption(const QString &text, QHash<Field, QString> &map, QString *why);
+
 // Recognises a header among the first rows of a sheet; headerRow stays 0 when none is found.
 Mapping recognise(const QList<SheetRow> &firstRows, int year, int month);
 // Column given by its header text (any case) or its letters ("C"); -1 when neither.
@@ -119,6 +123,7 @@ struct Options
     int month = 0;
     QString sheetName;                  // empty: the first sheet with a recognisable header
     QHash<Field, int> overrides;        // field -> column (-1 unmaps)
+    QHash<Field, QString> mapTexts;     // field -> header text or letters ("-" unmaps), after overrides
     bool dayFirst = localeIsDayFirst(); // ambiguous text dates
 };
 

@@ -77,6 +77,28 @@ bool fieldFromName(const QString &name, Field &field)
     return false;
 }
 
+bool parseMapOption(const QString &text, QHash<Field, QString> &map, QString *why)
+{
+    for (const QString &pair : text.split(QLatin1Char(','), Qt::SkipEmptyParts)) {
+        const qsizetype eq = pair.indexOf(QLatin1Char('='));
+        Field f;
+        if (eq <= 0) {
+            if (why)
+                *why = QStringLiteral("\"%1\" is not FIELD=COLUMN").arg(pair);
+            return false;
+        }
+        if (!fieldFromName(pair.left(eq), f)) {
+            if (why)
+                *why = QStringLiteral("Unknown field \"%1\" (fields: employee, date, code, normal, overtime, "
+                                      "holiday, job)")
+                           .arg(pair.left(eq));
+            return false;
+        }
+        map.insert(f, pair.mid(eq + 1).trimmed());
+    }
+    return true;
+}
+
 QString columnLetters(int column)
 {
     QString s;

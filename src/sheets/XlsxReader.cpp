@@ -14,10 +14,16 @@ qint64 XlsxReader::stringsLimit = 256LL * 1024 * 1024;
 class ZipEntryDevice : public QIODevice
 {
 public:
-    ZipEntryDevice(zip_file_t *file, qint64 limit) : m_file(file), m_limit(limit) { open(QIODevice::ReadOnly); }
+    // size: what the archive declares the part unpacks to, -1 when it does not say.
+    ZipEntryDevice(zip_file_t *file, qint64 limit, qint64 size) : m_file(file), m_limit(limit), m_size(size)
+    {
+        open(QIODevice::ReadOnly);
+    }
     ~ZipEntryDevice() override { zip_fclose(m_file); }
     bool isSequential() const override { return true; }
-    bool atEnd() const override { return m_eof && QIODevice::atEnd(); }
+    // The XML reader takes a sequential device that is not at its end for one still receiving
+    // data, so the end is known from the declared size rather than from a read that finds none.
+    bool atEnd() const override { return (m_eof || (m_size >= 0 && m_total >= m_size)) && QIODevice::atEnd(); }
     bool overLimit() const { return m_overLimit; }
     QString zipError() const { return m_error; }
     qint64 limit() const { return m_limit; }
@@ -27,6 +33,8 @@ protected:
     {
         if (m_eof || m_overLimit || !m_error.isEmpty())
             return m_eof ? 0 : -1;
+        if (maxSize <= 0) // asked for nothing: not the end of the part
+            return 0;
         const zip_int64_t n = zip_fread(m_file, data, zip_uint64_t(maxSize));
         if (n < 0) {
             m_error = QString::fromUtf8(zip_error_strerror(zip_file_get_error(m_file)));
@@ -46,6 +54,7 @@ protected:
 private:
     zip_file_t *m_file;
     qint64 m_limit;
+    qint64 m_size;
     qint64 m_total = 0;
     bool m_eof = false;
     bool m_overLimit = false;
@@ -195,7 +204,7 @@ std::unique_ptr<ZipEntryDevice> XlsxReader::openEntry(const QString &name, qint6
     zip_file_t *f = zip_fopen(m_zip, n.constData(), ZIP_FL_NOCASE);
     if (!f)
         throw SheetError(SheetMessages::damaged(QString::fromUtf8(zip_strerror(m_zip))));
-    return std::make_unique<ZipEntryDevice>(f, limit);
+    return std::make_unique<ZipEntryDevice>(f, limit, (st.valid & ZIP_STAT_SIZE) ? qint64(st.size) : -1);
 }
 
 void XlsxReader::xmlFailed(const QXmlStreamReader &xml, const ZipEntryDevice &dev, const QString &part)
