@@ -67,28 +67,34 @@ int importPhase(const QStringList &a)
     o.year = Year;
     o.month = Month;
     QElapsedTimer t;
-    t.start();
-    double cpu = cpuSeconds();
-    const ClientSheet::Preview p = imp.preview(sheet, o);
-    printFigure(qPrintable(prefix + QStringLiteral("_preview_time")), t.elapsed() / 1000.0, "s");
-    printFigure(qPrintable(prefix + QStringLiteral("_preview_cpu_time")), cpuSeconds() - cpu, "s");
-    printFigure(qPrintable(prefix + QStringLiteral("_days")), p.rows.size(), "rows");
-    printFigure(qPrintable(prefix + QStringLiteral("_refused")), p.count(ClientSheet::Outcome::Refused), "rows");
+    {
+        t.start();
+        double cpu = cpuSeconds();
+        const ClientSheet::Preview p = imp.preview(sheet, o);
+        printFigure(qPrintable(prefix + QStringLiteral("_preview_time")), t.elapsed() / 1000.0, "s");
+        printFigure(qPrintable(prefix + QStringLiteral("_preview_cpu_time")), cpuSeconds() - cpu, "s");
+        printFigure(qPrintable(prefix + QStringLiteral("_days")), p.rows.size(), "rows");
+        printFigure(qPrintable(prefix + QStringLiteral("_refused")), p.count(ClientSheet::Outcome::Refused), "rows");
+        if (apply) {
+            t.restart();
+            cpu = cpuSeconds();
+            const ClientSheet::ApplyResult r = imp.apply(p, o);
+            printFigure(qPrintable(prefix + QStringLiteral("_apply_time")), t.elapsed() / 1000.0, "s");
+            printFigure(qPrintable(prefix + QStringLiteral("_apply_cpu_time")), cpuSeconds() - cpu, "s");
+            printFigure(qPrintable(prefix + QStringLiteral("_written")), r.inserted + r.updated, "rows");
+        }
+        printFigure(qPrintable(prefix + QStringLiteral("_peak_memory")), peakMemoryMb(), "MB");
+    }
     if (apply) {
-        t.restart();
-        cpu = cpuSeconds();
-        const ClientSheet::ApplyResult r = imp.apply(p, o);
-        printFigure(qPrintable(prefix + QStringLiteral("_apply_time")), t.elapsed() / 1000.0, "s");
-        printFigure(qPrintable(prefix + QStringLiteral("_apply_cpu_time")), cpuSeconds() - cpu, "s");
-        printFigure(qPrintable(prefix + QStringLiteral("_written")), r.inserted + r.updated, "rows");
         // The same sheet again: everything unchanged, nothing written.
         t.restart();
+        const double cpu = cpuSeconds();
         const ClientSheet::Preview again = imp.preview(sheet, o);
         printFigure(qPrintable(prefix + QStringLiteral("_reimport_preview_time")), t.elapsed() / 1000.0, "s");
+        printFigure(qPrintable(prefix + QStringLiteral("_reimport_preview_cpu_time")), cpuSeconds() - cpu, "s");
         printFigure(qPrintable(prefix + QStringLiteral("_reimport_unchanged")),
                     again.count(ClientSheet::Outcome::Unchanged), "rows");
     }
-    printFigure(qPrintable(prefix + QStringLiteral("_peak_memory")), peakMemoryMb(), "MB");
     return 0;
 }
 

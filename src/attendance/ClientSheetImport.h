@@ -115,6 +115,11 @@ struct PreviewRow
 
     bool losesCheck() const { return outcome == Outcome::Changed && checked; }
 };
+} // namespace ClientSheet
+// A large sheet's days grow in place rather than copied to a second block.
+Q_DECLARE_TYPEINFO(ClientSheet::DayValues, Q_RELOCATABLE_TYPE);
+Q_DECLARE_TYPEINFO(ClientSheet::PreviewRow, Q_RELOCATABLE_TYPE);
+namespace ClientSheet {
 
 struct Options
 {

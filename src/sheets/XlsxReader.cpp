@@ -401,7 +401,7 @@ void XlsxReader::readCell(SheetRow &row, int &nextColumn)
     if (column < 0 || column >= XlsxMaxColumns)
         throw SheetError(SheetMessages::tooLarge());
     nextColumn = column + 1;
-    const QString type = a.value(QLatin1String("t")).toString();
+    const QStringView type = a.value(QLatin1String("t")); // a outlives every use
     const int style = a.value(QLatin1String("s")).toInt();
     bool hasFormula = false;
     QString value;
