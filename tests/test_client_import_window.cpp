@@ -92,7 +92,7 @@ private slots:
             QAbstractItemModel *m = form->dbg_Preview->model();
             [&] {
                 QCOMPARE(form->lbl_Counts->text(), QStringLiteral("2 new, 1 changed, 0 unchanged, 1 refused"));
-                QCOMPARE(form->lbl_CheckLost->text(), QStringLiteral("1 checked days would lose their check"));
+                QCOMPARE(form->lbl_CheckLost->text(), QStringLiteral("Checked days that would lose their check: 1"));
                 QCOMPARE(m->rowCount(), 4);
                 QCOMPARE(m->data(m->index(1, 6)).toString(), QStringLiteral("Changed"));
                 QCOMPARE(m->data(m->index(1, 9)).toInt(), 10);
@@ -108,7 +108,7 @@ private slots:
         Dialogs::setAnswerer({});
         QVERIFY(previewSeen);
         QCOMPARE(FileDialog::lastRequest().caption, QStringLiteral("Import Client Sheet"));
-        QCOMPARE(rec.texts, QStringList({"1 checked days would lose their check. Apply?",
+        QCOMPARE(rec.texts, QStringList({"Checked days that would lose their check: 1. Apply?",
                                          "Imported: 2 new, 1 changed, 0 unchanged, 1 refused"}));
         // The loaded employee shows the new days.
         QCOMPARE(w.form->attendance().ClientAttHistory.recordCount(), 3);

@@ -163,7 +163,12 @@ TClientSheetImportForm::TClientSheetImportForm(Session &session, const QString &
     dbg_Preview->setSelectionBehavior(QAbstractItemView::SelectRows);
     dbg_Preview->verticalHeader()->hide();
     dbg_Preview->verticalHeader()->setDefaultSectionSize(22);
-    dbg_Preview->horizontalHeader()->setDefaultSectionSize(90);
+    dbg_Preview->horizontalHeader()->setDefaultSectionSize(70);
+    // Widths for the texts each column holds, set once: measuring 300,000 rows would not do.
+    const int widths[ColumnCount] = {60, 55, 90,  160, 80, 110, 75, 300, 45,  55,
+                                     65, 55, 110, 110, 65, 75,  85, 75,  110, 85};
+    for (int c = 0; c < ColumnCount; ++c)
+        dbg_Preview->setColumnWidth(c, widths[c]);
 
     btn_SavePreview = new QPushButton(QStringLiteral("Save Preview..."), this);
     btn_SavePreview->setObjectName(QStringLiteral("btn_SavePreview"));
@@ -240,15 +245,14 @@ void TClientSheetImportForm::showPreview()
     m_filling = false;
     m_model->setPreview(&m_preview);
     QString counts = m_preview.countsText();
-    counts[0] = counts[0].toUpper();
     if (m.layout == Layout::PerWorker)
         counts += QStringLiteral("   (one column per day: %1 day columns)").arg(m.dayColumns.size());
     if (m_preview.hiddenRows > 0)
         counts += QStringLiteral("   %1 from hidden rows").arg(m_preview.hiddenRows);
     lbl_Counts->setText(counts);
     const QList<int> lost = m_preview.checkLost();
-    lbl_CheckLost->setText(lost.isEmpty() ? QString()
-                                          : QStringLiteral("%1 checked days would lose their check").arg(lost.size()));
+    lbl_CheckLost->setText(
+        lost.isEmpty() ? QString() : QStringLiteral("Checked days that would lose their check: %1").arg(lost.size()));
     btn_Apply->setEnabled(!m_applied && m_preview.accepted() > 0);
 }
 
@@ -285,7 +289,8 @@ bool TClientSheetImportForm::applyPreview()
         return false;
     const QList<int> lost = m_preview.checkLost();
     if (!lost.isEmpty() &&
-        !Messages::confirm(QStringLiteral("%1 checked days would lose their check. Apply?").arg(lost.size()), this))
+        !Messages::confirm(QStringLiteral("Checked days that would lose their check: %1. Apply?").arg(lost.size()),
+                           this))
         return false;
     Importer imp(m_session.connection(), m_session.clock());
     imp.userId = m_session.user();
