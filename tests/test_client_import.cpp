@@ -3,6 +3,7 @@
 #include "AttendanceFixture.h"
 #include "ClientSheetImport.h"
 #include "DbError.h"
+#include "HostileText.h"
 #include "OpenpyxlReader.h"
 #include "Reconciliation.h"
 #include "SheetMaking.h"
@@ -425,6 +426,51 @@ private slots:
         QFETCH(bool, dayFirst);
         QFETCH(QDate, date);
         QCOMPARE(parseTextDate(text, dayFirst), date);
+    }
+
+    // Each hostile text in each column a user types: every day refused with a reason (an unknown
+    // worker, a bad code, a job without a rate), nothing written, and the preview saved.
+    void hostileTextsAreRefusedNotWritten_data()
+    {
+        QTest::addColumn<int>("column");
+        QTest::addColumn<QString>("reason");
+        QTest::newRow("as employee numbers") << 0 << Reason::unknownEmployee();
+        QTest::newRow("as dates") << 1 << Reason::notADate();
+        QTest::newRow("as codes") << 2 << Reason::badCode();
+        QTest::newRow("as hours") << 3 << Reason::hoursNotWhole();
+        QTest::newRow("as jobs") << 6 << Reason::jobWithoutRate();
+    }
+    void hostileTextsAreRefusedNotWritten()
+    {
+        QFETCH(int, column);
+        QFETCH(QString, reason);
+        for (const QString &engine : TestDb::engines()) {
+            TestDb::Fresh db(engine);
+            Connection &c = db.connection();
+            seed(c);
+            QJsonArray rows{QJsonArray{"Emp No", "Date", "Code", "Normal", "OT", "HT", "Job"}};
+            int d = 1;
+            for (const HostileText::Case &h : HostileText::cases()) {
+                QJsonArray r{"E1",   QStringLiteral("date:2026-03-%1").arg(d++, 2, 10, QLatin1Char('0')), "P", 8, 0, 0,
+                             "Mason"};
+                // An embedded NUL cannot be written into the XML of a sheet: the text ends there.
+                r[column] = QString(h.text).remove(QChar(0));
+                rows.append(r);
+            }
+            const QString path = m_dir.filePath("hostile.xlsx");
+            QFile::remove(path);
+            QVERIFY(SheetMaking::xlsx(path, rows));
+            Importer imp(c);
+            imp.userId = User;
+            const Preview p = imp.preview(path, options());
+            QCOMPARE(p.rows.size(), HostileText::cases().size());
+            for (const PreviewRow &r : p.rows)
+                QVERIFY2(r.outcome == Outcome::Refused && r.reason == reason,
+                         qPrintable(QStringLiteral("row %1: %2").arg(r.sheetRow).arg(r.reason)));
+            imp.apply(p, options());
+            QCOMPARE(TestDb::scalar(c, "Select Count(*) From ClientTimeSheets").toInt(), 0);
+            savePreview(p, m_dir.filePath("hostile-preview.xlsx"));
+        }
     }
 
     void thePreviewIsSavedAsAWorkbook()
