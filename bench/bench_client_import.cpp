@@ -117,6 +117,10 @@ int main(int argc, char *argv[])
         return importPhase(args.mid(1));
     const int workers = args.isEmpty() ? 10000 : args.first().toInt();
     QTemporaryDir dir;
+    // TALLIMAR_BENCH_KEEP keeps the database and sheets to profile a phase on its own.
+    dir.setAutoRemove(!qEnvironmentVariableIsSet("TALLIMAR_BENCH_KEEP"));
+    if (!dir.autoRemove())
+        QTextStream(stdout) << "# kept in " << dir.path() << '\n';
     const QString file = dir.filePath(QStringLiteral("bench.db"));
     const TestClock clock(QDate(2026, 12, 10));
     QString project;
