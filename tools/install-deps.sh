@@ -7,6 +7,8 @@ PKGS=(cmake g++ ninja-build make clang-format git
       postgresql python3 python3-xlrd python3-openpyxl libxlsxwriter-dev
       xvfb xauth imagemagick openbox xdotool fonts-dejavu-core
       poppler-utils)
+# Readers of the client's attendance sheets (.xlsx, .xls) and an independent .xls maker for their tests.
+PKGS+=(libzip-dev libfreexl-dev python3-xlwt)
 # `make fuzz` alone needs clang (libFuzzer); `make test` does not.
 [ "${1:-}" = fuzz ] && PKGS+=(clang)
 missing=()

@@ -61,6 +61,7 @@ public:
     void UnMarkDispute1Click();
     void AuditForm1Click();
     void Delete1Click();
+    void btn_ImportClientSheetClick();
 
     qint64 currentClientRowId() const { return m_currentRecId; }
 
@@ -70,6 +71,7 @@ public:
     QPushButton *btn_ChangeJob;
     QPushButton *btn_CalcBase;
     QPushButton *btn_Close;
+    QPushButton *btn_ImportClientSheet;
     QLineEdit *edt_SearchEmpNo;
     QPushButton *btn_SearchEmpNo;
     QTableView *dbg_Workers;

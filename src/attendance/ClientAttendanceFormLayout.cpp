@@ -56,6 +56,7 @@ void TClientAttendanceForm::buildUi()
     btn_ChangeJob = button("btn_ChangeJob", "Change Job");
     btn_CalcBase = button("btn_CalcBase", "Calculate Base");
     btn_Close = button("btn_Close", "Close");
+    btn_ImportClientSheet = button("btn_ImportClientSheet", "Import Client Sheet...");
 
     btn_Move_All = button("btn_Move_All", "Move All Employees");
     pnl_Employees = new EmployeeSearchPanel(m_att.WorkersInOurAttQ, btn_Move_All, 170, this);
@@ -122,7 +123,7 @@ void TClientAttendanceForm::buildUi()
     top->addWidget(label(QStringLiteral("Project"), cb_Project));
     top->addWidget(cb_Project);
     top->addStretch();
-    for (QPushButton *b : {btn_Move, btn_ChangeJob, btn_CalcBase, btn_Close})
+    for (QPushButton *b : {btn_ImportClientSheet, btn_Move, btn_ChangeJob, btn_CalcBase, btn_Close})
         top->addWidget(b);
 
     auto *entry = new QGridLayout;
@@ -163,6 +164,7 @@ void TClientAttendanceForm::buildUi()
     connect(btn_ChangeJob, &QPushButton::clicked, this, &TClientAttendanceForm::btn_ChangeJobClick);
     connect(btn_CalcBase, &QPushButton::clicked, this, &TClientAttendanceForm::btn_CalcBaseClick);
     connect(btn_Close, &QPushButton::clicked, this, &QDialog::reject);
+    connect(btn_ImportClientSheet, &QPushButton::clicked, this, &TClientAttendanceForm::btn_ImportClientSheetClick);
     connect(pnl_Employees, &EmployeeSearchPanel::searchRequested, this, &TClientAttendanceForm::FindEmployee);
     connect(pnl_Employees, &EmployeeSearchPanel::workerDoubleClicked, this,
             &TClientAttendanceForm::dbg_WorkersDblClick);

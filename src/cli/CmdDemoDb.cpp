@@ -2,7 +2,11 @@
 #include "Connection.h"
 #include "DataModule1.h"
 #include "DbError.h"
+#include "DemoClientSheet.h"
 #include "DemoData.h"
+#include "ExportError.h"
+
+#include <QFileInfo>
 
 namespace {
 
@@ -44,12 +48,24 @@ int runDemoDb(CliContext &ctx)
     ctx.out << "workers: " << s.workers << "\ntimesheet rows: " << s.timesheetRows << "\nclient rows: " << s.clientRows
             << "\nchecked client rows: " << s.checkedRows << "\ndisputed client rows: " << s.disputedRows
             << "\ninvoice lines: " << s.invoiceLines << "\n";
+    // A sheet as a client sends it, to try the import on; the database is complete without it.
+    const QString folder = ctx.option(QStringLiteral("--client-sheet-dir"), QFileInfo(dm.iniPath()).absolutePath());
+    try {
+        const DemoClientSheet sheet = writeDemoClientSheet(dm.ADOConnection1, folder);
+        if (!sheet.path.isEmpty())
+            ctx.out << "client sheet: " << sheet.path << " (project " << sheet.project << ", "
+                    << QStringLiteral("%1-%2").arg(sheet.year).arg(sheet.month, 2, 10, QLatin1Char('0')) << ")\n";
+    } catch (const ExportError &e) {
+        ctx.err << "The client sheet was not written: " << e.message() << "\n";
+    }
     return 0;
 }
 
 const CliRegistrar reg(
     {QStringLiteral("demo-db"),
-     QStringLiteral("demo-db [--workers N] [--projects P] [--months M] [--seed S]   create and fill a demo database"),
+     QStringLiteral(
+         "demo-db [--workers N] [--projects P] [--months M] [--seed S] [--client-sheet-dir DIR]   create and fill a "
+         "demo database and a client sheet to import"),
      {},
      false,
      &runDemoDb});

@@ -1,6 +1,7 @@
 #include "FileDialog.h"
 #include "Dialogs.h"
 
+#include <QAbstractFileIconProvider>
 #include <QFileDialog>
 #include <QFileInfo>
 #include <optional>
@@ -66,4 +67,27 @@ void FileDialog::setNextFileName(const QString &fileName, const QString &selecte
 FileDialog::Request FileDialog::lastRequest()
 {
     return last();
+}
+
+QString FileDialog::getOpenFileName(QWidget *parent, const Request &request)
+{
+    last() = request;
+    if (nextFileName()) {
+        const QString chosen = *nextFileName();
+        nextFileName().reset();
+        nextFilter().clear();
+        return chosen;
+    }
+    if (Dialogs::refuseRealModal(QStringLiteral("open dialog '%1'").arg(request.caption)))
+        return {};
+    QFileDialog dialog(parent, request.caption, request.fileName, request.filter);
+    // Plain icons: listing a folder must not open the files in it (the SQLite database among them).
+    static QAbstractFileIconProvider plainIcons;
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    dialog.setIconProvider(&plainIcons);
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        return {};
+    return dialog.selectedFiles().constFirst();
 }

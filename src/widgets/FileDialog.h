@@ -27,4 +27,8 @@ public:
     static void setNextFileName(const QString &fileName, const QString &selectedFilter = {});
     // What the last call asked for.
     static Request lastRequest();
+
+    // The open-file dialog: an existing file, or empty when the user cancels. Answered in advance
+    // by setNextFileName like the save dialog; fileName proposes the folder.
+    static QString getOpenFileName(QWidget *parent, const Request &request);
 };
