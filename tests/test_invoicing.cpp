@@ -225,6 +225,12 @@ private slots:
         QTest::newRow("not a number") << "Earned_WH_Rate"
                                       << "nan"
                                       << "Enter a number";
+        QTest::newRow("infinity in a rate") << "Earned_OT_Rate"
+                                            << "inf"
+                                            << "Enter a number";
+        QTest::newRow("negative infinity in an amount") << "Earned_HT_Amount"
+                                                        << "-inf"
+                                                        << "Enter a number";
         QTest::newRow("a rate too large to keep its cents") << "Earned_WH_Rate"
                                                             << "1e15"
                                                             << "Enter a number";

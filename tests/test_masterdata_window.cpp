@@ -210,6 +210,23 @@ private slots:
                                       << "2"
                                       << ""
                                       << "Holiday Hour Rate, '' is not a valid floating point value";
+        QTest::newRow("infinity is no rate") << 0 << "inf"
+                                             << "1"
+                                             << "1"
+                                             << "Normal Hour Rate, 'inf' is not a valid floating point value";
+        QTest::newRow("not-a-number is no rate") << 0 << "1"
+                                                 << "nan"
+                                                 << "1"
+                                                 << "OverTime Rate, 'nan' is not a valid floating point value";
+        QTest::newRow("negative infinity is no rate")
+            << 0 << "1"
+            << "2"
+            << "-inf"
+            << "Holiday Hour Rate, '-inf' is not a valid floating point value";
+        QTest::newRow("a rate beyond a double") << 0 << "1e400"
+                                                << "1"
+                                                << "1"
+                                                << "Normal Hour Rate, '1e400' is not a valid floating point value";
         QTest::newRow("zero and negative pass") << 1 << "0"
                                                 << "-1.5"
                                                 << "2.25"

@@ -3,6 +3,7 @@
 #include "Transaction.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace Rates {
 
@@ -107,6 +108,8 @@ bool parseRate(const QString &text, double *value)
 {
     bool ok = false;
     const double v = rateLocale().toDouble(text.trimmed(), &ok);
+    // The locale reads "inf" and "nan" as numbers; no hour can be priced at them.
+    ok = ok && std::isfinite(v);
     if (ok && value)
         *value = v;
     return ok;

@@ -36,7 +36,7 @@ void modify(Connection &c, qint64 recId, const Rate &r);
 void remove(Connection &c, qint64 recId);
 
 // A rate as the user's locale writes it, and back. Parsing accepts the locale's decimal
-// separator only (no grouping); false when the text is not a number.
+// separator only (no grouping); false when the text is not a finite number.
 QString formatRate(double value);
 bool parseRate(const QString &text, double *value);
 // The message for text that is not a number.
