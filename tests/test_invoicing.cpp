@@ -268,6 +268,55 @@ private slots:
         QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), 310.0);
     }
 
+    void typedNumbersAreReadInTheGridsLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("value"); // null: refused
+        QTest::newRow("a decimal comma in German") << "de_DE"
+                                                   << "Earned_WH_Rate"
+                                                   << "1,25" << QVariant(1.25);
+        QTest::newRow("three decimals after a German comma are no thousands") << "de_DE"
+                                                                              << "Earned_WH_Rate"
+                                                                              << "1,250" << QVariant(1.25);
+        QTest::newRow("German grouping and decimals") << "de_DE"
+                                                      << "Earned_OT_Amount"
+                                                      << "1.250,5" << QVariant(1250.5);
+        QTest::newRow("a decimal point in German is not a number") << "de_DE"
+                                                                   << "Earned_WH_Rate"
+                                                                   << "12.5" << QVariant();
+        QTest::newRow("English grouping and decimals") << "en_US"
+                                                       << "Earned_HT_Rate"
+                                                       << "1,250.5" << QVariant(1250.5);
+        QTest::newRow("a decimal comma in English is not a number") << "en_US"
+                                                                    << "Earned_WH_Rate"
+                                                                    << "1,25" << QVariant();
+        QTest::newRow("German thousands of hours are read as such") << "de_DE"
+                                                                    << "Days_Present"
+                                                                    << "1.250" << QVariant();
+        QTest::newRow("whole hours in German") << "de_DE"
+                                               << "Earned_WH_Hours"
+                                               << "160" << QVariant(160);
+    }
+    void typedNumbersAreReadInTheGridsLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QVariant, value);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        const InvoiceEdit::Parsed p = InvoiceEdit::parse(field, text);
+        QLocale::setDefault(before);
+        if (value.isNull()) {
+            QVERIFY2(!p.ok(), qPrintable(p.value.toString()));
+            return;
+        }
+        QVERIFY2(p.ok(), qPrintable(p.error));
+        QCOMPARE(p.value.toDouble(), value.toDouble());
+    }
+
     void aLineChangedMeanwhileIsNotOverwritten_data() { TESTDB_ENGINE_ROWS(); }
     void aLineChangedMeanwhileIsNotOverwritten()
     {

@@ -106,21 +106,19 @@ QVariant bindable(const QString &field, const QVariant &v)
     }
 }
 
+// Typed numbers are read in the locale the grid shows them in, and in no other: in a
+// comma-decimal locale "1,250" is 1.25, never 1250.
 bool parseWhole(const QString &text, qint64 &out)
 {
     bool ok = false;
-    out = QLocale::c().toLongLong(text, &ok);
-    if (!ok)
-        out = QLocale().toLongLong(text, &ok);
+    out = QLocale().toLongLong(text, &ok);
     return ok;
 }
 
 bool parseMoney(const QString &text, double &out)
 {
     bool ok = false;
-    out = QLocale::c().toDouble(text, &ok);
-    if (!ok)
-        out = QLocale().toDouble(text, &ok);
+    out = QLocale().toDouble(text, &ok);
     return ok && std::isfinite(out);
 }
 
