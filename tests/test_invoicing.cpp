@@ -204,7 +204,13 @@ private slots:
                                           << "whole number";
         QTest::newRow("hours beyond the column") << "Earned_WH_Hours"
                                                  << "99999999999"
-                                                 << "2147483647";
+                                                 << "0 to 744";
+        QTest::newRow("more hours than a month of 31 days holds") << "Earned_HT_Hours"
+                                                                  << "745"
+                                                                  << "0 to 744";
+        QTest::newRow("every hour of a month of 31 days") << "Earned_OT_Hours"
+                                                          << "744"
+                                                          << "";
         QTest::newRow("negative days") << "Days_Present"
                                        << "-2"
                                        << "0 to 31";

@@ -7,7 +7,6 @@
 
 #include <QLocale>
 #include <cmath>
-#include <limits>
 
 namespace InvoiceEdit {
 namespace {
@@ -185,8 +184,8 @@ Parsed parse(const QString &field, const QString &text)
     }
     case ColumnKind::Hours: {
         qint64 n = 0;
-        if (!parseWhole(t, n) || n < 0 || n > std::numeric_limits<int>::max())
-            p.error = QStringLiteral("Hours must be a whole number from 0 to 2147483647.");
+        if (!parseWhole(t, n) || n < 0 || n > MaxMonthHours)
+            p.error = QStringLiteral("Hours must be a whole number from 0 to %1.").arg(MaxMonthHours);
         else
             p.value = int(n);
         break;
