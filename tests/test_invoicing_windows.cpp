@@ -210,6 +210,17 @@ private slots:
         QCOMPARE(storedTotal(c, 2), 1150.0);
         QCOMPARE(m->index(1, hours).data().toString(), QStringLiteral("100"));
         QCOMPARE(m->index(1, m->gridColumn(QStringLiteral("Client_Job"))).data().toString(), QStringLiteral("Rigger"));
+
+        // A line deleted by another user meanwhile says so, and leaves the list.
+        TestDb::exec(*other, QStringLiteral("Delete From Invoices Where Ref_No = 2"));
+        f.DBGrid2->setCurrentIndex(m->index(1, hours));
+        QVERIFY(m->setData(m->index(1, hours), QStringLiteral("2")));
+        m_recording->texts.clear();
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QCOMPARE(m_recording->texts, QStringList{QStringLiteral(
+                                         "This line was deleted by another user; it has been removed from the list.")});
+        QCOMPARE(column(m, m->gridColumn(QStringLiteral("Employee_No"))), QStringList{"E1"});
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 2")).toInt(), 0);
     }
 
     void aLoadFailureIsShownOnceAndTheWindowGoesOn()

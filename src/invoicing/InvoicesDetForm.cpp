@@ -25,6 +25,7 @@
 
 namespace {
 const QString ConflictText = QStringLiteral("This line was changed by another user; it has been reloaded.");
+const QString GoneText = QStringLiteral("This line was deleted by another user; it has been removed from the list.");
 
 QString money(double v)
 {
@@ -234,8 +235,10 @@ bool TInvoicesDetForm::submitEdit()
                                          m_invoiceModel->index(row, m_invoiceModel->columnCount() - 1));
     }
     updateTotals();
-    if (result == R::Conflict || result == R::Gone)
+    if (result == R::Conflict)
         Messages::show(ConflictText, this);
+    else if (result == R::Gone)
+        Messages::show(GoneText, this);
     return ok && result != R::Conflict && result != R::Gone;
 }
 
