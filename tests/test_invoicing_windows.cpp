@@ -223,6 +223,83 @@ private slots:
         QCOMPARE(TestDb::scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 2")).toInt(), 0);
     }
 
+    void escTakesBackAnEditedLineAndKeepsTheWindow()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int hours = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        // Enter pressed and the cell left, the row not: the line waits to be written.
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
+        QVERIFY(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 124")));
+        QTest::keyClick(f.DBGrid2, Qt::Key_Escape);
+        QVERIFY(f.isVisible());
+        QVERIFY(!f.lines().hasPending());
+        QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("20"));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 120")),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+        QCOMPARE(storedTotal(c, 1), 310.0);
+        QVERIFY(m_recording->texts.isEmpty());
+        // With nothing pending, Esc closes the window as before, without a question.
+        QTest::keyClick(f.DBGrid2, Qt::Key_Escape);
+        QVERIFY(!f.isVisible());
+        QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(storedTotal(c, 1), 310.0);
+    }
+
+    void closingWithAnEditedLineAsks_data()
+    {
+        QTest::addColumn<bool>("titleBar"); // else the Close button
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("Cancel keeps the window and the edit")
+            << false << int(Messages::Choice::Cancel) << true << 310.0;
+        QTest::newRow("Cancel from the title bar keeps the window open")
+            << true << int(Messages::Choice::Cancel) << true << 310.0;
+        QTest::newRow("Discard closes without writing") << true << int(Messages::Choice::Discard) << false << 310.0;
+        QTest::newRow("Save writes the line and closes") << false << int(Messages::Choice::Save) << false << 360.0;
+    }
+    void closingWithAnEditedLineAsks()
+    {
+        QFETCH(bool, titleBar);
+        QFETCH(int, choice);
+        QFETCH(bool, stillOpen);
+        QFETCH(double, stored);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int hours = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
+        m_recording->choice = Messages::Choice(choice);
+        if (titleBar)
+            f.close();
+        else
+            f.btn_Close->click();
+        QCOMPARE(m_recording->texts,
+                 QStringList{QStringLiteral("The line you changed has not been saved yet. Save it?")});
+        QCOMPARE(m_recording->kinds, QList<Messages::Kind>{Messages::Kind::SaveDiscardCancel});
+        QCOMPARE(f.isVisible(), stillOpen);
+        QCOMPARE(f.lines().hasPending(), stillOpen);
+        QCOMPARE(storedTotal(c, 1), stored);
+        if (stillOpen)
+            QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("24"));
+    }
+
     void aLoadFailureIsShownOnceAndTheWindowGoesOn()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
