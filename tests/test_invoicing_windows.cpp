@@ -1,5 +1,6 @@
 // The invoice details and dispute management windows, driven through their real controls.
 #include "DisputeMgtForm.h"
+#include "ExportAction.h"
 #include "FileDialog.h"
 #include "FrozenTableView.h"
 #include "GridCopy.h"
@@ -9,6 +10,7 @@
 #include "InvoicingModule.h"
 #include "MessageRecording.h"
 #include "ModuleTable.h"
+#include "OpenpyxlReader.h"
 #include "Session.h"
 #include "XlrdReader.h"
 
@@ -181,8 +183,8 @@ private slots:
 
         f.DBGrid2->setCurrentIndex(m->index(0, hours));
         QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
-        QCOMPARE(m->index(0, amount).data().toString(), QStringLiteral("300"));
-        QCOMPARE(m->index(0, total).data().toString(), QStringLiteral("360"));
+        QCOMPARE(m->index(0, amount).data().toString(), QStringLiteral("300.00"));
+        QCOMPARE(m->index(0, total).data().toString(), QStringLiteral("360.00"));
         QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 124")),
                  qPrintable(f.lbl_InvoiceTotals->text()));
         QCOMPARE(storedTotal(c, 1), 310.0);
@@ -298,6 +300,101 @@ private slots:
         QCOMPARE(storedTotal(c, 1), stored);
         if (stillOpen)
             QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("24"));
+    }
+
+    void moneyShowsAsItWillBeBilled_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");  // 4368.375 in the grid
+        QTest::addColumn<QString>("edited"); // the same in its editor
+        QTest::addColumn<QString>("typed");  // 1.25 typed as a rate
+        QTest::addColumn<QString>("amount"); // 3 hours at 1.25 in the grid
+        QTest::newRow("English") << "en_US"
+                                 << "4,368.38"
+                                 << "4,368.375"
+                                 << "1.25"
+                                 << "3.75";
+        QTest::newRow("German") << "de_DE"
+                                << "4.368,38"
+                                << "4.368,375"
+                                << "1,25"
+                                << "3,75";
+    }
+    void moneyShowsAsItWillBeBilled()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QFETCH(QString, edited);
+        QFETCH(QString, typed);
+        QFETCH(QString, amount);
+        struct LocaleGuard
+        {
+            QLocale before;
+            ~LocaleGuard() { QLocale::setDefault(before); }
+        } guard;
+        QLocale::setDefault(QLocale(locale));
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        seedBase(c);
+        InvFixture::line(c, 1, QStringLiteral("E1"), 3, 1456.125); // 4368.375, stored as computed
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int amountCol = m->gridColumn(QStringLiteral("Earned_WH_Amount"));
+        const int totalCol = m->gridColumn(QStringLiteral("Earned_Total"));
+        const int hoursCol = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        const int rateCol = m->gridColumn(QStringLiteral("Earned_WH_Rate"));
+        QCOMPARE(m->index(0, amountCol).data().toString(), shown);
+        QCOMPARE(m->index(0, totalCol).data().toString(), shown);
+        QCOMPARE(m->index(0, amountCol).data(Qt::EditRole).toString(), edited);
+        QCOMPARE(m->index(0, hoursCol).data().toString(), QStringLiteral("3"));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Total: ") + shown),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+        // An editor closed on the whole value is no edit.
+        QVERIFY(!m->setData(m->index(0, amountCol), edited));
+        QVERIFY(!f.lines().hasPending());
+
+        // Both sheet formats keep the stored value and show it with two decimals.
+        for (const QString &filter : {ExportAction::XlsFilter, ExportAction::XlsxFilter}) {
+            const bool xlsx = filter == ExportAction::XlsxFilter;
+            const QString file = m_dir.filePath(QStringLiteral("money-%1.%2").arg(locale, xlsx ? "xlsx" : "xls"));
+            FileDialog::setNextFileName(file, filter);
+            f.btn_ExportToExcel->click();
+            QVERIFY(m_recording->texts.isEmpty());
+            QString amountFormat, hoursFormat;
+            double value = 0;
+            if (xlsx) {
+                const QJsonObject s = OpenpyxlDump::sheet(OpenpyxlDump::read(file));
+                value = OpenpyxlDump::value(s, 1, amountCol).toDouble();
+                amountFormat = OpenpyxlDump::style(s, 1, amountCol).value(QStringLiteral("format")).toString();
+                hoursFormat = OpenpyxlDump::style(s, 1, hoursCol).value(QStringLiteral("format")).toString();
+                QCOMPARE(OpenpyxlDump::style(s, 1, rateCol).value(QStringLiteral("format")).toString(),
+                         QStringLiteral("#,##0.00"));
+                QCOMPARE(OpenpyxlDump::value(s, 1, totalCol).toDouble(), 4368.375);
+            } else {
+                const QJsonObject book = XlrdDump::read(file);
+                const QJsonObject s = XlrdDump::sheet(book);
+                value = XlrdDump::value(s, 1, amountCol).toDouble();
+                amountFormat = XlrdDump::format(book, s, 1, amountCol).value(QStringLiteral("format")).toString();
+                hoursFormat = XlrdDump::format(book, s, 1, hoursCol).value(QStringLiteral("format")).toString();
+                QCOMPARE(XlrdDump::format(book, s, 1, rateCol).value(QStringLiteral("format")).toString(),
+                         QStringLiteral("#,##0.00"));
+                QCOMPARE(XlrdDump::value(s, 1, totalCol).toDouble(), 4368.375);
+            }
+            QCOMPARE(value, 4368.375);
+            QCOMPARE(amountFormat, QStringLiteral("#,##0.00"));
+            QVERIFY2(hoursFormat != amountFormat, qPrintable(hoursFormat));
+        }
+
+        // A rate typed as the grid shows numbers.
+        QVERIFY(m->setData(m->index(0, rateCol), typed));
+        QVERIFY(f.submitEdit());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Rate From Invoices")).toDouble(), 1.25);
+        QCOMPARE(storedTotal(c, 1), 3.75);
+        QCOMPARE(m->index(0, amountCol).data().toString(), amount);
     }
 
     void aLoadFailureIsShownOnceAndTheWindowGoesOn()
