@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTemporaryDir>
 
 class TestMasterDataSaves : public QObject
@@ -278,6 +279,8 @@ private slots:
         }
         QCOMPARE(w->RatesQ.asInt64(QStringLiteral("Rec_ID")), welder);
         QCOMPARE(w->RatesQ.asDouble(QStringLiteral("WH_Rate")), 4.5);
+        // Rates are money: shown with two decimals.
+        QCOMPARE(w->DBGrid2->model()->index(1, 1).data().toString(), QStringLiteral("4.50"));
         {
             Answering a([](QDialog &d) {
                 auto &f = static_cast<TDesignationRateForm &>(d);

@@ -21,6 +21,13 @@ void prepareRatesQ(Query &q)
 {
     q.setName(QStringLiteral("RatesQ"));
     q.setSql(RatesSql);
+    for (const char *rate : {"WH_Rate", "OT_Rate", "HT_Rate"}) {
+        FieldDef f;
+        f.name = QString::fromLatin1(rate);
+        f.kind = FieldKind::Float;
+        f.displayFormat = MoneyFormat;
+        q.defineField(f);
+    }
 }
 
 void open(Query &q, const QString &project)
