@@ -129,6 +129,39 @@ private slots:
         QCOMPARE(count(c, QStringLiteral("Assignments")), 2);
     }
 
+    // The plain wording of a name in use is asked for after a refusal; when that question fails
+    // too, the refusal itself is what the clerk reads.
+    void aFailedInsertKeepsItsOwnErrorWhenTheFollowUpFails_data() { TESTDB_ENGINE_ROWS(); }
+    void aFailedInsertKeepsItsOwnErrorWhenTheFollowUpFails()
+    {
+        QFETCH(QString, engine);
+        TestDb::Fresh db(engine);
+        Connection &c = db.connection();
+        Projects::insert(c, project(QStringLiteral("MARINA"), 1)); // the row that the broken view cannot read
+        c.execDirect(QStringLiteral("ALTER TABLE Assignments RENAME TO Assignments_Kept"));
+        if (engine == QLatin1String("PostgreSQL")) {
+            c.execDirect(QStringLiteral("CREATE VIEW Assignments AS SELECT * FROM Assignments_Kept WHERE 1 / (SELECT "
+                                        "COUNT(*) - COUNT(*) FROM Assignments_Kept) = 1"));
+            c.execDirect(QStringLiteral("CREATE FUNCTION refuse_project() RETURNS trigger AS $$ BEGIN RAISE EXCEPTION "
+                                        "'project insert refused by trigger'; END $$ LANGUAGE plpgsql"));
+            c.execDirect(QStringLiteral("CREATE TRIGGER refuse_project INSTEAD OF INSERT ON Assignments FOR EACH ROW "
+                                        "EXECUTE FUNCTION refuse_project()"));
+        } else {
+            c.execDirect(QStringLiteral("CREATE VIEW Assignments AS SELECT * FROM Assignments_Kept WHERE "
+                                        "abs(-9223372036854775807 - Rec_ID) >= 0"));
+            c.execDirect(QStringLiteral("CREATE TRIGGER refuse_project INSTEAD OF INSERT ON Assignments BEGIN SELECT "
+                                        "RAISE(ABORT, 'project insert refused by trigger'); END"));
+        }
+        QString message;
+        try {
+            Projects::insert(c, project(QStringLiteral("MARINA"), 1));
+        } catch (const DbError &e) {
+            message = e.message();
+        }
+        QVERIFY2(message.contains(QStringLiteral("project insert refused by trigger")), qPrintable(message));
+        QVERIFY(!c.inTransaction());
+    }
+
     void modifyKeepsNameAndProtection_data() { TESTDB_ENGINE_ROWS(); }
     void modifyKeepsNameAndProtection()
     {

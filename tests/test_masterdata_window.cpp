@@ -261,6 +261,31 @@ private slots:
         }
     }
 
+    void aClearedSpinEditReadsAsZero_data()
+    {
+        QTest::addColumn<QString>("spin");
+        QTest::newRow("working hours") << "edt_WH";
+        QTest::newRow("overtime") << "edt_OT";
+        QTest::newRow("holiday hours") << "edt_HT";
+    }
+    void aClearedSpinEditReadsAsZero()
+    {
+        QFETCH(QString, spin);
+        TAssignmentDetForm f;
+        Projects::Record stored;
+        stored.wh = 6;
+        stored.ot = 3;
+        stored.ht = 9;
+        f.load(stored);
+        auto *edit = f.findChild<QSpinBox *>(spin)->findChild<QLineEdit *>();
+        QVERIFY(edit);
+        edit->clear();
+        const Projects::Record r = f.record();
+        QCOMPARE(r.wh, spin == QLatin1String("edt_WH") ? 0 : 6);
+        QCOMPARE(r.ot, spin == QLatin1String("edt_OT") ? 0 : 3);
+        QCOMPARE(r.ht, spin == QLatin1String("edt_HT") ? 0 : 9);
+    }
+
     void editsAreLimitedToTheirColumns()
     {
         TClientsMoreDetailsForm more;

@@ -16,6 +16,8 @@ const QString InsertSql =
 const QString ModifySql = QStringLiteral("Update AssignmentsRates Set Site_Job = :Site_Job , WH_Rate = :WH_Rate , "
                                          "OT_Rate = :OT_Rate , HT_Rate = :HT_Rate Where Rec_ID = :Rec_ID");
 const QString DeleteSql = QStringLiteral("Delete From AssignmentsRates Where Rec_ID = :Rec_ID");
+const QString SameJobSql = QStringLiteral("Select Count(*) As Rates From AssignmentsRates Where Assignment = "
+                                          ":Assignment And Site_Job = :Site_Job And Rec_ID <> :Rec_ID");
 
 void prepareRatesQ(Query &q)
 {
@@ -104,6 +106,23 @@ void remove(Connection &c, qint64 recId)
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();
     t.commit();
+}
+
+int sameJobRates(Connection &c, const QString &project, const QString &siteJob, qint64 exceptRecId)
+{
+    Query q(c, SameJobSql);
+    q.setParam(QStringLiteral("Assignment"), project);
+    q.setParam(QStringLiteral("Site_Job"), siteJob);
+    q.setParam(QStringLiteral("Rec_ID"), exceptRecId);
+    q.open();
+    return q.asInt(QStringLiteral("Rates"));
+}
+
+QString secondRateQuestion(const QString &siteJob)
+{
+    return QStringLiteral("A rate for %1 already exists in this project; the check uses the first one entered. "
+                          "Add another?")
+        .arg(siteJob);
 }
 
 QString formatRate(double value)
