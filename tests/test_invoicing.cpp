@@ -49,6 +49,8 @@ void twoLines(Connection &c)
     InvFixture::line(c, 2, QStringLiteral("E2"), 100, 10, 10, 15);
     InvFixture::line(c, 1, QStringLiteral("E1"), 20, 12.5, 4, 15);
     InvFixture::line(c, 3, QStringLiteral("E3"), 5, 10, 0, 0, Other);
+    // E1's three rates all differ, so an amount shows which rate priced it.
+    TestDb::exec(c, QStringLiteral("Update Invoices Set Earned_HT_Rate = 17.5 Where Ref_No = 1"));
 }
 
 } // namespace
@@ -114,24 +116,30 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("whAmount");
         QTest::addColumn<double>("otAmount");
+        QTest::addColumn<double>("htAmount");
         QTest::addColumn<double>("total");
-        // E1 is loaded with 20 normal hours at 12.5 (250) and 4 overtime at 15 (60): total 310.
+        // E1 is loaded with 20 normal hours at 12.5 (250), 4 overtime at 15 (60) and no holiday
+        // hours at 17.5: total 310.
         for (const QString &e : TestDb::engines()) {
             auto row = [&](const char *name) -> QTestData & {
                 return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name))) << e;
             };
             row("normal hours recompute their amount and the total")
-                << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 360.0;
+                << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 0.0 << 360.0;
+            row("overtime hours are priced at the line's overtime rate")
+                << QString("Earned_OT_Hours") << QString("6") << 250.0 << 90.0 << 0.0 << 340.0;
+            row("holiday hours are priced at the line's holiday rate")
+                << QString("Earned_HT_Hours") << QString("3") << 250.0 << 60.0 << 52.5 << 362.5;
             row("a rate recomputes its amount and the total")
-                << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 331.0;
+                << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 0.0 << 331.0;
             row("a credit rate gives a negative amount")
-                << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 190.0;
+                << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 0.0 << 190.0;
             row("an amount typed as a correction recomputes the total")
-                << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 260.5;
+                << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 0.0 << 260.5;
             row("zero hours leave a zero amount")
-                << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 250.0;
+                << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 0.0 << 250.0;
             row("a name changes no money")
-                << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 310.0;
+                << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 0.0 << 310.0;
         }
     }
     void anEditKeepsAmountsAndTotalConsistent()
@@ -141,6 +149,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, whAmount);
         QFETCH(double, otAmount);
+        QFETCH(double, htAmount);
         QFETCH(double, total);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
@@ -159,6 +168,7 @@ private slots:
 
         QCOMPARE(stored(c, QStringLiteral("Earned_WH_Amount"), 1), whAmount);
         QCOMPARE(stored(c, QStringLiteral("Earned_OT_Amount"), 1), otAmount);
+        QCOMPARE(stored(c, QStringLiteral("Earned_HT_Amount"), 1), htAmount);
         QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), total);
         if (InvoiceEdit::columnKind(field) == InvoiceEdit::ColumnKind::Text)
             QCOMPARE(storedText(c, field, 1), text);
