@@ -115,7 +115,8 @@ private slots:
         QVERIFY2(r.code == 0, qPrintable(r.err));
         QVERIFY(r.out.contains(QStringLiteral("rows: 2")));
 
-        const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
+        const QJsonObject book = XlrdDump::read(file);
+        const QJsonObject s = XlrdDump::sheet(book);
         QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
         QCOMPARE(s.value("nrows").toInt(), 3);
         // The window's columns: no project, no key; the hours, rate and amount of each kind together.
@@ -142,6 +143,10 @@ private slots:
         QCOMPARE(XlrdDump::type(s, 1, 49), 1);
         QCOMPARE(XlrdDump::type(s, 1, 19), 6); // no code for day 2
         QCOMPARE(row(s, 2).at(3), QStringLiteral("محمد الشمري"));
+        // Money shows as it will be billed; hours do not.
+        for (int col : {9, 10, 17})
+            QCOMPARE(XlrdDump::format(book, s, 1, col).value("format").toString(), QStringLiteral("#,##0.00"));
+        QVERIFY(XlrdDump::format(book, s, 1, 8).value("format").toString() != QStringLiteral("#,##0.00"));
     }
 
     void anotherCycleAndTheUncheckedList_data() { TESTDB_ENGINE_ROWS(); }

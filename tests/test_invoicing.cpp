@@ -61,6 +61,8 @@ void twoLines(Connection &c)
     InvFixture::line(c, 2, QStringLiteral("E2"), 100, 10, 10, 15);
     InvFixture::line(c, 1, QStringLiteral("E1"), 20, 12.5, 4, 15);
     InvFixture::line(c, 3, QStringLiteral("E3"), 5, 10, 0, 0, Other);
+    // E1's three rates all differ, so an amount shows which rate priced it.
+    TestDb::exec(c, QStringLiteral("Update Invoices Set Earned_HT_Rate = 17.5 Where Ref_No = 1"));
 }
 
 } // namespace
@@ -126,24 +128,30 @@ private slots:
         QTest::addColumn<QString>("text");
         QTest::addColumn<double>("whAmount");
         QTest::addColumn<double>("otAmount");
+        QTest::addColumn<double>("htAmount");
         QTest::addColumn<double>("total");
-        // E1 is loaded with 20 normal hours at 12.5 (250) and 4 overtime at 15 (60): total 310.
+        // E1 is loaded with 20 normal hours at 12.5 (250), 4 overtime at 15 (60) and no holiday
+        // hours at 17.5: total 310.
         for (const QString &e : TestDb::engines()) {
             auto row = [&](const char *name) -> QTestData & {
                 return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name))) << e;
             };
             row("normal hours recompute their amount and the total")
-                << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 360.0;
+                << QString("Earned_WH_Hours") << QString("24") << 300.0 << 60.0 << 0.0 << 360.0;
+            row("overtime hours are priced at the line's overtime rate")
+                << QString("Earned_OT_Hours") << QString("6") << 250.0 << 90.0 << 0.0 << 340.0;
+            row("holiday hours are priced at the line's holiday rate")
+                << QString("Earned_HT_Hours") << QString("3") << 250.0 << 60.0 << 52.5 << 362.5;
             row("a rate recomputes its amount and the total")
-                << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 331.0;
+                << QString("Earned_OT_Rate") << QString("20.25") << 250.0 << 81.0 << 0.0 << 331.0;
             row("a credit rate gives a negative amount")
-                << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 190.0;
+                << QString("Earned_OT_Rate") << QString("-15") << 250.0 << -60.0 << 0.0 << 190.0;
             row("an amount typed as a correction recomputes the total")
-                << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 260.5;
+                << QString("Earned_WH_Amount") << QString("200.5") << 200.5 << 60.0 << 0.0 << 260.5;
             row("zero hours leave a zero amount")
-                << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 250.0;
+                << QString("Earned_OT_Hours") << QString("0") << 250.0 << 0.0 << 0.0 << 250.0;
             row("a name changes no money")
-                << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 310.0;
+                << QString("Employee_Name") << QString("O'Brien \"Jr\"; --") << 250.0 << 60.0 << 0.0 << 310.0;
         }
     }
     void anEditKeepsAmountsAndTotalConsistent()
@@ -153,6 +161,7 @@ private slots:
         QFETCH(QString, text);
         QFETCH(double, whAmount);
         QFETCH(double, otAmount);
+        QFETCH(double, htAmount);
         QFETCH(double, total);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
@@ -171,6 +180,7 @@ private slots:
 
         QCOMPARE(stored(c, QStringLiteral("Earned_WH_Amount"), 1), whAmount);
         QCOMPARE(stored(c, QStringLiteral("Earned_OT_Amount"), 1), otAmount);
+        QCOMPARE(stored(c, QStringLiteral("Earned_HT_Amount"), 1), htAmount);
         QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), total);
         if (InvoiceEdit::columnKind(field) == InvoiceEdit::ColumnKind::Text)
             QCOMPARE(storedText(c, field, 1), text);
@@ -216,7 +226,13 @@ private slots:
                                           << "whole number";
         QTest::newRow("hours beyond the column") << "Earned_WH_Hours"
                                                  << "99999999999"
-                                                 << "2147483647";
+                                                 << "0 to 744";
+        QTest::newRow("more hours than a month of 31 days holds") << "Earned_HT_Hours"
+                                                                  << "745"
+                                                                  << "0 to 744";
+        QTest::newRow("every hour of a month of 31 days") << "Earned_OT_Hours"
+                                                          << "744"
+                                                          << "";
         QTest::newRow("negative days") << "Days_Present"
                                        << "-2"
                                        << "0 to 31";
@@ -237,6 +253,12 @@ private slots:
         QTest::newRow("not a number") << "Earned_WH_Rate"
                                       << "nan"
                                       << "Enter a number";
+        QTest::newRow("infinity in a rate") << "Earned_OT_Rate"
+                                            << "inf"
+                                            << "Enter a number";
+        QTest::newRow("negative infinity in an amount") << "Earned_HT_Amount"
+                                                        << "-inf"
+                                                        << "Enter a number";
         QTest::newRow("a rate too large to keep its cents") << "Earned_WH_Rate"
                                                             << "1e15"
                                                             << "Enter a number";
@@ -274,10 +296,81 @@ private slots:
         QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), 310.0);
     }
 
-    void aLineChangedMeanwhileIsNotOverwritten_data() { TESTDB_ENGINE_ROWS(); }
+    void typedNumbersAreReadInTheGridsLocale_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("field");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QVariant>("value"); // null: refused
+        QTest::newRow("a decimal comma in German") << "de_DE"
+                                                   << "Earned_WH_Rate"
+                                                   << "1,25" << QVariant(1.25);
+        QTest::newRow("three decimals after a German comma are no thousands") << "de_DE"
+                                                                              << "Earned_WH_Rate"
+                                                                              << "1,250" << QVariant(1.25);
+        QTest::newRow("German grouping and decimals") << "de_DE"
+                                                      << "Earned_OT_Amount"
+                                                      << "1.250,5" << QVariant(1250.5);
+        QTest::newRow("a decimal point in German is not a number") << "de_DE"
+                                                                   << "Earned_WH_Rate"
+                                                                   << "12.5" << QVariant();
+        QTest::newRow("English grouping and decimals") << "en_US"
+                                                       << "Earned_HT_Rate"
+                                                       << "1,250.5" << QVariant(1250.5);
+        QTest::newRow("a decimal comma in English is not a number") << "en_US"
+                                                                    << "Earned_WH_Rate"
+                                                                    << "1,25" << QVariant();
+        QTest::newRow("German thousands of hours are read as such") << "de_DE"
+                                                                    << "Days_Present"
+                                                                    << "1.250" << QVariant();
+        QTest::newRow("whole hours in German") << "de_DE"
+                                               << "Earned_WH_Hours"
+                                               << "160" << QVariant(160);
+    }
+    void typedNumbersAreReadInTheGridsLocale()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, field);
+        QFETCH(QString, text);
+        QFETCH(QVariant, value);
+        const QLocale before;
+        QLocale::setDefault(QLocale(locale));
+        const InvoiceEdit::Parsed p = InvoiceEdit::parse(field, text);
+        QLocale::setDefault(before);
+        if (value.isNull()) {
+            QVERIFY2(!p.ok(), qPrintable(p.value.toString()));
+            return;
+        }
+        QVERIFY2(p.ok(), qPrintable(p.error));
+        QCOMPARE(p.value.toDouble(), value.toDouble());
+    }
+
+    void aLineChangedMeanwhileIsNotOverwritten_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("change");    // what the other clerk sets on E1's line
+        QTest::addColumn<QString>("column");    // a column that change set
+        QTest::addColumn<double>("theirs");     // its value, which must be kept
+        QTest::addColumn<double>("totalAfter"); // after the normal rate is set to 50 on the fresh line
+        for (const QString &e : TestDb::engines()) {
+            auto row = [&](const char *name) -> QTestData & {
+                return QTest::newRow(qPrintable(e + QStringLiteral(": ") + QLatin1String(name))) << e;
+            };
+            row("a new check rewrites hours, amount and total")
+                << QString("Earned_WH_Hours = 22, Earned_WH_Amount = 275, Earned_Total = 335")
+                << QString("Earned_WH_Hours") << 22.0 << 22 * 50.0 + 60;
+            // One money column alone: its amount and the total do not move.
+            row("the overtime rate alone changes")
+                << QString("Earned_OT_Rate = 16") << QString("Earned_OT_Rate") << 16.0 << 20 * 50.0 + 60;
+        }
+    }
     void aLineChangedMeanwhileIsNotOverwritten()
     {
         QFETCH(QString, engine);
+        QFETCH(QString, change);
+        QFETCH(QString, column);
+        QFETCH(double, theirs);
+        QFETCH(double, totalAfter);
         TestDb::Fresh db(engine);
         Connection &c = db.connection();
         twoLines(c);
@@ -285,22 +378,21 @@ private slots:
         lines.open(Year, Month, Project);
         auto other = InvFixture::otherUser(c);
 
-        // A new check rewrites E1's hours between load and save.
-        TestDb::exec(*other, QStringLiteral("Update Invoices Set Earned_WH_Hours = 22, Earned_WH_Amount = 275, "
-                                            "Earned_Total = 335 Where Ref_No = 1"));
+        // Another clerk changes E1's line between load and save.
+        TestDb::exec(*other, QStringLiteral("Update Invoices Set %1 Where Ref_No = 1").arg(change));
         QCOMPARE(lines.setValue(0, lines.InvoiceQ.fieldIndex(QStringLiteral("Earned_WH_Rate")), QStringLiteral("50")),
                  QString());
         QCOMPARE(lines.submit(), SaveResult::Conflict);
         QCOMPARE(stored(c, QStringLiteral("Earned_WH_Rate"), 1), 12.5);
-        QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), 335.0);
+        QCOMPARE(stored(c, column, 1), theirs);
         // The line now shows what is stored, and an edit of it is written.
-        QCOMPARE(lines.value(0, QStringLiteral("Earned_WH_Hours")).toInt(), 22);
-        QCOMPARE(lines.value(0, QStringLiteral("Earned_Total")).toDouble(), 335.0);
+        QCOMPARE(lines.value(0, column).toDouble(), theirs);
         QVERIFY(!c.inTransaction());
         QCOMPARE(lines.setValue(0, lines.InvoiceQ.fieldIndex(QStringLiteral("Earned_WH_Rate")), QStringLiteral("50")),
                  QString());
         QCOMPARE(lines.submit(), SaveResult::Saved);
-        QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), 22 * 50.0 + 60);
+        QCOMPARE(stored(c, QStringLiteral("Earned_Total"), 1), totalAfter);
+        QCOMPARE(stored(c, column, 1), theirs);
 
         // A line deleted meanwhile is dropped from the list, nothing is inserted back.
         TestDb::exec(*other, QStringLiteral("Delete From Invoices Where Ref_No = 2"));

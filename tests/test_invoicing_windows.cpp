@@ -1,5 +1,6 @@
 // The invoice details and dispute management windows, driven through their real controls.
 #include "DisputeMgtForm.h"
+#include "ExportAction.h"
 #include "FileDialog.h"
 #include "FrozenTableView.h"
 #include "GridCopy.h"
@@ -9,6 +10,7 @@
 #include "InvoicingModule.h"
 #include "MessageRecording.h"
 #include "ModuleTable.h"
+#include "OpenpyxlReader.h"
 #include "Session.h"
 #include "XlrdReader.h"
 
@@ -181,8 +183,8 @@ private slots:
 
         f.DBGrid2->setCurrentIndex(m->index(0, hours));
         QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
-        QCOMPARE(m->index(0, amount).data().toString(), QStringLiteral("300"));
-        QCOMPARE(m->index(0, total).data().toString(), QStringLiteral("360"));
+        QCOMPARE(m->index(0, amount).data().toString(), QStringLiteral("300.00"));
+        QCOMPARE(m->index(0, total).data().toString(), QStringLiteral("360.00"));
         QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 124")),
                  qPrintable(f.lbl_InvoiceTotals->text()));
         QCOMPARE(storedTotal(c, 1), 310.0);
@@ -210,6 +212,189 @@ private slots:
         QCOMPARE(storedTotal(c, 2), 1150.0);
         QCOMPARE(m->index(1, hours).data().toString(), QStringLiteral("100"));
         QCOMPARE(m->index(1, m->gridColumn(QStringLiteral("Client_Job"))).data().toString(), QStringLiteral("Rigger"));
+
+        // A line deleted by another user meanwhile says so, and leaves the list.
+        TestDb::exec(*other, QStringLiteral("Delete From Invoices Where Ref_No = 2"));
+        f.DBGrid2->setCurrentIndex(m->index(1, hours));
+        QVERIFY(m->setData(m->index(1, hours), QStringLiteral("2")));
+        m_recording->texts.clear();
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QCOMPARE(m_recording->texts, QStringList{QStringLiteral(
+                                         "This line was deleted by another user; it has been removed from the list.")});
+        QCOMPARE(column(m, m->gridColumn(QStringLiteral("Employee_No"))), QStringList{"E1"});
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select COUNT(*) From Invoices Where Ref_No = 2")).toInt(), 0);
+    }
+
+    void escTakesBackAnEditedLineAndKeepsTheWindow()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int hours = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        // Enter pressed and the cell left, the row not: the line waits to be written.
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
+        QVERIFY(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 124")));
+        QTest::keyClick(f.DBGrid2, Qt::Key_Escape);
+        QVERIFY(f.isVisible());
+        QVERIFY(!f.lines().hasPending());
+        QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("20"));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Normal Hours: 120")),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+        QCOMPARE(storedTotal(c, 1), 310.0);
+        QVERIFY(m_recording->texts.isEmpty());
+        // With nothing pending, Esc closes the window as before, without a question.
+        QTest::keyClick(f.DBGrid2, Qt::Key_Escape);
+        QVERIFY(!f.isVisible());
+        QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(storedTotal(c, 1), 310.0);
+    }
+
+    void closingWithAnEditedLineAsks_data()
+    {
+        QTest::addColumn<bool>("titleBar"); // else the Close button
+        QTest::addColumn<int>("choice");
+        QTest::addColumn<bool>("stillOpen");
+        QTest::addColumn<double>("stored");
+        QTest::newRow("Cancel keeps the window and the edit")
+            << false << int(Messages::Choice::Cancel) << true << 310.0;
+        QTest::newRow("Cancel from the title bar keeps the window open")
+            << true << int(Messages::Choice::Cancel) << true << 310.0;
+        QTest::newRow("Discard closes without writing") << true << int(Messages::Choice::Discard) << false << 310.0;
+        QTest::newRow("Save writes the line and closes") << false << int(Messages::Choice::Save) << false << 360.0;
+    }
+    void closingWithAnEditedLineAsks()
+    {
+        QFETCH(bool, titleBar);
+        QFETCH(int, choice);
+        QFETCH(bool, stillOpen);
+        QFETCH(double, stored);
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        invoices(c);
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int hours = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        f.DBGrid2->setCurrentIndex(m->index(0, hours));
+        QVERIFY(m->setData(m->index(0, hours), QStringLiteral("24")));
+        m_recording->choice = Messages::Choice(choice);
+        if (titleBar)
+            f.close();
+        else
+            f.btn_Close->click();
+        QCOMPARE(m_recording->texts,
+                 QStringList{QStringLiteral("The line you changed has not been saved yet. Save it?")});
+        QCOMPARE(m_recording->kinds, QList<Messages::Kind>{Messages::Kind::SaveDiscardCancel});
+        QCOMPARE(f.isVisible(), stillOpen);
+        QCOMPARE(f.lines().hasPending(), stillOpen);
+        QCOMPARE(storedTotal(c, 1), stored);
+        if (stillOpen)
+            QCOMPARE(m->index(0, hours).data().toString(), QStringLiteral("24"));
+    }
+
+    void moneyShowsAsItWillBeBilled_data()
+    {
+        QTest::addColumn<QString>("locale");
+        QTest::addColumn<QString>("shown");  // 4368.375 in the grid
+        QTest::addColumn<QString>("edited"); // the same in its editor
+        QTest::addColumn<QString>("typed");  // 1.25 typed as a rate
+        QTest::addColumn<QString>("amount"); // 3 hours at 1.25 in the grid
+        QTest::newRow("English") << "en_US"
+                                 << "4,368.38"
+                                 << "4,368.375"
+                                 << "1.25"
+                                 << "3.75";
+        QTest::newRow("German") << "de_DE"
+                                << "4.368,38"
+                                << "4.368,375"
+                                << "1,25"
+                                << "3,75";
+    }
+    void moneyShowsAsItWillBeBilled()
+    {
+        QFETCH(QString, locale);
+        QFETCH(QString, shown);
+        QFETCH(QString, edited);
+        QFETCH(QString, typed);
+        QFETCH(QString, amount);
+        struct LocaleGuard
+        {
+            QLocale before;
+            ~LocaleGuard() { QLocale::setDefault(before); }
+        } guard;
+        QLocale::setDefault(QLocale(locale));
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        Connection &c = db.connection();
+        seedBase(c);
+        InvFixture::line(c, 1, QStringLiteral("E1"), 3, 1456.125); // 4368.375, stored as computed
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        InvoiceGridModel *m = f.invoiceModel();
+        const int amountCol = m->gridColumn(QStringLiteral("Earned_WH_Amount"));
+        const int totalCol = m->gridColumn(QStringLiteral("Earned_Total"));
+        const int hoursCol = m->gridColumn(QStringLiteral("Earned_WH_Hours"));
+        const int rateCol = m->gridColumn(QStringLiteral("Earned_WH_Rate"));
+        QCOMPARE(m->index(0, amountCol).data().toString(), shown);
+        QCOMPARE(m->index(0, totalCol).data().toString(), shown);
+        QCOMPARE(m->index(0, amountCol).data(Qt::EditRole).toString(), edited);
+        QCOMPARE(m->index(0, hoursCol).data().toString(), QStringLiteral("3"));
+        QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Total: ") + shown),
+                 qPrintable(f.lbl_InvoiceTotals->text()));
+        // An editor closed on the whole value is no edit.
+        QVERIFY(!m->setData(m->index(0, amountCol), edited));
+        QVERIFY(!f.lines().hasPending());
+
+        // Both sheet formats keep the stored value and show it with two decimals.
+        for (const QString &filter : {ExportAction::XlsFilter, ExportAction::XlsxFilter}) {
+            const bool xlsx = filter == ExportAction::XlsxFilter;
+            const QString file = m_dir.filePath(QStringLiteral("money-%1.%2").arg(locale, xlsx ? "xlsx" : "xls"));
+            FileDialog::setNextFileName(file, filter);
+            f.btn_ExportToExcel->click();
+            QVERIFY(m_recording->texts.isEmpty());
+            QString amountFormat, hoursFormat;
+            double value = 0;
+            if (xlsx) {
+                const QJsonObject s = OpenpyxlDump::sheet(OpenpyxlDump::read(file));
+                value = OpenpyxlDump::value(s, 1, amountCol).toDouble();
+                amountFormat = OpenpyxlDump::style(s, 1, amountCol).value(QStringLiteral("format")).toString();
+                hoursFormat = OpenpyxlDump::style(s, 1, hoursCol).value(QStringLiteral("format")).toString();
+                QCOMPARE(OpenpyxlDump::style(s, 1, rateCol).value(QStringLiteral("format")).toString(),
+                         QStringLiteral("#,##0.00"));
+                QCOMPARE(OpenpyxlDump::value(s, 1, totalCol).toDouble(), 4368.375);
+            } else {
+                const QJsonObject book = XlrdDump::read(file);
+                const QJsonObject s = XlrdDump::sheet(book);
+                value = XlrdDump::value(s, 1, amountCol).toDouble();
+                amountFormat = XlrdDump::format(book, s, 1, amountCol).value(QStringLiteral("format")).toString();
+                hoursFormat = XlrdDump::format(book, s, 1, hoursCol).value(QStringLiteral("format")).toString();
+                QCOMPARE(XlrdDump::format(book, s, 1, rateCol).value(QStringLiteral("format")).toString(),
+                         QStringLiteral("#,##0.00"));
+                QCOMPARE(XlrdDump::value(s, 1, totalCol).toDouble(), 4368.375);
+            }
+            QCOMPARE(value, 4368.375);
+            QCOMPARE(amountFormat, QStringLiteral("#,##0.00"));
+            QVERIFY2(hoursFormat != amountFormat, qPrintable(hoursFormat));
+        }
+
+        // A rate typed as the grid shows numbers.
+        QVERIFY(m->setData(m->index(0, rateCol), typed));
+        QVERIFY(f.submitEdit());
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("Select Earned_WH_Rate From Invoices")).toDouble(), 1.25);
+        QCOMPARE(storedTotal(c, 1), 3.75);
+        QCOMPARE(m->index(0, amountCol).data().toString(), amount);
     }
 
     void aLoadFailureIsShownOnceAndTheWindowGoesOn()

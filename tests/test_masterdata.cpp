@@ -251,6 +251,10 @@ private slots:
                                   << "-2" << true << -2.0;
         QTest::newRow("letters") << "en_US"
                                  << "abc" << false << 0.0;
+        QTest::newRow("infinity is not a number") << "en_US"
+                                                  << "inf" << false << 0.0;
+        QTest::newRow("not-a-number is not a number") << "de_DE"
+                                                      << "NaN" << false << 0.0;
         QTest::newRow("empty") << "en_US"
                                << "" << false << 0.0;
     }

@@ -18,6 +18,7 @@
 #include <QLineEdit>
 #include <QPlainTextEdit>
 #include <QSpinBox>
+#include <QTableView>
 #include <QTemporaryDir>
 
 class TestMasterDataSaves : public QObject
@@ -180,6 +181,14 @@ private slots:
         }
         IN_DIALOG(w->AssignmentQ.asString(QStringLiteral("Assignment")) == QStringLiteral("METRO"));
         IN_DIALOG(messages.texts == QStringList());
+        // No payment terms chosen is the empty text, as every other text left empty is.
+        for (const char *project : {"METRO", "HARBOUR"})
+            for (const char *column : {"Payment_Terms", "ERP_Account_No"}) {
+                const QVariant v = TestDb::scalar(
+                    env.c(), QStringLiteral("Select %1 From Assignments Where Assignment = :A").arg(column),
+                    {QString::fromLatin1(project)});
+                QVERIFY2(!v.isNull() && v.toString().isEmpty(), column);
+            }
         {
             Answering a(newProject(QStringLiteral("HARBOUR")));
             w->btn_New->click();
@@ -278,7 +287,13 @@ private slots:
         }
         QCOMPARE(w->RatesQ.asInt64(QStringLiteral("Rec_ID")), welder);
         QCOMPARE(w->RatesQ.asDouble(QStringLiteral("WH_Rate")), 4.5);
-        {
+        // Rates are money: shown with two decimals.
+        QCOMPARE(w->DBGrid2->model()->index(1, 1).data().toString(), QStringLiteral("4.50"));
+        QCOMPARE(messages.texts, QStringList());
+        // A second rate for a site job the project has is asked about first, and allowed on OK.
+        const QString secondWelder = QStringLiteral(
+            "A rate for Welder already exists in this project; the check uses the first one entered. Add another?");
+        auto addWelder = [&] {
             Answering a([](QDialog &d) {
                 auto &f = static_cast<TDesignationRateForm &>(d);
                 IN_DIALOG(f.cb_Designation->currentIndex() == -1);
@@ -287,9 +302,34 @@ private slots:
                 return d.result();
             });
             w->btn_Add->click();
-        }
+        };
+        messages.answer = false;
+        addWelder();
+        QCOMPARE(messages.texts, QStringList{secondWelder});
+        QCOMPARE(w->RatesQ.recordCount(), 2);
+        messages.answer = true;
+        addWelder();
+        QCOMPARE(messages.texts, QStringList(2, secondWelder));
         QCOMPARE(w->RatesQ.recordCount(), 3);
         QCOMPARE(w->RatesQ.row(), 0);
+        // Moving a rate onto a site job the project has asks the same.
+        QVERIFY(w->RatesQ.locate(QStringLiteral("Site_Job"), QStringLiteral("Mason")));
+        {
+            Answering a([](QDialog &d) {
+                auto &f = static_cast<TDesignationRateForm &>(d);
+                f.cb_Designation->setCurrentIndex(1);
+                f.btn_OK->click();
+                return d.result();
+            });
+            messages.answer = false;
+            w->btn_Modify->click();
+        }
+        QCOMPARE(messages.texts, QStringList(3, secondWelder));
+        QCOMPARE(TestDb::scalar(env.c(), QStringLiteral("Select Count(*) From AssignmentsRates Where Site_Job = "
+                                                        "'Mason' And Assignment = 'MARINA'"))
+                     .toInt(),
+                 1);
+        messages.texts.clear();
 
         // Cancel in the delete confirmation keeps the rate; OK deletes it.
         messages.answer = false;

@@ -211,6 +211,23 @@ private slots:
                                       << "2"
                                       << ""
                                       << "Holiday Hour Rate, '' is not a valid floating point value";
+        QTest::newRow("infinity is no rate") << 0 << "inf"
+                                             << "1"
+                                             << "1"
+                                             << "Normal Hour Rate, 'inf' is not a valid floating point value";
+        QTest::newRow("not-a-number is no rate") << 0 << "1"
+                                                 << "nan"
+                                                 << "1"
+                                                 << "OverTime Rate, 'nan' is not a valid floating point value";
+        QTest::newRow("negative infinity is no rate")
+            << 0 << "1"
+            << "2"
+            << "-inf"
+            << "Holiday Hour Rate, '-inf' is not a valid floating point value";
+        QTest::newRow("a rate beyond a double") << 0 << "1e400"
+                                                << "1"
+                                                << "1"
+                                                << "Normal Hour Rate, '1e400' is not a valid floating point value";
         QTest::newRow("zero and negative pass") << 1 << "0"
                                                 << "-1.5"
                                                 << "2.25"
@@ -243,6 +260,31 @@ private slots:
             QCOMPARE(f.OT_Value, -1.5);
             QCOMPARE(f.HT_Value, 2.25);
         }
+    }
+
+    void aClearedSpinEditReadsAsZero_data()
+    {
+        QTest::addColumn<QString>("spin");
+        QTest::newRow("working hours") << "edt_WH";
+        QTest::newRow("overtime") << "edt_OT";
+        QTest::newRow("holiday hours") << "edt_HT";
+    }
+    void aClearedSpinEditReadsAsZero()
+    {
+        QFETCH(QString, spin);
+        TAssignmentDetForm f;
+        Projects::Record stored;
+        stored.wh = 6;
+        stored.ot = 3;
+        stored.ht = 9;
+        f.load(stored);
+        auto *edit = f.findChild<QSpinBox *>(spin)->findChild<QLineEdit *>();
+        QVERIFY(edit);
+        edit->clear();
+        const Projects::Record r = f.record();
+        QCOMPARE(r.wh, spin == QLatin1String("edt_WH") ? 0 : 6);
+        QCOMPARE(r.ot, spin == QLatin1String("edt_OT") ? 0 : 3);
+        QCOMPARE(r.ht, spin == QLatin1String("edt_HT") ? 0 : 9);
     }
 
     void editsAreLimitedToTheirColumns()

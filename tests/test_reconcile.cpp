@@ -320,6 +320,10 @@ private slots:
         QCOMPARE(OpenpyxlDump::type(summary, 2, 1), QStringLiteral("n"));
         QCOMPARE(OpenpyxlDump::value(summary, 2, 1).toInt(), 6);
         QCOMPARE(OpenpyxlDump::value(summary, 4, 15).toDouble(), r.totals.invoiceTotal);
+        // Money shows as it will be billed, two decimals, whatever the stored value holds.
+        for (int row = 1; row <= 4; ++row)
+            QCOMPARE(OpenpyxlDump::style(summary, row, 15).value(QStringLiteral("format")).toString(),
+                     QStringLiteral("#,##0.00"));
         // Hours deployed and billed differ in MARINA, agree in TOWER.
         QVERIFY(filled(summary, 2, 7) && filled(summary, 2, 8));
         QVERIFY(!filled(summary, 3, 7) && !filled(summary, 3, 8));

@@ -33,6 +33,9 @@ struct FieldDef
     QString label() const { return displayLabel.isEmpty() ? name : displayLabel; }
 };
 
+// The display format of money: stored as computed, shown and exported as it will be billed.
+inline const QString MoneyFormat = QStringLiteral("#,##0.00");
+
 // Gives a field described as text the kind of its first non-null value; false for a null.
 bool settleKind(FieldDef &field, const QVariant &value);
 // A fetched value as a dataset holds it: dates of every engine as date-times.

@@ -7,7 +7,6 @@
 
 #include <QLocale>
 #include <cmath>
-#include <limits>
 
 namespace InvoiceEdit {
 namespace {
@@ -106,21 +105,19 @@ QVariant bindable(const QString &field, const QVariant &v)
     }
 }
 
+// Typed numbers are read in the locale the grid shows them in, and in no other: in a
+// comma-decimal locale "1,250" is 1.25, never 1250.
 bool parseWhole(const QString &text, qint64 &out)
 {
     bool ok = false;
-    out = QLocale::c().toLongLong(text, &ok);
-    if (!ok)
-        out = QLocale().toLongLong(text, &ok);
+    out = QLocale().toLongLong(text, &ok);
     return ok;
 }
 
 bool parseMoney(const QString &text, double &out)
 {
     bool ok = false;
-    out = QLocale::c().toDouble(text, &ok);
-    if (!ok)
-        out = QLocale().toDouble(text, &ok);
+    out = QLocale().toDouble(text, &ok);
     return ok && std::isfinite(out);
 }
 
@@ -187,8 +184,8 @@ Parsed parse(const QString &field, const QString &text)
     }
     case ColumnKind::Hours: {
         qint64 n = 0;
-        if (!parseWhole(t, n) || n < 0 || n > std::numeric_limits<int>::max())
-            p.error = QStringLiteral("Hours must be a whole number from 0 to 2147483647.");
+        if (!parseWhole(t, n) || n < 0 || n > MaxMonthHours)
+            p.error = QStringLiteral("Hours must be a whole number from 0 to %1.").arg(MaxMonthHours);
         else
             p.value = int(n);
         break;

@@ -18,7 +18,7 @@ enum class ColumnKind {
     Key,    // cycle, employee, project, worker reference: they place the line
     Text,   // names, jobs, day codes and hours, up to the column's length
     Days,   // whole days 0..31
-    Hours,  // whole hours, not negative
+    Hours,  // whole hours, 0 up to every hour of a month
     Rate,   // money per hour, may be negative (credits)
     Amount, // hours x rate, may be edited as a correction
     Total,  // the sum of the three amounts, never typed
@@ -27,6 +27,8 @@ ColumnKind columnKind(const QString &field);
 bool isEditable(const QString &field);
 // Longest text a Text column holds; 0 for other columns.
 int maxLength(const QString &field);
+// One column's hours in one month cannot exceed every hour of its longest month.
+constexpr int MaxMonthHours = 31 * 24;
 // Money values are refused beyond this size, where a double no longer keeps every cent.
 constexpr double MaxMoney = 999999999999.99;
 

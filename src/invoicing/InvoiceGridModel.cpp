@@ -41,14 +41,17 @@ int InvoiceGridModel::columnCount(const QModelIndex &parent) const
     return parent.isValid() ? 0 : int(m_columns.size());
 }
 
-QString InvoiceGridModel::text(int row, int fieldColumn) const
+QString InvoiceGridModel::text(int row, int fieldColumn, int role) const
 {
     const QVariant v = m_lines.value(row, fieldColumn);
     if (v.isNull())
         return {};
-    switch (m_lines.InvoiceQ.field(fieldColumn).kind) {
+    const FieldDef &field = m_lines.InvoiceQ.field(fieldColumn);
+    switch (field.kind) {
     case FieldKind::Float:
     case FieldKind::Currency:
+        if (role == Qt::DisplayRole)
+            return displayTextOf(field, v);
         return QLocale().toString(v.toDouble(), 'g', 15);
     case FieldKind::Integer:
     case FieldKind::LargeInt:
@@ -66,7 +69,7 @@ QVariant InvoiceGridModel::data(const QModelIndex &index, int role) const
     switch (role) {
     case Qt::DisplayRole:
     case Qt::EditRole:
-        return text(index.row(), fc);
+        return text(index.row(), fc, role);
     case Qt::TextAlignmentRole: {
         const FieldKind k = m_lines.InvoiceQ.field(fc).kind;
         return isNumericKind(k) ? QVariant(Qt::AlignRight | Qt::AlignVCenter)
@@ -106,7 +109,7 @@ bool InvoiceGridModel::setData(const QModelIndex &index, const QVariant &value, 
     const int row = index.row();
     const int fc = m_columns.at(index.column());
     // An editor closed without a change is no edit.
-    if (value.toString() == text(row, fc))
+    if (value.toString() == text(row, fc, Qt::EditRole))
         return false;
     const QString refused = m_lines.setValue(row, fc, value.toString());
     if (!refused.isEmpty()) {

@@ -35,7 +35,8 @@ signals:
     void lineEdited(int row);
 
 private:
-    QString text(int row, int fieldColumn) const;
+    // Money shows with two decimals; its editor starts from the whole stored value.
+    QString text(int row, int fieldColumn, int role = Qt::DisplayRole) const;
 
     InvoiceEdit::InvoiceLines &m_lines;
     QList<int> m_columns; // list columns of the visible fields, in order

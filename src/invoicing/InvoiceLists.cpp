@@ -37,6 +37,10 @@ QList<FieldDef> buildInvoiceFields()
         field(QStringLiteral("Earned_HT_Amount"), QStringLiteral("Holiday Amount"), F),
         field(QStringLiteral("Earned_Total"), QStringLiteral("Employee Total"), F),
     };
+    // Money is stored as computed and shown, on screen and in sheets, as it will be billed.
+    for (FieldDef &money : f)
+        if (money.kind == F)
+            money.displayFormat = MoneyFormat;
     for (int d = 1; d <= 31; ++d) {
         const QString dd = QStringLiteral("%1").arg(d, 2, 10, QLatin1Char('0'));
         f << field(QStringLiteral("D%1_Code").arg(dd), QStringLiteral("D%1 Code").arg(dd), T);

@@ -18,6 +18,7 @@
 #include <QEvent>
 #include <QHBoxLayout>
 #include <QHeaderView>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
@@ -26,6 +27,8 @@
 
 namespace {
 const QString ConflictText = QStringLiteral("This line was changed by another user; it has been reloaded.");
+const QString GoneText = QStringLiteral("This line was deleted by another user; it has been removed from the list.");
+const QString UnsavedText = QStringLiteral("The line you changed has not been saved yet. Save it?");
 
 QString money(double v)
 {
@@ -245,14 +248,51 @@ bool TInvoicesDetForm::submitEdit()
                                          m_invoiceModel->index(row, m_invoiceModel->columnCount() - 1));
     }
     updateTotals();
-    if (result == R::Conflict || result == R::Gone)
+    if (result == R::Conflict)
         Messages::show(ConflictText, this);
+    else if (result == R::Gone)
+        Messages::show(GoneText, this);
     return ok && result != R::Conflict && result != R::Gone;
+}
+
+void TInvoicesDetForm::discardEdit()
+{
+    if (!m_lines.hasPending())
+        return;
+    const int row = m_lines.pendingRow();
+    m_lines.revert();
+    emit m_invoiceModel->dataChanged(m_invoiceModel->index(row, 0),
+                                     m_invoiceModel->index(row, m_invoiceModel->columnCount() - 1));
+    updateTotals();
+}
+
+void TInvoicesDetForm::keyPressEvent(QKeyEvent *e)
+{
+    // Esc takes back an edited line that is not written yet, as a grid does, instead of closing.
+    if (e->matches(QKeySequence::Cancel) && m_lines.hasPending()) {
+        discardEdit();
+        e->accept();
+        return;
+    }
+    QDialog::keyPressEvent(e);
 }
 
 void TInvoicesDetForm::done(int result)
 {
-    submitEdit();
+    if (m_lines.hasPending()) {
+        switch (Messages::askToSave(UnsavedText, this)) {
+        case Messages::Choice::Save:
+            // A line that could not be written stays in view with the reason shown.
+            if (!submitEdit())
+                return;
+            break;
+        case Messages::Choice::Discard:
+            discardEdit();
+            break;
+        case Messages::Choice::Cancel:
+            return;
+        }
+    }
     QDialog::done(result);
 }
 

@@ -57,11 +57,14 @@ public slots:
 
 protected:
     bool event(QEvent *e) override;
+    void keyPressEvent(QKeyEvent *e) override;
+    // Closing with an edited line not yet written asks whether to save it.
     void done(int result) override;
 
 private:
     void buildControls();
     void updateTotals();
+    void discardEdit();
 
     Session &m_session;
     ActivationGuard m_activation;

@@ -70,8 +70,7 @@ Table summaryTable(const Result &result)
                 field(QStringLiteral("Client_HT"), QStringLiteral("Holiday Hours Billed"), I),
                 field(QStringLiteral("Differences"), QStringLiteral("Differences"), I),
                 field(QStringLiteral("Invoice_Lines"), QStringLiteral("Invoice Lines"), I),
-                field(QStringLiteral("Invoice_Total"), QStringLiteral("Invoice Total"), FieldKind::Float,
-                      QStringLiteral("#,##0.00")),
+                field(QStringLiteral("Invoice_Total"), QStringLiteral("Invoice Total"), FieldKind::Float, MoneyFormat),
                 field(QStringLiteral("Priced_At_0"), QStringLiteral("Lines Priced At 0"), I)};
     auto add = [&t](const ProjectSummary &s) {
         t.rows.append({s.project, s.deployed, s.withClientRows, s.notMoved, s.checked, s.unchecked, s.disputed, s.ownWh,

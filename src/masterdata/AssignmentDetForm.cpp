@@ -43,6 +43,9 @@ TAssignmentDetForm::TAssignmentDetForm(QWidget *parent) : QDialog(parent)
         auto *s = new QSpinBox(this);
         s->setObjectName(name);
         s->setRange(0, max);
+        // Out of range goes to the nearest bound, and a cleared edit to 0 rather than back to
+        // the value it held.
+        s->setCorrectionMode(QAbstractSpinBox::CorrectToNearestValue);
         return s;
     };
     cb_Clients = new QComboBox(this);
@@ -186,6 +189,16 @@ void TAssignmentDetForm::load(const Projects::Record &r)
     FormHelpers::showStarts(this);
 }
 
+namespace {
+// The number the edit shows, text still being typed included (Confirm may come before the edit
+// has read it).
+int spinValue(QSpinBox *s)
+{
+    s->interpretText();
+    return s->value();
+}
+} // namespace
+
 Projects::Record TAssignmentDetForm::record() const
 {
     Projects::Record r;
@@ -196,9 +209,9 @@ Projects::Record TAssignmentDetForm::record() const
     r.transTo = chk_Trans_To->isChecked();
     r.transFrom = chk_Trans_From->isChecked();
     r.billable = chk_Billable->isChecked();
-    r.wh = edt_WH->value();
-    r.ot = edt_OT->value();
-    r.ht = edt_HT->value();
+    r.wh = spinValue(edt_WH);
+    r.ot = spinValue(edt_OT);
+    r.ht = spinValue(edt_HT);
     r.description = mem_ProjectDescription->toPlainText().trimmed();
     r.siteLocation = mem_SiteLocation->toPlainText().trimmed();
     r.remarks = mem_Remarks->toPlainText().trimmed();

@@ -101,14 +101,15 @@ Contacts contactsOf(const Query &q)
 }
 
 namespace {
+// Texts are bound through one rule: nothing typed or chosen is stored as the empty text.
 void bindMainData(Query &q, const MainData &d)
 {
-    q.setParam(QStringLiteral("Client_Name"), d.name);
-    q.setParam(QStringLiteral("Client_Kind"), d.kind);
-    q.setParam(QStringLiteral("Client_Size"), d.size);
-    q.setParam(QStringLiteral("Payment_Terms"), d.paymentTerms);
-    q.setParam(QStringLiteral("Web_Site"), d.webSite);
-    q.setParam(QStringLiteral("HO_Address"), d.hoAddress);
+    q.setParam(QStringLiteral("Client_Name"), Query::text(d.name));
+    q.setParam(QStringLiteral("Client_Kind"), Query::text(d.kind));
+    q.setParam(QStringLiteral("Client_Size"), Query::text(d.size));
+    q.setParam(QStringLiteral("Payment_Terms"), Query::text(d.paymentTerms));
+    q.setParam(QStringLiteral("Web_Site"), Query::text(d.webSite));
+    q.setParam(QStringLiteral("HO_Address"), Query::text(d.hoAddress));
     q.setParam(QStringLiteral("isActive"), d.active ? 1 : 0);
 }
 } // namespace
@@ -141,16 +142,16 @@ void updateContacts(Connection &c, qint64 recId, const Contacts &d)
 {
     Query q(c, MoreDetailsSql);
     Transaction t(c);
-    q.setParam(QStringLiteral("Manager_Name"), d.managerName);
-    q.setParam(QStringLiteral("Manager_Title"), d.managerTitle);
-    q.setParam(QStringLiteral("Manager_Mobile"), d.managerMobile);
-    q.setParam(QStringLiteral("Manager_Email"), d.managerEmail);
-    q.setParam(QStringLiteral("Purchasing_Manager_Name"), d.purchasingName);
-    q.setParam(QStringLiteral("Purchasing_Manager_Mobile"), d.purchasingMobile);
-    q.setParam(QStringLiteral("Purchasing_Manager_Email"), d.purchasingEmail);
-    q.setParam(QStringLiteral("Finance_Manager_Name"), d.financeName);
-    q.setParam(QStringLiteral("Finance_Manager_Mobile"), d.financeMobile);
-    q.setParam(QStringLiteral("Finance_Manager_Email"), d.financeEmail);
+    q.setParam(QStringLiteral("Manager_Name"), Query::text(d.managerName));
+    q.setParam(QStringLiteral("Manager_Title"), Query::text(d.managerTitle));
+    q.setParam(QStringLiteral("Manager_Mobile"), Query::text(d.managerMobile));
+    q.setParam(QStringLiteral("Manager_Email"), Query::text(d.managerEmail));
+    q.setParam(QStringLiteral("Purchasing_Manager_Name"), Query::text(d.purchasingName));
+    q.setParam(QStringLiteral("Purchasing_Manager_Mobile"), Query::text(d.purchasingMobile));
+    q.setParam(QStringLiteral("Purchasing_Manager_Email"), Query::text(d.purchasingEmail));
+    q.setParam(QStringLiteral("Finance_Manager_Name"), Query::text(d.financeName));
+    q.setParam(QStringLiteral("Finance_Manager_Mobile"), Query::text(d.financeMobile));
+    q.setParam(QStringLiteral("Finance_Manager_Email"), Query::text(d.financeEmail));
     q.setParam(QStringLiteral("Rec_ID"), recId);
     q.exec();
     t.commit();

@@ -130,6 +130,8 @@ namespace {
 void bindCommon(Query &q, const Record &r)
 {
     auto p = [&q](const char *name, const QVariant &v) { q.setParam(QString::fromLatin1(name), v); };
+    // Every text goes through one rule: nothing typed or chosen is stored as the empty text.
+    auto t = [&q](const char *name, const QString &v) { q.setParam(QString::fromLatin1(name), Query::text(v)); };
     p("isActive", r.active ? 1 : 0);
     p("Night_Shift", r.nightShift ? 1 : 0);
     p("Trans_To", r.transTo ? 1 : 0);
@@ -139,25 +141,25 @@ void bindCommon(Query &q, const Record &r)
     p("OT", r.ot);
     p("HT", r.ht);
     p("Client_ID", r.clientId);
-    p("Project_Description", r.description);
-    p("Site_Location", r.siteLocation);
-    p("Remarks", r.remarks);
-    p("Map_Latitude", r.latitude);
-    p("Map_Longitude", r.longitude);
-    p("Project_Manager_Name", r.pmName);
-    p("Project_Manager_Mobile", r.pmMobile);
-    p("Project_Manager_Email", r.pmEmail);
-    p("Accountant_Name", r.accountantName);
-    p("Accountant_Mobile", r.accountantMobile);
-    p("Accountant_Email", r.accountantEmail);
-    p("Timekeeper_Name", r.timekeeperName);
-    p("Timekeeper_Mobile", r.timekeeperMobile);
-    p("Timekeeper_Email", r.timekeeperEmail);
-    p("HSE_Manager_Name", r.hseName);
-    p("HSE_Manager_Mobile", r.hseMobile);
-    p("HSE_Manager_Email", r.hseEmail);
-    p("Payment_Terms", r.paymentTerms);
-    p("ERP_Account_No", r.erpAccountNo);
+    t("Project_Description", r.description);
+    t("Site_Location", r.siteLocation);
+    t("Remarks", r.remarks);
+    t("Map_Latitude", r.latitude);
+    t("Map_Longitude", r.longitude);
+    t("Project_Manager_Name", r.pmName);
+    t("Project_Manager_Mobile", r.pmMobile);
+    t("Project_Manager_Email", r.pmEmail);
+    t("Accountant_Name", r.accountantName);
+    t("Accountant_Mobile", r.accountantMobile);
+    t("Accountant_Email", r.accountantEmail);
+    t("Timekeeper_Name", r.timekeeperName);
+    t("Timekeeper_Mobile", r.timekeeperMobile);
+    t("Timekeeper_Email", r.timekeeperEmail);
+    t("HSE_Manager_Name", r.hseName);
+    t("HSE_Manager_Mobile", r.hseMobile);
+    t("HSE_Manager_Email", r.hseEmail);
+    t("Payment_Terms", r.paymentTerms);
+    t("ERP_Account_No", r.erpAccountNo);
 }
 } // namespace
 

@@ -229,6 +229,8 @@ void TProjectsRatesForm::btn_AddClick()
     if (Dialogs::exec(*m_rateForm) != QDialog::Accepted)
         return;
     const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value, m_rateForm->HT_Value};
+    if (!secondRateAllowed(project, r.siteJob, 0))
+        return;
     runWindowAction(
         this, nullptr,
         [&] {
@@ -256,6 +258,8 @@ void TProjectsRatesForm::btn_ModifyClick()
     if (Dialogs::exec(*m_rateForm) != QDialog::Accepted)
         return;
     const Rates::Rate r{m_rateForm->Selected_SiteJob, m_rateForm->WH_Value, m_rateForm->OT_Value, m_rateForm->HT_Value};
+    if (r.siteJob != current.siteJob && !secondRateAllowed(DBEdit1->text(), r.siteJob, recId))
+        return;
     runWindowAction(
         this, nullptr,
         [&] {
@@ -265,6 +269,17 @@ void TProjectsRatesForm::btn_ModifyClick()
             showCurrentRate();
         },
         saveFailure);
+}
+
+bool TProjectsRatesForm::secondRateAllowed(const QString &project, const QString &siteJob, qint64 exceptRecId)
+{
+    int existing = 0;
+    if (!runWindowAction(
+            this, nullptr,
+            [&] { existing = Rates::sameJobRates(m_session.connection(), project, siteJob, exceptRecId); },
+            saveFailure))
+        return false;
+    return existing == 0 || Messages::confirm(Rates::secondRateQuestion(siteJob), this);
 }
 
 void TProjectsRatesForm::btn_DeleteClick()

@@ -52,6 +52,8 @@ private:
     void rateRowChanged(int row);
     void reloadRates();
     void showCurrentRate();
+    // False when the project already has a rate for the site job and the clerk declines a second.
+    bool secondRateAllowed(const QString &project, const QString &siteJob, qint64 exceptRecId);
 
     Session &m_session;
     SandGlass m_sandGlass;

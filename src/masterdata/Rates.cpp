@@ -3,6 +3,7 @@
 #include "Transaction.h"
 
 #include <QLocale>
+#include <cmath>
 
 namespace Rates {
 
@@ -15,11 +16,20 @@ const QString InsertSql =
 const QString ModifySql = QStringLiteral("Update AssignmentsRates Set Site_Job = :Site_Job , WH_Rate = :WH_Rate , "
                                          "OT_Rate = :OT_Rate , HT_Rate = :HT_Rate Where Rec_ID = :Rec_ID");
 const QString DeleteSql = QStringLiteral("Delete From AssignmentsRates Where Rec_ID = :Rec_ID");
+const QString SameJobSql = QStringLiteral("Select Count(*) As Rates From AssignmentsRates Where Assignment = "
+                                          ":Assignment And Site_Job = :Site_Job And Rec_ID <> :Rec_ID");
 
 void prepareRatesQ(Query &q)
 {
     q.setName(QStringLiteral("RatesQ"));
     q.setSql(RatesSql);
+    for (const char *rate : {"WH_Rate", "OT_Rate", "HT_Rate"}) {
+        FieldDef f;
+        f.name = QString::fromLatin1(rate);
+        f.kind = FieldKind::Float;
+        f.displayFormat = MoneyFormat;
+        q.defineField(f);
+    }
 }
 
 void open(Query &q, const QString &project)
@@ -98,6 +108,23 @@ void remove(Connection &c, qint64 recId)
     t.commit();
 }
 
+int sameJobRates(Connection &c, const QString &project, const QString &siteJob, qint64 exceptRecId)
+{
+    Query q(c, SameJobSql);
+    q.setParam(QStringLiteral("Assignment"), project);
+    q.setParam(QStringLiteral("Site_Job"), siteJob);
+    q.setParam(QStringLiteral("Rec_ID"), exceptRecId);
+    q.open();
+    return q.asInt(QStringLiteral("Rates"));
+}
+
+QString secondRateQuestion(const QString &siteJob)
+{
+    return QStringLiteral("A rate for %1 already exists in this project; the check uses the first one entered. "
+                          "Add another?")
+        .arg(siteJob);
+}
+
 QString formatRate(double value)
 {
     return rateLocale().toString(value, 'g', 15);
@@ -107,6 +134,8 @@ bool parseRate(const QString &text, double *value)
 {
     bool ok = false;
     const double v = rateLocale().toDouble(text.trimmed(), &ok);
+    // The locale reads "inf" and "nan" as numbers; no hour can be priced at them.
+    ok = ok && std::isfinite(v);
     if (ok && value)
         *value = v;
     return ok;

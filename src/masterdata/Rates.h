@@ -15,6 +15,7 @@ extern const QString SiteJobsSql;
 extern const QString InsertSql;
 extern const QString ModifySql;
 extern const QString DeleteSql;
+extern const QString SameJobSql;
 
 struct Rate
 {
@@ -35,8 +36,13 @@ void insert(Connection &c, const QString &project, const Rate &r);
 void modify(Connection &c, qint64 recId, const Rate &r);
 void remove(Connection &c, qint64 recId);
 
+// Rates the project already has for the site job, the row exceptRecId left out. Two are allowed,
+// but the check prices with the first one entered, so the window asks before adding a second.
+int sameJobRates(Connection &c, const QString &project, const QString &siteJob, qint64 exceptRecId = 0);
+QString secondRateQuestion(const QString &siteJob);
+
 // A rate as the user's locale writes it, and back. Parsing accepts the locale's decimal
-// separator only (no grouping); false when the text is not a number.
+// separator only (no grouping); false when the text is not a finite number.
 QString formatRate(double value);
 bool parseRate(const QString &text, double *value);
 // The message for text that is not a number.

@@ -12,16 +12,26 @@ Recorder &recorder()
     return r;
 }
 
+ChoiceRecorder &choiceRecorder()
+{
+    static ChoiceRecorder r;
+    return r;
+}
+
+void prepare(QMessageBox &box, const QString &text)
+{
+    box.setWindowTitle(QStringLiteral("Tallimar"));
+    box.setText(text);
+}
+
 bool present(Kind kind, const QString &text, QWidget *parent)
 {
     if (recorder())
         return recorder()(kind, text);
     if (Dialogs::refuseRealModal(QStringLiteral("message box '%1'").arg(text)))
         return false;
-    const QString caption = QStringLiteral("Tallimar");
     QMessageBox box(parent);
-    box.setWindowTitle(caption);
-    box.setText(text);
+    prepare(box, text);
     switch (kind) {
     case Kind::Information:
         box.setIcon(QMessageBox::NoIcon);
@@ -35,6 +45,7 @@ bool present(Kind kind, const QString &text, QWidget *parent)
         box.setStandardButtons(QMessageBox::Close);
         break;
     case Kind::Confirm:
+    case Kind::SaveDiscardCancel:
         box.setIcon(QMessageBox::Question);
         box.setStandardButtons(QMessageBox::Ok | QMessageBox::Cancel);
         box.setDefaultButton(QMessageBox::Ok);
@@ -60,9 +71,38 @@ bool confirm(const QString &text, QWidget *parent)
 {
     return present(Kind::Confirm, text, parent);
 }
+Choice askToSave(const QString &text, QWidget *parent)
+{
+    if (choiceRecorder())
+        return choiceRecorder()(text);
+    if (recorder())
+        return recorder()(Kind::SaveDiscardCancel, text) ? Choice::Save : Choice::Cancel;
+    if (Dialogs::refuseRealModal(QStringLiteral("message box '%1'").arg(text)))
+        return Choice::Cancel;
+    QMessageBox box(parent);
+    prepare(box, text);
+    box.setIcon(QMessageBox::Question);
+    box.setStandardButtons(QMessageBox::Save | QMessageBox::Discard | QMessageBox::Cancel);
+    box.setDefaultButton(QMessageBox::Save);
+    box.setEscapeButton(QMessageBox::Cancel);
+    switch (box.exec()) {
+    case QMessageBox::Save:
+        return Choice::Save;
+    case QMessageBox::Discard:
+        return Choice::Discard;
+    default:
+        return Choice::Cancel;
+    }
+}
+
 void setRecorder(Recorder r)
 {
     recorder() = std::move(r);
+}
+
+void setChoiceRecorder(ChoiceRecorder r)
+{
+    choiceRecorder() = std::move(r);
 }
 
 } // namespace Messages

@@ -19,12 +19,18 @@ public:
             texts << text;
             return answer;
         });
+        Messages::setChoiceRecorder([this](const QString &text) {
+            kinds << Messages::Kind::SaveDiscardCancel;
+            texts << text;
+            return choice;
+        });
         Dialogs::setUnansweredHandler(
             [](const QString &what) { qFatal("The test left a %s unanswered", qPrintable(what)); });
     }
     ~MessageRecording()
     {
         Messages::setRecorder({});
+        Messages::setChoiceRecorder({});
         Dialogs::setUnansweredHandler({});
     }
     MessageRecording(const MessageRecording &) = delete;
@@ -32,5 +38,6 @@ public:
 
     QStringList texts;
     QList<Messages::Kind> kinds;
-    bool answer = true; // OK to every confirmation
+    bool answer = true;                               // OK to every confirmation
+    Messages::Choice choice = Messages::Choice::Save; // to every Save/Discard/Cancel question
 };
