@@ -56,3 +56,12 @@ QString AttendanceTotals::totalHoursText() const
 {
     return QStringLiteral("Total Hours: %1").arg(totalHours());
 }
+
+namespace MonthHistory {
+const QString OursSql = QStringLiteral(
+    "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Col_Date");
+const QString ClientSql =
+    QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
+                   "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
+} // namespace MonthHistory

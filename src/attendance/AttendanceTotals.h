@@ -41,3 +41,11 @@ inline bool hoursAgree(const AttendanceTotals &ours, const AttendanceTotals &cli
 {
     return ours.totalHours() == client.totalHours();
 }
+
+// An employee's own and client rows of one project and month, in date order: the rows that the
+// attendance and checker windows list and total (parameters Employee_No, Assignemnt, Col_Year,
+// Col_Month).
+namespace MonthHistory {
+extern const QString OursSql;
+extern const QString ClientSql;
+} // namespace MonthHistory

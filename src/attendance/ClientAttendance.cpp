@@ -101,12 +101,6 @@ namespace {
 const QString WorkerSql = QStringLiteral("Select Rec_ID, Employee_No, FirstName, SecondName, LastName, Nationality, "
                                          "OurJob, Arrival_Date, Assignment, SiteJob "
                                          "From Workers Where Employee_No = :Emp_No");
-const QString OurAttHistorySql = QStringLiteral(
-    "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Col_Date");
-const QString ClientAttHistorySql =
-    QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-                   "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
 } // namespace
 
 bool ClientAttendance::findEmployee(QString employeeNo)
@@ -365,7 +359,7 @@ void ClientAttendance::deleteRow(qint64 recId)
 // Every statement is defined beside the operation that runs it, above.
 ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
     : WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql), WorkerQ(c, WorkerSql),
-      OurAttHistory(c, OurAttHistorySql), ClientAttHistory(c, ClientAttHistorySql), m_conn(c), m_clock(clock),
+      OurAttHistory(c, MonthHistory::OursSql), ClientAttHistory(c, MonthHistory::ClientSql), m_conn(c), m_clock(clock),
       ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
       ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql),
       ComPostUpdate(c, PostUpdateSql), ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql),

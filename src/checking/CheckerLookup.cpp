@@ -51,17 +51,11 @@ const QString WorkersSql = QStringLiteral(
 const QString WorkerSql = QStringLiteral(
     "Select Rec_ID, Employee_No, FirstName,  LastName, Assignment, OurJob From Workers Where Employee_No = :Emp_No "
     "Order By Rec_ID");
-const QString OurAttHistorySql = QStringLiteral(
-    "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Col_Date");
-const QString ClientAttHistorySql =
-    QStringLiteral("Select * From ClientTimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt "
-                   "And Col_Year = :Col_Year And Col_Month = :Col_Month Order By Col_Date");
 } // namespace
 
 CheckerLookup::CheckerLookup(Connection &c)
-    : WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql), OurAttHistory(c, OurAttHistorySql),
-      OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)), ClientAttHistory(c, ClientAttHistorySql),
+    : WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql), OurAttHistory(c, MonthHistory::OursSql),
+      OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)), ClientAttHistory(c, MonthHistory::ClientSql),
       ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
 {
     WorkersInOurAttQ.defineField({QStringLiteral("Employee_No"), FieldKind::Text, QStringLiteral("Workers"), {}, true});

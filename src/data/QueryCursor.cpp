@@ -59,3 +59,11 @@ void QueryCursor::finish()
         m_stmt->finish();
     m_stmt = nullptr;
 }
+
+int QueryCursor::column(const QString &name) const
+{
+    for (int i = 0; i < m_fields.size(); ++i)
+        if (m_fields.at(i).name.compare(name, Qt::CaseInsensitive) == 0)
+            return i;
+    return -1;
+}

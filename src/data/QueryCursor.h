@@ -28,6 +28,8 @@ public:
 
     const QList<FieldDef> &fields() const { return m_fields; }
     const QVariant &value(int column) const { return m_values.at(column); }
+    // The position of a result column by its name (letter case ignored), after exec; -1 when absent.
+    int column(const QString &name) const;
     const QString &name() const { return m_query.name(); }
 
 private:

@@ -159,18 +159,28 @@ public:
         q.setParam(QStringLiteral("Col_Month"), m_month);
         QueryCursor cursor(q);
         cursor.exec();
+        auto columns = [&cursor](std::initializer_list<const char *> names) {
+            QList<int> out;
+            for (const char *n : names)
+                out << cursor.column(QLatin1String(n));
+            return out;
+        };
+        const int project = cursor.column(QStringLiteral("Assignment"));
+        const int total = cursor.column(QStringLiteral("Earned_Total"));
+        const QList<int> hourColumns = columns({"Earned_WH_Hours", "Earned_OT_Hours", "Earned_HT_Hours"});
+        const QList<int> rateColumns = columns({"Earned_WH_Rate", "Earned_OT_Rate", "Earned_HT_Rate"});
         while (cursor.next()) {
-            ProjectSummary *s = byProject.value(cursor.value(0).toString());
+            ProjectSummary *s = byProject.value(cursor.value(project).toString());
             if (!s)
                 continue;
             ++s->invoiceLines;
-            s->invoiceTotal += cursor.value(1).toDouble();
+            s->invoiceTotal += cursor.value(total).toDouble();
             // Hours billed at nothing: the check found no rate for the line's client job.
             bool hours = false, rated = false;
-            for (int i = 2; i <= 4; ++i)
-                hours = hours || intOf(cursor.value(i)) != 0;
-            for (int i = 5; i <= 7; ++i)
-                rated = rated || cursor.value(i).toDouble() != 0;
+            for (int c : hourColumns)
+                hours = hours || intOf(cursor.value(c)) != 0;
+            for (int c : rateColumns)
+                rated = rated || cursor.value(c).toDouble() != 0;
             if (hours && !rated)
                 ++s->pricedAtZero;
         }
