@@ -18,11 +18,13 @@
 #include <QDateEdit>
 #include <QLabel>
 #include <QLineEdit>
+#include <QProgressDialog>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QSpinBox>
 #include <QTableView>
 #include <QTest>
+#include <QTimer>
 
 using namespace AttFixture;
 
@@ -454,29 +456,61 @@ private slots:
         QCOMPARE(w.employeeButtons(), (QList<bool>{true, true, true, true, true}));
     }
 
-    // Cancel stops between two employees: the ones before are done, the rest untouched.
+    // Cancel stops between two employees: the ones before are done, the rest untouched. A Cancel
+    // already pressed when the pass starts moves nobody.
+    void moveAllCancelled_data()
+    {
+        QTest::addColumn<bool>("beforeTheFirst");
+        QTest::addColumn<QStringList>("seenWant");
+        QTest::addColumn<QString>("summary");
+        QTest::addColumn<QString>("loaded");
+        QTest::newRow("Cancel while the first is moved: it finishes, the next is not started")
+            << false << QStringList{"0 / 2, employee E1"}
+            << QStringLiteral("Moved: 0, skipped: 1, failed: 0, not started: 1") << QStringLiteral("E1");
+        QTest::newRow("Cancel pressed before the pass starts: nobody is moved")
+            << true << QStringList{} << QStringLiteral("Moved: 0, skipped: 0, failed: 0, not started: 2") << QString();
+    }
     void moveAllCancelled()
     {
+        QFETCH(bool, beforeTheFirst);
+        QFETCH(QStringList, seenWant);
+        QFETCH(QString, summary);
+        QFETCH(QString, loaded);
         Recorded rec;
         Window w(QStringLiteral("SQLite"));
         w.chooseProject(Project);
+        const int clientRowsBefore =
+            TestDb::scalar(w.db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt();
         QStringList seen;
-        PassProgress::setTestHook([&](PassProgress &p, int done) {
-            seen << p.text().section(QLatin1Char('\n'), 0, 0);
-            if (done == 0) {
-                w.form->btn_Move_All->click(); // a second pass while one runs: refused
-                p.cancel();                    // while the first is moved: it finishes, the next is not started
-            }
-        });
+        if (beforeTheFirst) {
+            // The progress window takes a click that was waiting when it opened, before any worker.
+            QTimer::singleShot(0, [] {
+                for (QWidget *top : QApplication::topLevelWidgets())
+                    if (auto *dialog = qobject_cast<QProgressDialog *>(top))
+                        for (QPushButton *b : dialog->findChildren<QPushButton *>())
+                            if (b->text() == QLatin1String("Cancel"))
+                                b->click();
+            });
+        } else {
+            PassProgress::setTestHook([&](PassProgress &p, int done) {
+                seen << p.text().section(QLatin1Char('\n'), 0, 0);
+                if (done == 0) {
+                    w.form->btn_Move_All->click(); // a second pass while one runs: refused
+                    p.cancel();                    // while the first is moved: it finishes, the next is not started
+                }
+            });
+        }
         w.form->btn_Move_All->click();
         PassProgress::setTestHook({});
-        QCOMPARE(seen, QStringList{"0 / 2, employee E1"});
-        QCOMPARE(rec.texts, QStringList{"Moved: 0, skipped: 1, failed: 0, not started: 1"});
+        QCOMPARE(seen, seenWant);
+        QCOMPARE(rec.texts, QStringList{summary});
         QCOMPARE(TestDb::scalar(w.db.connection(),
                                 QStringLiteral("Select Count(*) From ClientTimeSheets Where Employee_No = 'E2'"))
                      .toInt(),
                  0);
-        QCOMPARE(w.form->edt_SearchEmpNo->text(), QStringLiteral("E1"));
+        QCOMPARE(TestDb::scalar(w.db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(),
+                 clientRowsBefore);
+        QCOMPARE(w.form->edt_SearchEmpNo->text(), loaded);
     }
 };
 

@@ -360,7 +360,7 @@ void ClientAttendance::deleteRow(qint64 recId)
 ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
     : WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql), WorkerQ(c, WorkerSql),
       OurAttHistory(c, MonthHistory::OursSql), ClientAttHistory(c, MonthHistory::ClientSql), m_conn(c), m_clock(clock),
-      ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::InsertRowSql),
+      ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::MoveInsertSql),
       ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql),
       ComPostUpdate(c, PostUpdateSql), ComPostInsert(c, AttendanceSql::InsertRowSql), ComUpdateBase8(c, UpdateBase8Sql),
       ComUpdateBase10(c, UpdateBase10Sql), ComUpdateJob(c, UpdateJobSql), ComDelete(c, DeleteSql)

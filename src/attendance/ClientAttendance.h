@@ -134,14 +134,13 @@ public:
     QList<qint64> loadedClientRowIds() const;
 
 private:
-    struct OwnColumns;
-    void batchMove(const Query &own, int row, const OwnColumns &cols); // one own row: update, else insert
-    // Moves the rows (of one employee, in date order) in one transaction; false when the
-    // employee number already has client rows in the project and cycle, whatever their Ref_No.
-    bool moveRows(Query &own, const QList<int> &rows);
+    // Moves the employee's own rows of the project and cycle, as stored, in one transaction:
+    // overwrites the days that have a client row, inserts the others. False (nothing written)
+    // when the employee number already has client rows here, whatever their Ref_No.
+    bool moveRows(const QString &employeeNo);
     // One employee of moveAll: reconnects and tries again after a lost connection; a failure of
     // the whole database comes back as a line whose message names it.
-    MoveAllLine moveOne(const QString &employeeNo, const QList<int> &rows);
+    MoveAllLine moveOne(const QString &employeeNo, bool hasOwnRows);
     void stamp(Query &q);
 
     Connection &m_conn;

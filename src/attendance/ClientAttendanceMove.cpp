@@ -6,22 +6,58 @@
 #include "DbError.h"
 #include "Transaction.h"
 
-#include <QHash>
+#include <QSet>
 
 bool isClientCode(const QString &code)
 {
     return code == QLatin1String("A") || code == QLatin1String("P") || code == QLatin1String("H");
 }
 
+namespace {
+// The worker's own rows of the project and cycle, one per day and Ref_No: of two own rows of
+// the same day the later one (by Rec_ID) is the one moved. Shared by both statements below.
+const QString OwnRowsOfTheWorker = QStringLiteral(
+    "From TimeSheets t Where t.Employee_No = :Employee_No And t.Assignment = :Assignment "
+    "And t.Col_Year = :Col_Year And t.Col_Month = :Col_Month "
+    "And Not Exists (Select 1 From TimeSheets l Where l.Employee_No = t.Employee_No And l.Assignment = t.Assignment "
+    "And l.Col_Year = t.Col_Year And l.Col_Month = t.Col_Month And l.Col_Date = t.Col_Date "
+    "And COALESCE(l.Ref_No, 0) = COALESCE(t.Ref_No, 0) And l.Rec_ID > t.Rec_ID) ");
+// Codes other than A, P and H become "A", "Absent"; missing texts are written empty and
+// missing hours as 0, as the screens show them.
+const QString MovedCode = QStringLiteral("CASE WHEN t.OurAtt_Code IN ('A', 'P', 'H') THEN t.OurAtt_Code ELSE 'A' END");
+const QString MovedDesc =
+    QStringLiteral("CASE WHEN t.OurAtt_Code IN ('A', 'P', 'H') THEN COALESCE(t.OurAtt_Desc, '') ELSE 'Absent' END");
+} // namespace
+
 namespace AttendanceSql {
-// One client row per worker and day: a day the worker already has, under any project, is
-// overwritten; otherwise the row is inserted. Update, then insert when nothing was updated, in
-// the caller's transaction.
-const QString MoveUpdateSql = QStringLiteral(
-    "Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code = :ClientAtt_Code, "
-    "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
-    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = "
-    ":The_Ref_No");
+// One client row per worker and day, whatever its project: the days the worker already has are
+// overwritten first (the target is named, not aliased, so that one text serves every engine),
+// then the days without a row are inserted. An overwritten day takes the site job as it is,
+// empty included, and keeps its dispute mark; the caller's transaction holds both.
+const QString MoveUpdateSql =
+    QStringLiteral("Update ClientTimeSheets Set Assignment = t.Assignment, ClientJob = COALESCE(t.SiteJob, ''), "
+                   "ClientAtt_Code = ") +
+    MovedCode + QStringLiteral(", ClientAtt_Desc = ") + MovedDesc +
+    QStringLiteral(", Client_WH = COALESCE(t.Our_WH, 0), Client_OT = COALESCE(t.Our_OT, 0), "
+                   "Client_HT = COALESCE(t.Our_HT, 0), Entered_By = :Entered_By, Entered_Date = :Entered_Date, "
+                   "Checked = 0 ") +
+    OwnRowsOfTheWorker +
+    QStringLiteral("And ClientTimeSheets.Col_Date = t.Col_Date And ClientTimeSheets.Ref_No = COALESCE(t.Ref_No, 0)");
+// An inserted day takes the own job when the site job is empty; the days go in in date order.
+const QString MoveInsertSql =
+    QStringLiteral("Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, "
+                   "Employee_Name, ClientJob, Assignment, ClientAtt_Code, ClientAtt_Desc, Client_WH, Client_OT, "
+                   "Client_HT, Entered_By, Entered_Date) "
+                   "Select t.Col_Date, t.Col_Year, t.Col_Month, COALESCE(t.Col_Day, 0), COALESCE(t.Ref_No, 0), "
+                   "t.Employee_No, COALESCE(t.Employee_Name, ''), "
+                   "CASE WHEN COALESCE(t.SiteJob, '') = '' THEN COALESCE(t.OurJob, '') ELSE t.SiteJob END, "
+                   "t.Assignment, ") +
+    MovedCode + QStringLiteral(", ") + MovedDesc +
+    QStringLiteral(", COALESCE(t.Our_WH, 0), COALESCE(t.Our_OT, 0), COALESCE(t.Our_HT, 0), :Entered_By, "
+                   ":Entered_Date ") +
+    OwnRowsOfTheWorker +
+    QStringLiteral("And Not Exists (Select 1 From ClientTimeSheets c Where c.Col_Date = t.Col_Date "
+                   "And c.Ref_No = COALESCE(t.Ref_No, 0)) Order By t.Col_Date, t.Rec_ID");
 // Shared by the move and the post.
 const QString InsertRowSql = QStringLiteral(
     "Insert Into ClientTimeSheets (Col_Date, Col_Year, Col_Month, Col_Day, Ref_No, Employee_No, Employee_Name, "
@@ -32,72 +68,6 @@ const QString InsertRowSql = QStringLiteral(
     ":ClientAtt_Code, :ClientAtt_Desc, :Client_WH, :Client_OT, :Client_HT, :Entered_By, :Entered_Date)");
 } // namespace AttendanceSql
 
-// Columns of an own row that the move reads, looked up once per walk rather than per value.
-struct ClientAttendance::OwnColumns
-{
-    int code, desc, siteJob, ourJob, date, ref, assignment, wh, ot, ht, year, month, day, employeeNo, employeeName;
-    explicit OwnColumns(const Query &q)
-    {
-        auto at = [&](const char *name) {
-            const int c = q.fieldIndex(QLatin1String(name));
-            if (c < 0)
-                throw DbError(QStringLiteral("Field '%1' not found").arg(QLatin1String(name)));
-            return c;
-        };
-        code = at("OurAtt_Code"), desc = at("OurAtt_Desc"), siteJob = at("SiteJob"), ourJob = at("OurJob");
-        date = at("Col_Date"), ref = at("Ref_No"), assignment = at("Assignment");
-        wh = at("Our_WH"), ot = at("Our_OT"), ht = at("Our_HT");
-        year = at("Col_Year"), month = at("Col_Month"), day = at("Col_Day");
-        employeeNo = at("Employee_No"), employeeName = at("Employee_Name");
-    }
-};
-
-void ClientAttendance::batchMove(const Query &o, int row, const OwnColumns &c)
-{
-    auto v = [&](int col) { return o.valueAt(row, col); };
-    QString code = v(c.code).toString();
-    QString desc = v(c.desc).toString();
-    if (!isClientCode(code)) {
-        code = QStringLiteral("A");
-        desc = QStringLiteral("Absent");
-    }
-    const QString siteJob = v(c.siteJob).toString();
-    const QDateTime date = toDateTime(v(c.date));
-    const qint64 refNo = v(c.ref).toLongLong();
-    const QString assignment = v(c.assignment).toString();
-    const int wh = v(c.wh).toInt(), ot = v(c.ot).toInt(), ht = v(c.ht).toInt();
-    // An overwritten day takes the site job as it is, empty included.
-    ComMoveUpdate.setParams({{QStringLiteral("Assignment"), Query::text(assignment)},
-                             {QStringLiteral("ClientJob"), Query::text(siteJob)},
-                             {QStringLiteral("ClientAtt_Code"), Query::text(code)},
-                             {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
-                             {QStringLiteral("Client_WH"), wh},
-                             {QStringLiteral("Client_OT"), ot},
-                             {QStringLiteral("Client_HT"), ht},
-                             {QStringLiteral("The_Date"), date},
-                             {QStringLiteral("The_Ref_No"), refNo}});
-    stamp(ComMoveUpdate);
-    if (ComMoveUpdate.exec() > 0)
-        return;
-    ComMoveInsert.setParams(
-        {{QStringLiteral("Col_Date"), date},
-         {QStringLiteral("Col_Year"), v(c.year).toInt()},
-         {QStringLiteral("Col_Month"), v(c.month).toInt()},
-         {QStringLiteral("Col_Day"), v(c.day).toInt()},
-         {QStringLiteral("Ref_No"), refNo},
-         {QStringLiteral("Employee_No"), Query::text(v(c.employeeNo).toString())},
-         {QStringLiteral("Employee_Name"), Query::text(v(c.employeeName).toString())},
-         {QStringLiteral("ClientJob"), Query::text(siteJob.isEmpty() ? v(c.ourJob).toString() : siteJob)},
-         {QStringLiteral("Assignment"), Query::text(assignment)},
-         {QStringLiteral("ClientAtt_Code"), Query::text(code)},
-         {QStringLiteral("ClientAtt_Desc"), Query::text(desc)},
-         {QStringLiteral("Client_WH"), wh},
-         {QStringLiteral("Client_OT"), ot},
-         {QStringLiteral("Client_HT"), ht}});
-    stamp(ComMoveInsert);
-    ComMoveInsert.exec();
-}
-
 namespace AttendanceSql {
 // The rows the window loads for the employee (ClientAttHistory), whatever their Ref_No.
 const QString ClientRowsCountSql = QStringLiteral(
@@ -105,26 +75,30 @@ const QString ClientRowsCountSql = QStringLiteral(
     "And Col_Year = :Col_Year And Col_Month = :Col_Month");
 } // namespace AttendanceSql
 
-bool ClientAttendance::moveRows(Query &o, const QList<int> &rows)
+bool ClientAttendance::moveRows(const QString &employeeNo)
 {
     Transaction tx(m_conn);
+    const std::initializer_list<std::pair<QString, QVariant>> worker = {
+        {QStringLiteral("Employee_No"), Query::text(employeeNo)},
+        {QStringLiteral("Assignment"), Query::text(m_project)},
+        {QStringLiteral("Col_Year"), cycleYear},
+        {QStringLiteral("Col_Month"), cycleMonth}};
     // Asked inside the transaction: another clerk may have moved this employee since the rows
     // were loaded, and moving twice would overwrite that clerk's corrections.
-    o.setRow(rows.first());
     ComClientRowsCount.close();
-    ComClientRowsCount.setParams(
-        {{QStringLiteral("Employee_No"), Query::text(o.asString(QStringLiteral("Employee_No")))},
-         {QStringLiteral("Assignment"), Query::text(m_project)},
-         {QStringLiteral("Col_Year"), cycleYear},
-         {QStringLiteral("Col_Month"), cycleMonth}});
+    ComClientRowsCount.setParams(worker);
     ComClientRowsCount.open();
     const bool already = ComClientRowsCount.asInt(QStringLiteral("N")) > 0;
     ComClientRowsCount.close();
     if (already)
         return false;
-    const OwnColumns cols(o);
-    for (int r : rows)
-        batchMove(o, r, cols);
+    // Two statements for all of the worker's days, whatever their number: over a network each
+    // statement is a round trip.
+    for (Query *q : {&ComMoveUpdate, &ComMoveInsert}) {
+        q->setParams(worker);
+        stamp(*q);
+        q->exec();
+    }
     tx.commit();
     return true;
 }
@@ -133,12 +107,9 @@ bool ClientAttendance::moveEmployee()
 {
     if (!employeeLoaded() || OurAttHistory.isEmpty() || !ClientAttHistory.isEmpty())
         return false;
-    QList<int> rows;
-    for (int r = 0; r < OurAttHistory.recordCount(); ++r)
-        rows << r;
     bool moved = false;
     try {
-        moved = moveRows(OurAttHistory, rows);
+        moved = moveRows(m_employeeNo);
     } catch (const DbError &) {
         ignoringDbError([this] { reloadClientRows(); });
         throw;
@@ -153,18 +124,16 @@ const QString ProjectOwnRowsSql = QStringLiteral(
     "Order By Employee_No, Col_Date");
 } // namespace AttendanceSql
 
-ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeNo, const QList<int> &rows)
+ClientAttendance::MoveAllLine ClientAttendance::moveOne(const QString &employeeNo, bool hasOwnRows)
 {
     MoveAllLine line;
     line.employeeNo = employeeNo;
-    if (rows.isEmpty())
+    if (!hasOwnRows)
         return line;
     // After a lost connection the count inside the transaction skips the employee if the lost
     // commit had in fact gone through.
     try {
-        runRetrying(m_conn, [&] {
-            line.outcome = moveRows(ProjectOwnRowsQ, rows) ? MoveAllLine::Moved : MoveAllLine::Skipped;
-        });
+        runRetrying(m_conn, [&] { line.outcome = moveRows(employeeNo) ? MoveAllLine::Moved : MoveAllLine::Skipped; });
     } catch (const DbError &e) {
         line.outcome = MoveAllLine::Failed;
         line.message = e.message();
@@ -182,24 +151,24 @@ QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::functi
     const int listCol = WorkersInOurAttQ.fieldIndex(QStringLiteral("Employee_No"));
     for (int r = 0; r < WorkersInOurAttQ.recordCount(); ++r)
         employees << WorkersInOurAttQ.valueAt(r, listCol).toString();
-    // The project's own rows are read once instead of once per employee: the walk does what
-    // loading each employee and moving it would do, at a fraction of the reads. Without them
-    // nothing can be moved: the failure is the pass's, thrown once, not one per employee.
+    // The project's own rows are read once, before any employee: they tell who has rows to move,
+    // and rows that cannot be read fail the pass once instead of every employee in turn.
     ProjectOwnRowsQ.close();
     ProjectOwnRowsQ.setParams({{QStringLiteral("Assignment"), Query::text(m_project)},
                                {QStringLiteral("Col_Year"), cycleYear},
                                {QStringLiteral("Col_Month"), cycleMonth}});
     ProjectOwnRowsQ.open();
-    QHash<QString, QList<int>> rowsOf;
+    QSet<QString> withOwnRows;
     const int empCol = ProjectOwnRowsQ.fieldIndex(QStringLiteral("Employee_No"));
     for (int r = 0; r < ProjectOwnRowsQ.recordCount(); ++r)
-        rowsOf[ProjectOwnRowsQ.valueAt(r, empCol).toString()] << r;
+        withOwnRows.insert(ProjectOwnRowsQ.valueAt(r, empCol).toString());
+    ProjectOwnRowsQ.close();
     bool stoppedByDatabase = false;
     for (const QString &no : std::as_const(employees)) {
         if (control.stop())
             break;
         control.start(int(lines.size()), int(employees.size()), no);
-        MoveAllLine line = moveOne(no, rowsOf.value(no));
+        MoveAllLine line = moveOne(no, withOwnRows.contains(no));
         lines << line;
         if (eachDone)
             eachDone(line);
@@ -210,7 +179,6 @@ QList<ClientAttendance::MoveAllLine> ClientAttendance::moveAll(const std::functi
             break;
         }
     }
-    ProjectOwnRowsQ.close();
     // The last employee walked stays loaded, as walking the window would leave it.
     if (!lines.isEmpty()) {
         if (stoppedByDatabase)

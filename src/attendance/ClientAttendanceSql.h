@@ -6,6 +6,7 @@
 // the operation that runs it.
 namespace AttendanceSql {
 extern const QString MoveUpdateSql;
+extern const QString MoveInsertSql;
 extern const QString InsertRowSql; // shared by the move and the post
 extern const QString ClientRowsCountSql;
 extern const QString ProjectOwnRowsSql;

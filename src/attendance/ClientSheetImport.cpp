@@ -20,6 +20,13 @@ namespace ClientSheet {
 namespace {
 const QString WorkersSql =
     QStringLiteral("Select Rec_ID, Employee_No, FirstName, LastName, SiteJob From Workers Order By Rec_ID");
+// A sheet's day overwrites the worker's client row of that date whatever its project, as a post
+// does; its dispute mark is kept and its check reset.
+const QString DayOverwriteSql = QStringLiteral(
+    "Update ClientTimeSheets SET Assignment = :Assignment, ClientJob = :ClientJob, ClientAtt_Code = :ClientAtt_Code, "
+    "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
+    "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = "
+    ":The_Ref_No");
 // The project's employee list, as the client attendance window lists it.
 const QString DeployedSql = QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = "
                                            ":Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
@@ -546,7 +553,7 @@ ApplyResult Importer::apply(const Preview &p, const Options &options, const Pass
     const int total = p.accepted();
     // The post's statements: the day overwritten by date and worker (its dispute kept, its check
     // reset), inserted when the worker has no row that day.
-    Query update(m_conn, AttendanceSql::MoveUpdateSql);
+    Query update(m_conn, DayOverwriteSql);
     Query insert(m_conn, AttendanceSql::InsertRowSql);
     const QDate today = m_clock.today();
     const QVariant user = Query::text(userId);

@@ -156,6 +156,9 @@ void Connection::open(const ConnectionParams &p)
             // Month-long scans (dashboard, lists) read the file through the page cache of the
             // system instead of copying every page: about a third faster.
             execDirect(QStringLiteral("PRAGMA mmap_size=1073741824"));
+            // An INSERT ... SELECT that reads its own target (the move's "days without a row")
+            // stages its rows in a temporary table: in memory, not a file made for each worker.
+            execDirect(QStringLiteral("PRAGMA temp_store=MEMORY"));
             break;
         }
         if (afterConnect)
