@@ -5,6 +5,7 @@
 
 #include <QDir>
 #include <QFile>
+#include <QStringEncoder>
 #include <QTemporaryDir>
 #include <QTest>
 
@@ -239,6 +240,56 @@ private slots:
         }
         QCOMPARE(readAll(ini), after);
         QCOMPARE(dm.ChoosenStyle, QStringLiteral("Lavender Classico"));
+    }
+
+    // The style section is appended in the file's own encoding, so that it reads back and a second
+    // start finds it: the file stays as the first start left it. A file whose encoding cannot be
+    // told is not touched at all.
+    void styleSectionInTheFilesEncoding_data()
+    {
+        QTest::addColumn<QByteArray>("before");
+        QTest::addColumn<QByteArray>("afterFirstStart");
+        const QString text = QStringLiteral("[Database]\r\nEngine=SQLite\r\nCatalog=caf\u00e9.db\r\n");
+        const QString added = QStringLiteral("[ChoosenStyle]\r\nStyle=Lavender Classico\r\n");
+        const auto le = [](const QString &t) { return QByteArray(QStringEncoder(QStringEncoder::Utf16LE).encode(t)); };
+        const auto be = [](const QString &t) { return QByteArray(QStringEncoder(QStringEncoder::Utf16BE).encode(t)); };
+        QTest::newRow("UTF-16 LE with its mark, as Notepad saves Unicode")
+            << QByteArray("\xFF\xFE") + le(text) << QByteArray("\xFF\xFE") + le(text) + le(added);
+        QTest::newRow("UTF-16 BE with its mark")
+            << QByteArray("\xFE\xFF") + be(text) << QByteArray("\xFE\xFF") + be(text) + be(added);
+        QTest::newRow("UTF-16 LE without a last line end")
+            << QByteArray("\xFF\xFE") + le(text.chopped(2))
+            << QByteArray("\xFF\xFE") + le(text.chopped(2)) + le(QStringLiteral("\r\n") + added);
+        QTest::newRow("UTF-8 with its mark") << QByteArray("\xEF\xBB\xBF") + text.toUtf8()
+                                             << QByteArray("\xEF\xBB\xBF") + text.toUtf8() + added.toUtf8();
+        QTest::newRow("plain UTF-8") << text.toUtf8() << text.toUtf8() + added.toUtf8();
+        QTest::newRow("UTF-16 without its mark is left untouched") << le(text) << le(text);
+    }
+    void styleSectionInTheFilesEncoding()
+    {
+        QFETCH(QByteArray, before);
+        QFETCH(QByteArray, afterFirstStart);
+        QTemporaryDir dir;
+        const QString ini = dir.filePath(QStringLiteral("Workers.ini"));
+        write(ini, before);
+        for (int start = 1; start <= 2; ++start) {
+            TDataModule1 dm(ini);
+            try {
+                dm.ADOConnection1BeforeConnect();
+            } catch (const DbError &) {
+                // Only the file matters here.
+            }
+            QCOMPARE(dm.ChoosenStyle, QStringLiteral("Lavender Classico"));
+            QCOMPARE(readAll(ini), afterFirstStart);
+        }
+        const WorkersIni reader(ini);
+        if (afterFirstStart != before) {
+            QVERIFY(reader.sectionExists(QStringLiteral("ChoosenStyle")));
+            QCOMPARE(reader.readString(QStringLiteral("ChoosenStyle"), QStringLiteral("Style")),
+                     QStringLiteral("Lavender Classico"));
+            QCOMPARE(reader.readString(QStringLiteral("Database"), QStringLiteral("Catalog")),
+                     QStringLiteral("caf\u00e9.db"));
+        }
     }
 
     void unwritableFileGivesUnableToWrite()

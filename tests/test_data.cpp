@@ -44,6 +44,39 @@ class TestData : public QObject
     }
 
 private slots:
+    // On PostgreSQL every statement runs under the connection's limit; a query may ask for its
+    // own, which holds for that query and then gives way to the default again, also after a
+    // rolled-back transaction.
+    void statementTimeouts()
+    {
+        if (!TestDb::postgresAvailable())
+            QSKIP("needs the PostgreSQL server of the test run");
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"));
+        Connection &c = db.connection();
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("SELECT current_setting('statement_timeout')")).toString(),
+                 QStringLiteral("1min"));
+        Query slow(c, QStringLiteral("SELECT pg_sleep(3)"));
+        slow.setTimeoutMs(500);
+        try {
+            slow.open();
+            QFAIL("the statement outlived its time-out");
+        } catch (const DbError &e) {
+            QVERIFY2(isStatementTimeout(e.message()), qPrintable(e.message()));
+        }
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("SELECT current_setting('statement_timeout')")).toString(),
+                 QStringLiteral("1min"));
+        Query own(c, QStringLiteral("SELECT current_setting('statement_timeout')"));
+        own.setTimeoutMs(180000);
+        c.beginTrans();
+        own.open();
+        QCOMPARE(own.value(0).toString(), QStringLiteral("3min"));
+        c.rollbackTrans();
+        QCOMPARE(TestDb::scalar(c, QStringLiteral("SELECT current_setting('statement_timeout')")).toString(),
+                 QStringLiteral("1min"));
+        own.open();
+        QCOMPARE(own.value(0).toString(), QStringLiteral("3min"));
+    }
+
     void parameters_data()
     {
         QTest::addColumn<QString>("sql");

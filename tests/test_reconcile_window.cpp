@@ -72,6 +72,16 @@ void doubleClickRow(QTableView *g, int row)
     QTest::mouseDClick(g->viewport(), Qt::LeftButton, {}, p);
 }
 
+// The session's user, holding these roles.
+void logIn(TestDb::Fresh &db, const QStringList &roles)
+{
+    for (const QString &r : roles)
+        TestDb::exec(db.connection(),
+                     QStringLiteral("Insert Into UsersRoles (UserName, RoleName) Values ('clerk', :R)"), {r});
+    db.dataModule().Current_UserID = QStringLiteral("clerk");
+    db.dataModule().openRoles(QStringLiteral("clerk"));
+}
+
 } // namespace
 
 class TestReconcileWindow : public QObject
@@ -162,12 +172,49 @@ private slots:
         QCOMPARE(m_recording->texts.size(), 2);
     }
 
+    // The client attendance window is for its own role: a user who may reconcile but not enter
+    // attendance is told so, and nothing opens.
+    void doubleClickWithoutTheAttendanceRoleOpensNothing()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seed(db.connection());
+        logIn(db, {"Login_Tallimar", "InvoiceDetails"});
+        Session session(db.dataModule());
+        ModuleTable table;
+        registerInvoicingWindows(table);
+        registerAttendanceWindows(table);
+        std::unique_ptr<QWidget> w(table.windowsOf(QStringLiteral("Invoices"))[1].factory(nullptr, session));
+        auto *f = qobject_cast<TReconciliationForm *>(w.get());
+        QVERIFY(f);
+        f->show();
+        activate(f);
+        f->cb_Project->setCurrentIndex(1);
+        QVERIFY(f->dbg_Differences->model()->rowCount() > 0);
+        m_recording->texts.clear();
+        int opened = 0;
+        QTimer watch;
+        watch.setInterval(10);
+        connect(&watch, &QTimer::timeout, [&] {
+            if (auto *att = qobject_cast<TClientAttendanceForm *>(QApplication::activeModalWidget())) {
+                ++opened;
+                att->reject();
+            }
+        });
+        watch.start();
+        doubleClickRow(f->dbg_Differences, 0);
+        QCoreApplication::processEvents();
+        QCOMPARE(opened, 0);
+        QCOMPARE(m_recording->texts, QStringList{"You Do Not Have Permission To Open Client Attendance"});
+        QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets")).toInt(), 3);
+    }
+
     // Through the module table, a double-click opens the real client attendance window on the
     // project and employee of the difference.
     void doubleClickOpensTheClientAttendanceWindow()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
         seed(db.connection());
+        logIn(db, {"Login_Tallimar", "InvoiceDetails", "ClientAttCreater"});
         Session session(db.dataModule());
         ModuleTable table;
         registerInvoicingWindows(table);

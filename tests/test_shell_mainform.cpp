@@ -1,6 +1,7 @@
 // The main window: login and roles, function panel, cycle picker, dashboard, menus.
 #include "AboutApplicationForm.h"
 #include "CategoryPanel.h"
+#include "Dashboard.h"
 #include "DataModule1.h"
 #include "DatabaseCheckForm.h"
 #include "Dialogs.h"
@@ -22,15 +23,20 @@
 #include <QDateEdit>
 #include <QDesktopServices>
 #include <QDialog>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QMenu>
 #include <QPlainTextEdit>
 #include <QPushButton>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QSignalSpy>
 #include <QTest>
 #include <QToolButton>
+#include <chrono>
+#include <future>
 #include <optional>
+#include <thread>
 
 namespace {
 const QStringList AllButtons = {
@@ -404,6 +410,77 @@ private slots:
         QVERIFY(form.Series_HoursDeployed->isLabelsVisible());
         QCOMPARE(form.Series_HoursDeployed->labelsPosition(), QAbstractBarSeries::LabelsOutsideEnd);
         QCOMPARE(colourOf(form.Series_HoursBilled).alpha(), 191);
+    }
+
+    // A sum held up by another connection's lock ends at the dashboard's time-out with one clear
+    // message instead of freezing the window; the next refresh works again.
+    void dashboardTimesOutOnAHeldTable_data()
+    {
+        QTest::addColumn<QString>("table");
+        QTest::newRow("own timesheets held: the deployed sums") << "TimeSheets";
+        QTest::newRow("client attendance held: the billed sums") << "ClientTimeSheets";
+    }
+    void dashboardTimesOutOnAHeldTable()
+    {
+        QFETCH(QString, table);
+        if (!TestDb::postgresAvailable())
+            QSKIP("needs the PostgreSQL server of the test run");
+        TestDb::Fresh db(QStringLiteral("PostgreSQL"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        ShellFixtures::addRows(db.connection(), {"own 2024-03-04 P 8 0 0", "client 2024-03-04 P 8 0 0",
+                                                 "own 2024-02-05 P 5 0 0", "client 2024-02-05 P 5 0 0"});
+        Shell shell(db.dataModule(), {QStringLiteral("u1")});
+        TMainForm &form = shell.form;
+        QVERIFY(showAndLogin(form));
+        QVERIFY(m_recording->texts.isEmpty());
+
+        const int previous = CycleDashboard::timeoutMs();
+        CycleDashboard::setTimeoutMs(2000);
+        const auto restore = qScopeGuard([previous] { CycleDashboard::setTimeoutMs(previous); });
+        // Another clerk's transaction holds the table; it gives up after 20 s at the latest.
+        std::promise<void> held;
+        std::promise<void> release;
+        const ConnectionParams params = db.connection().params();
+        std::thread holder([&, releaseFuture = release.get_future()]() mutable {
+            Connection other;
+            try {
+                other.open(params);
+                other.beginTrans();
+                other.execDirect(QStringLiteral("LOCK TABLE %1 IN ACCESS EXCLUSIVE MODE").arg(table));
+                held.set_value();
+            } catch (...) {
+                held.set_exception(std::current_exception());
+                return;
+            }
+            releaseFuture.wait_for(std::chrono::seconds(20));
+            other.rollbackTrans();
+        });
+        const auto join = qScopeGuard([&] {
+            release.set_value();
+            holder.join();
+        });
+        held.get_future().get();
+
+        QElapsedTimer took;
+        took.start();
+        form.dtp_Cycle->setDate(QDate(2024, 2, 1));
+        QVERIFY2(took.elapsed() < 15000, qPrintable(QString::number(took.elapsed())));
+        QCOMPARE(m_recording->texts.size(), 1);
+        QVERIFY2(m_recording->texts[0].startsWith(QStringLiteral(
+                     "The hours of the cycle could not be read: the database did not answer within 2 seconds.")),
+                 qPrintable(m_recording->texts[0]));
+        QVERIFY2(m_recording->texts[0].contains(QStringLiteral("statement timeout")),
+                 qPrintable(m_recording->texts[0]));
+
+        // Once the table is free, the next refresh draws the month, with no message.
+        release.set_value();
+        holder.join();
+        release = std::promise<void>();
+        holder = std::thread([] {});
+        form.dtp_Cycle->setDate(QDate(2024, 3, 1));
+        QCOMPARE(m_recording->texts.size(), 1);
+        QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("8"));
+        QCOMPARE(form.lbl_BilledHours_Value->text(), QStringLiteral("8"));
     }
 
     void pickerChangeRedrawsWithNewColours()

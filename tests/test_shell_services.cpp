@@ -25,6 +25,7 @@
 #include <QTableView>
 #include <QTest>
 #include <optional>
+#include <stdexcept>
 
 class TestShellServices : public QObject
 {
@@ -117,6 +118,63 @@ private slots:
         QVERIFY(!shownDuringMessage);
         QVERIFY(busy.isShown());
         busy.HideSandGlass();
+    }
+
+    // Whatever an action throws is shown once, in the window's words, and the busy window goes;
+    // the same for activation work.
+    void windowActionAnyFailure_data()
+    {
+        QTest::addColumn<int>("kind");
+        QTest::addColumn<QString>("expected");
+        QTest::newRow("a database error") << 0 << "Somthing went wrong!, gone";
+        QTest::newRow("a standard exception") << 1 << "Somthing went wrong!, bad value";
+        QTest::newRow("a standard exception without text") << 2 << "Somthing went wrong!, Unknown error";
+        QTest::newRow("an exception of no standard type") << 3 << "Somthing went wrong!, Unknown error";
+    }
+    void windowActionAnyFailure()
+    {
+        QFETCH(int, kind);
+        QFETCH(QString, expected);
+        struct NotStandard
+        {
+        };
+        const auto thrower = [kind] {
+            switch (kind) {
+            case 0:
+                throw DbError(QStringLiteral("gone"));
+            case 1:
+                throw std::runtime_error("bad value");
+            case 2:
+                throw std::runtime_error("");
+            default:
+                throw NotStandard{};
+            }
+        };
+        QWidget owner;
+        owner.show();
+        SandGlass busy(&owner);
+        bool shownDuringMessage = true;
+        QStringList texts;
+        Messages::setRecorder([&](Messages::Kind, const QString &text) {
+            shownDuringMessage = busy.isShown();
+            texts << text;
+            return true;
+        });
+        QVERIFY(!runWindowAction(&owner, &busy, thrower, [](const DbError &e) {
+            return QStringLiteral("Somthing went wrong!, ") + e.message();
+        }));
+        QCOMPARE(texts, QStringList{expected});
+        QVERIFY(!shownDuringMessage);
+        QVERIFY(!busy.isShown());
+        flushDeletes();
+        QVERIFY(owner.findChildren<TFetchingDataForm *>().isEmpty());
+
+        texts.clear();
+        ActivationGuard guard;
+        QVERIFY(!guard.run(&owner, thrower));
+        QVERIFY(!guard.run(&owner, thrower));
+        QCOMPARE(texts.size(), 1);
+        QVERIFY(texts.constFirst().endsWith(expected.mid(expected.indexOf(QLatin1String(", ")) + 2)));
     }
 
     // An activation failure is shown once per opening, also when the message box re-activates

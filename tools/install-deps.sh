@@ -3,7 +3,7 @@
 set -euo pipefail
 PKGS=(cmake g++ ninja-build make clang-format git
       qt6-base-dev qt6-charts-dev libqt6opengl6-dev libxkbcommon-dev qt6-qpa-plugins libgl1-mesa-dev
-      libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc tdsodbc unixodbc
+      libqt6sql6-sqlite libqt6sql6-psql libqt6sql6-odbc tdsodbc unixodbc unixodbc-dev
       postgresql python3 python3-xlrd python3-openpyxl libxlsxwriter-dev
       xvfb xauth imagemagick openbox xdotool fonts-dejavu-core
       poppler-utils)

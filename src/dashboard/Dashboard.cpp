@@ -33,7 +33,45 @@ bool sameDatabase(const ConnectionParams &a, const ConnectionParams &b)
 }
 
 QAtomicInt s_sideConnections;
+QAtomicInt s_timeoutMs = 180000;
+
+// Opening the side connection failed: the shared connection does both sums instead.
+struct SideUnavailable
+{
+};
+
+// A sum the server cancelled at the time-out.
+class TimedOut : public DbError
+{
+public:
+    using DbError::DbError;
+};
+
+// Runs the sums; a time-out is told as such, once, with the driver's words.
+template <typename F> auto timed(F &&work)
+{
+    try {
+        return work();
+    } catch (const DbError &e) {
+        if (!isStatementTimeout(e.message()))
+            throw;
+        throw TimedOut(QStringLiteral("The hours of the cycle could not be read: the database did not answer within %1 "
+                                      "seconds.\n%2")
+                           .arg(qMax(1, (CycleDashboard::timeoutMs() + 999) / 1000))
+                           .arg(e.message()));
+    }
+}
 } // namespace
+
+int CycleDashboard::timeoutMs()
+{
+    return s_timeoutMs.loadRelaxed();
+}
+
+void CycleDashboard::setTimeoutMs(int ms)
+{
+    s_timeoutMs.storeRelaxed(ms);
+}
 
 // The billed sums on a connection of their own, in a thread of their own, so that the two
 // month-long aggregates run side by side. The thread and its connection stay for the next
@@ -93,9 +131,14 @@ private:
                     conn.reset();
                     conn = std::make_unique<Connection>(
                         QStringLiteral("dashboard-side-%1").arg(s_sideConnections.fetchAndAddRelaxed(1)));
-                    conn->open(task->params);
+                    try {
+                        conn->open(task->params);
+                    } catch (const DbError &) {
+                        throw SideUnavailable();
+                    }
                     query = std::make_unique<Query>(*conn, CycleDashboard::HoursBilledSql);
                 }
+                query->setTimeoutMs(CycleDashboard::timeoutMs());
                 setCycle(*query, task->year, task->month);
                 query->open();
                 task->promise.set_value(query->takeSnapshot());
@@ -126,7 +169,8 @@ CycleDashboard::~CycleDashboard() = default;
 DashboardSeries CycleDashboard::run(Query &q, int year, int month)
 {
     setCycle(q, year, month);
-    q.open();
+    q.setTimeoutMs(timeoutMs());
+    timed([&q] { q.open(); });
     return walk(q);
 }
 
@@ -178,12 +222,16 @@ DashboardData CycleDashboard::refresh(int year, int month,
     bool billedDone = false;
     if (side.valid()) {
         try {
-            HoursBilledQ.adoptSnapshot(side.get());
+            HoursBilledQ.adoptSnapshot(timed([&side] { return side.get(); }));
             HoursBilledQ.first();
             d.billed = walk(HoursBilledQ);
             billedDone = true;
-        } catch (const DbError &) {
+        } catch (const SideUnavailable &) {
             // A second login refused (licences, limits): the shared connection does both.
+        } catch (const TimedOut &) {
+            throw; // the whole time-out was waited already
+        } catch (const DbError &) {
+            // The side failed otherwise (its connection lost): the shared connection runs it.
         }
     }
     if (!billedDone)

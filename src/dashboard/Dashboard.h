@@ -50,6 +50,11 @@ public:
     // callback sees the deployed series as soon as it is there.
     DashboardData refresh(int year, int month, const std::function<void(const DashboardSeries &)> &deployedReady = {});
 
+    // Each of the two month-long sums may run this long (180 s) before the server cancels it;
+    // the failure then says so. Tests shorten it.
+    static int timeoutMs();
+    static void setTimeoutMs(int ms);
+
     // "#,##0": whole number with the locale's thousands separator.
     static QString formatTotal(qint64 total, const QLocale &locale = QLocale());
 

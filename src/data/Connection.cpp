@@ -8,8 +8,14 @@
 #include <QRandomGenerator>
 #include <QSqlError>
 #include <QSqlQuery>
+#include <QSqlResult>
 #include <QThread>
 #include <QTimeZone>
+
+#if TALLIMAR_HAS_ODBC
+#include <sql.h>
+#include <sqlext.h>
+#endif
 
 namespace {
 QAtomicInt s_connectionCounter;
@@ -123,7 +129,9 @@ void Connection::open(const ConnectionParams &p)
             db.setUserName(p.user);
             db.setPassword(p.password);
             db.setConnectOptions(
-                QStringLiteral("application_name=%1;connect_timeout=10").arg(pgQuote(p.workstationId)));
+                QStringLiteral("application_name=%1;connect_timeout=10;options='-c statement_timeout=%2'")
+                    .arg(pgQuote(p.workstationId))
+                    .arg(DefaultStatementTimeoutMs));
             break;
         }
         case Engine::SQLite:
@@ -140,6 +148,7 @@ void Connection::open(const ConnectionParams &p)
         }
     }
     m_inTransaction = false;
+    m_pgStatementTimeoutMs = DefaultStatementTimeoutMs; // from the connection's options
     ++m_generation;
     try {
         switch (p.engine) {
@@ -189,6 +198,55 @@ void Connection::execDirect(const QString &sql)
         throw DbError(errorText(q.lastError()));
 }
 
+namespace {
+#if TALLIMAR_HAS_ODBC
+// The ODBC statement of a prepared query, or null for another driver.
+SQLHANDLE odbcStatement(const QSqlQuery &statement)
+{
+    const QVariant h = statement.result() ? statement.result()->handle() : QVariant();
+    if (!h.isValid() || qstrcmp(h.typeName(), "SQLHANDLE") != 0)
+        return nullptr;
+    return *static_cast<const SQLHANDLE *>(h.constData());
+}
+#endif
+} // namespace
+
+bool Connection::execWithTimeout(QSqlQuery &statement, int timeoutMs)
+{
+    const int limit = timeoutMs > 0 ? timeoutMs : DefaultStatementTimeoutMs;
+    switch (m_engine) {
+    case Engine::SQLServer: {
+#if TALLIMAR_HAS_ODBC
+        // A statement attribute, sent with each execution: no round trip of its own.
+        if (SQLHANDLE stmt = odbcStatement(statement))
+            SQLSetStmtAttr(stmt, SQL_ATTR_QUERY_TIMEOUT, reinterpret_cast<SQLPOINTER>(SQLULEN((limit + 999) / 1000)),
+                           SQL_IS_UINTEGER);
+#endif
+        return statement.exec();
+    }
+    case Engine::PostgreSQL:
+        // A session setting, changed only when a statement asks for another limit than the one
+        // in force: setting it back right after this statement would discard the rows it is
+        // still fetching.
+        if (limit != m_pgStatementTimeoutMs) {
+            QSqlQuery set(database());
+            m_pgStatementTimeoutMs = set.exec(QStringLiteral("SET statement_timeout = %1").arg(limit)) ? limit : -1;
+        }
+        return statement.exec();
+    case Engine::SQLite:
+        break;
+    }
+    return statement.exec();
+}
+
+bool isStatementTimeout(const QString &message)
+{
+    // PostgreSQL's words; the ODBC state of an expired query time-out.
+    return message.contains(QLatin1String("statement timeout"), Qt::CaseInsensitive) ||
+           message.contains(QLatin1String("Query timeout expired"), Qt::CaseInsensitive) ||
+           message.contains(QLatin1String("HYT00"));
+}
+
 void Connection::beginTrans()
 {
     ensureOpen();
@@ -215,6 +273,7 @@ void Connection::rollbackTrans()
     if (!m_inTransaction)
         return;
     m_inTransaction = false;
+    m_pgStatementTimeoutMs = -1; // a limit set inside the transaction is undone
     QSqlDatabase db = database();
     if (!db.rollback())
         throw DbError(errorText(db.lastError()));

@@ -10,6 +10,8 @@
 #include <QVariant>
 #include <functional>
 
+class QSqlQuery;
+
 // How to reach one database, whatever the engine.
 struct ConnectionParams
 {
@@ -84,13 +86,25 @@ public:
     // locked": 10 s, or TALLIMAR_SQLITE_BUSY_TIMEOUT_MS (tests of a held database).
     static int sqliteBusyTimeoutMs();
 
+    // How long the server lets one statement run before it cancels it (SQL Server, PostgreSQL),
+    // so that a locked or overloaded server cannot hold a window for good. A query may ask for a
+    // limit of its own (Query::setTimeoutMs). SQLite has none: it reads a local file, readers
+    // never wait for a writer, and a writer waits the busy timeout above.
+    static constexpr int DefaultStatementTimeoutMs = 60000;
+    // Runs the prepared statement under the limit (0: the default).
+    bool execWithTimeout(QSqlQuery &statement, int timeoutMs);
+
 private:
     QString m_name;
     Engine m_engine = Engine::SQLServer;
     ConnectionParams m_params;
     bool m_inTransaction = false;
     int m_generation = 0;
+    int m_pgStatementTimeoutMs = -1; // in force on the session; -1 when not known
 };
+
+// True when the server cancelled the statement because its time-out passed.
+bool isStatementTimeout(const QString &message);
 
 // The one message a pass stops with when the database as a whole failed it (kind Busy or
 // ConnectionLost), naming the cause and the driver's words.

@@ -208,7 +208,7 @@ QSqlQuery &Query::bindAndRun()
     QSqlQuery &q = *m_stmt;
     for (int i = 0; i < m_params.size(); ++i)
         q.bindValue(i, m_conn.bindValue(m_params.at(i)));
-    if (!q.exec()) {
+    if (!m_conn.execWithTimeout(q, m_timeoutMs)) {
         const QSqlError error = q.lastError();
         q.finish();
         throw DbError(failureText(error, m_conn));

@@ -92,6 +92,11 @@ public:
     void defineField(const FieldDef &def);
     void setFieldVisible(const QString &name, bool visible);
 
+    // How long the statement may run on the server before it is cancelled (0: the connection's
+    // default, Connection::DefaultStatementTimeoutMs).
+    void setTimeoutMs(int ms) { m_timeoutMs = ms; }
+    int timeoutMs() const { return m_timeoutMs; }
+
     void open(); // throws DbError
     void close();
     void refresh(); // reopen with the same parameters, keeping the current row where it can
@@ -166,6 +171,7 @@ private:
     QList<QList<QVariant>> m_rows;
     int m_row = 0;
     bool m_active = false;
+    int m_timeoutMs = 0;
 };
 
 // Known date-time columns of the schema; SQLite hands them back as text.

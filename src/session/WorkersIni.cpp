@@ -118,7 +118,24 @@ int WorkersIni::readInteger(const QString &section, const QString &key, int defa
     return ok ? v : defaultValue;
 }
 
-void WorkersIni::appendSection(const QString &section, const QString &key, const QString &value)
+namespace {
+enum class IniEncoding { Utf8, Utf16LE, Utf16BE, Unknown };
+
+// The encoding the reader takes the file in, so that what is appended reads back.
+IniEncoding encodingOf(const QByteArray &bytes)
+{
+    if (bytes.startsWith("\xFF\xFE"))
+        return bytes.size() % 2 == 0 ? IniEncoding::Utf16LE : IniEncoding::Unknown;
+    if (bytes.startsWith("\xFE\xFF"))
+        return bytes.size() % 2 == 0 ? IniEncoding::Utf16BE : IniEncoding::Unknown;
+    // UTF-16 without its mark, or any other multi-byte text: appended UTF-8 would not read back.
+    if (bytes.contains('\0'))
+        return IniEncoding::Unknown;
+    return IniEncoding::Utf8;
+}
+} // namespace
+
+bool WorkersIni::appendSection(const QString &section, const QString &key, const QString &value)
 {
     const QString full = QFileInfo(m_fileName).absoluteFilePath();
     QFile f(m_fileName);
@@ -129,12 +146,30 @@ void WorkersIni::appendSection(const QString &section, const QString &key, const
         existing = f.readAll();
         f.close();
     }
-    const QByteArray eol = existing.contains("\r\n") ? QByteArrayLiteral("\r\n") : QByteArrayLiteral("\n");
-    QByteArray add;
-    if (!existing.isEmpty() && !existing.endsWith('\n') && !existing.endsWith('\r'))
+    const IniEncoding encoding = encodingOf(existing);
+    if (encoding == IniEncoding::Unknown)
+        return false;
+    const QString text = decode(existing);
+    const QString eol = text.contains(QLatin1String("\r\n")) ? QStringLiteral("\r\n") : QStringLiteral("\n");
+    QString add;
+    if (!text.isEmpty() && !text.endsWith(QLatin1Char('\n')) && !text.endsWith(QLatin1Char('\r')) &&
+        text != QString(QChar(0xFEFF)))
         add += eol;
-    add += '[' + section.toUtf8() + ']' + eol + key.toUtf8() + '=' + value.toUtf8() + eol;
-    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(add) != add.size() || !f.flush())
+    add += QLatin1Char('[') + section + QLatin1Char(']') + eol + key + QLatin1Char('=') + value + eol;
+    QByteArray bytes;
+    switch (encoding) {
+    case IniEncoding::Utf16LE:
+        bytes = QStringEncoder(QStringEncoder::Utf16LE).encode(add);
+        break;
+    case IniEncoding::Utf16BE:
+        bytes = QStringEncoder(QStringEncoder::Utf16BE).encode(add);
+        break;
+    default:
+        bytes = add.toUtf8();
+        break;
+    }
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Append) || f.write(bytes) != bytes.size() || !f.flush())
         throw IniWriteError(full);
     f.close();
+    return true;
 }

@@ -18,9 +18,11 @@ public:
     int readInteger(const QString &section, const QString &key, int defaultValue) const;
     bool sectionExists(const QString &section) const;
 
-    // Appends "[section]" and "key=value" at the end of the file (creating it when needed) and
-    // leaves every existing byte as it was. Throws IniWriteError ("Unable to write to %s").
-    void appendSection(const QString &section, const QString &key, const QString &value);
+    // Appends "[section]" and "key=value" at the end of the file (creating it when needed), in
+    // the file's own encoding (UTF-8, or UTF-16 after its byte-order mark), and leaves every
+    // existing byte as it was. A file in an encoding it cannot tell is left untouched: returns
+    // false. Throws IniWriteError ("Unable to write to %s").
+    bool appendSection(const QString &section, const QString &key, const QString &value);
 
     static constexpr int MaxValueLength = 2047;
 

@@ -2,11 +2,80 @@
 #include "Dialogs.h"
 
 #include <QAbstractFileIconProvider>
+#include <QApplication>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QStyle>
 #include <optional>
 
 namespace {
+// Icons and type names from the name alone. The default provider opens every file it lists to
+// guess its type, and closing any descriptor of a file drops every POSIX lock this process holds
+// on it: SQLite's locks on a database in the folder shown, after which another program takes
+// the database for unused and deletes the write-ahead log this program still writes to.
+class NameOnlyIconProvider : public QAbstractFileIconProvider
+{
+public:
+    QIcon icon(IconType type) const override
+    {
+        switch (type) {
+        case Computer:
+            return standard(QStyle::SP_ComputerIcon);
+        case Desktop:
+            return standard(QStyle::SP_DesktopIcon);
+        case Trashcan:
+            return standard(QStyle::SP_TrashIcon);
+        case Network:
+            return standard(QStyle::SP_DriveNetIcon);
+        case Drive:
+            return standard(QStyle::SP_DriveHDIcon);
+        case Folder:
+            return standard(QStyle::SP_DirIcon);
+        case File:
+            break;
+        }
+        return standard(QStyle::SP_FileIcon);
+    }
+    // QFileInfo answers these from the file's status; nothing is opened.
+    QIcon icon(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return icon(Drive);
+        if (info.isDir())
+            return icon(Folder);
+        return icon(File);
+    }
+    QString type(const QFileInfo &info) const override
+    {
+        if (info.isRoot())
+            return QStringLiteral("Drive");
+        if (info.isDir())
+            return QStringLiteral("Folder");
+        const QString suffix = info.suffix();
+        return suffix.isEmpty() ? QStringLiteral("File") : suffix.toUpper() + QStringLiteral(" File");
+    }
+
+private:
+    static QIcon standard(QStyle::StandardPixmap which) { return QApplication::style()->standardIcon(which); }
+};
+
+// Every file dialog of the program: Qt's own dialog (a native one may read the files it lists),
+// listing through the provider above, which lives longer than the dialog's model.
+struct SeamDialog
+{
+    NameOnlyIconProvider icons;
+    QFileDialog dialog;
+
+    SeamDialog(QWidget *parent, const QString &caption, const QString &filter)
+        : dialog(parent, caption, QString(), filter)
+    {
+#if !defined(Q_OS_WIN)
+        dialog.setOption(QFileDialog::DontUseNativeDialog);
+#endif
+        dialog.setIconProvider(&icons);
+    }
+};
+
 std::optional<QString> &nextFileName()
 {
     static std::optional<QString> name;
@@ -26,7 +95,8 @@ FileDialog::Request &last()
 }
 } // namespace
 
-QString FileDialog::getSaveFileName(QWidget *parent, const Request &request, QString *selectedFilter)
+namespace {
+QString ask(QWidget *parent, const FileDialog::Request &request, QString *selectedFilter, QFileDialog::AcceptMode mode)
 {
     last() = request;
     QString chosen;
@@ -38,24 +108,42 @@ QString FileDialog::getSaveFileName(QWidget *parent, const Request &request, QSt
         nextFileName().reset();
         nextFilter().clear();
     } else {
-        if (Dialogs::refuseRealModal(QStringLiteral("save dialog '%1'").arg(request.caption)))
-            return {};
-        QFileDialog dialog(parent, request.caption, QString(), request.filter);
-        dialog.setAcceptMode(QFileDialog::AcceptSave);
-        dialog.setFileMode(QFileDialog::AnyFile);
-        dialog.setDefaultSuffix(request.defaultSuffix);
-        dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+        SeamDialog seam(parent, request.caption, request.filter);
+        QFileDialog &dialog = seam.dialog;
+        dialog.setAcceptMode(mode);
+        if (mode == QFileDialog::AcceptSave) {
+            dialog.setFileMode(QFileDialog::AnyFile);
+            dialog.setDefaultSuffix(request.defaultSuffix);
+            dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
+            dialog.setObjectName(QStringLiteral("SaveDialog"));
+        } else {
+            dialog.setFileMode(QFileDialog::ExistingFile);
+            dialog.setObjectName(QStringLiteral("OpenDialog"));
+        }
         dialog.selectFile(request.fileName);
-        if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
+        // Through the dialog seam: tests drive this very dialog instead of a person.
+        if (Dialogs::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
         chosen = dialog.selectedFiles().constFirst();
         filter = dialog.selectedNameFilter();
     }
     if (selectedFilter)
         *selectedFilter = chosen.isEmpty() ? QString() : filter;
-    if (!chosen.isEmpty() && !request.defaultSuffix.isEmpty() && QFileInfo(chosen).suffix().isEmpty())
+    if (mode == QFileDialog::AcceptSave && !chosen.isEmpty() && !request.defaultSuffix.isEmpty() &&
+        QFileInfo(chosen).suffix().isEmpty())
         chosen += QLatin1Char('.') + request.defaultSuffix;
     return chosen;
+}
+} // namespace
+
+QString FileDialog::getSaveFileName(QWidget *parent, const Request &request, QString *selectedFilter)
+{
+    return ask(parent, request, selectedFilter, QFileDialog::AcceptSave);
+}
+
+QString FileDialog::getOpenFileName(QWidget *parent, const Request &request, QString *selectedFilter)
+{
+    return ask(parent, request, selectedFilter, QFileDialog::AcceptOpen);
 }
 
 void FileDialog::setNextFileName(const QString &fileName, const QString &selectedFilter)
@@ -67,27 +155,4 @@ void FileDialog::setNextFileName(const QString &fileName, const QString &selecte
 FileDialog::Request FileDialog::lastRequest()
 {
     return last();
-}
-
-QString FileDialog::getOpenFileName(QWidget *parent, const Request &request)
-{
-    last() = request;
-    if (nextFileName()) {
-        const QString chosen = *nextFileName();
-        nextFileName().reset();
-        nextFilter().clear();
-        return chosen;
-    }
-    if (Dialogs::refuseRealModal(QStringLiteral("open dialog '%1'").arg(request.caption)))
-        return {};
-    QFileDialog dialog(parent, request.caption, request.fileName, request.filter);
-    // Plain icons: listing a folder must not open the files in it (the SQLite database among them).
-    static QAbstractFileIconProvider plainIcons;
-    dialog.setOption(QFileDialog::DontUseNativeDialog);
-    dialog.setIconProvider(&plainIcons);
-    dialog.setAcceptMode(QFileDialog::AcceptOpen);
-    dialog.setFileMode(QFileDialog::ExistingFile);
-    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty())
-        return {};
-    return dialog.selectedFiles().constFirst();
 }

@@ -65,23 +65,30 @@ public:
     }
     const QList<ModuleWindow> &windows() const { return m_windows; }
 
-    // Windows open each other through the table, never by including each other's module.
-    void addOpener(const QString &name, WindowOpener opener) { (*m_openers)[name] = std::move(opener); }
+    // Windows open each other through the table, never by including each other's module. The
+    // opener opens the given window of the table, and so asks for that window's role, as the
+    // window's own function button does.
+    void addOpener(const QString &name, const ModuleWindow &window, WindowOpener opener)
+    {
+        (*m_openers)[name] = {window.role, window.caption, std::move(opener)};
+    }
     bool hasOpener(const QString &name) const { return m_openers->contains(name); }
     // Calls the opener registered under the name, looked up when called, so that the modules
-    // may register in any order; does nothing while none is registered. Copies of the table
-    // share their openers.
-    WindowOpener openerLink(const QString &name) const
-    {
-        return [openers = m_openers, name](QWidget *parent, Session &session, const WindowTarget &target) {
-            const auto it = openers->constFind(name);
-            if (it != openers->constEnd() && *it)
-                (*it)(parent, session, target);
-        };
-    }
+    // may register in any order; does nothing while none is registered. A user without the
+    // window's role is told so and nothing opens. Copies of the table share their openers.
+    WindowOpener openerLink(const QString &name) const;
+
+    // "You Do Not Have Permission To Open Client Attendance"
+    static QString noPermissionText(const QString &caption);
 
 private:
+    struct Opener
+    {
+        QString role;
+        QString caption;
+        WindowOpener open;
+    };
     QList<ModuleCategory> m_categories;
     QList<ModuleWindow> m_windows;
-    std::shared_ptr<QHash<QString, WindowOpener>> m_openers = std::make_shared<QHash<QString, WindowOpener>>();
+    std::shared_ptr<QHash<QString, Opener>> m_openers = std::make_shared<QHash<QString, Opener>>();
 };

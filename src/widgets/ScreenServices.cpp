@@ -6,6 +6,8 @@
 
 #include <QApplication>
 #include <QWidget>
+#include <exception>
+#include <optional>
 
 QDate GetActiveCycle(const Session &session)
 {
@@ -51,6 +53,28 @@ void SandGlass::HideSandGlass()
     }
 }
 
+namespace {
+// Runs the work and returns the text of whatever it threw (a null string when nothing): a
+// database error as the window words it, any other failure in the same words, its own text
+// standing where the database's would.
+QString failureOf(const std::function<void()> &work, const FailureText &failureText)
+{
+    std::optional<DbError> error;
+    try {
+        work();
+        return {};
+    } catch (const DbError &e) {
+        error.emplace(e);
+    } catch (const std::exception &e) {
+        const QString what = QString::fromUtf8(e.what()).trimmed();
+        error.emplace(what.isEmpty() ? UnknownFailure : what);
+    } catch (...) {
+        error.emplace(UnknownFailure);
+    }
+    return failureText ? failureText(*error) : error->message();
+}
+} // namespace
+
 bool runWindowAction(QWidget *window, SandGlass *busy, const std::function<void()> &action,
                      const FailureText &failureText)
 {
@@ -58,12 +82,7 @@ bool runWindowAction(QWidget *window, SandGlass *busy, const std::function<void(
     const bool ownBusy = busy && !busy->isShown();
     if (ownBusy)
         busy->ShowSandGlass();
-    QString failure;
-    try {
-        action();
-    } catch (const DbError &e) {
-        failure = failureText ? failureText(e) : e.message();
-    }
+    const QString failure = failureOf(action, failureText);
     if (ownBusy)
         busy->HideSandGlass();
     if (failure.isNull())
@@ -82,12 +101,7 @@ bool ActivationGuard::run(QWidget *window, const std::function<void()> &step)
     if (m_running || m_failed)
         return false;
     m_running = true;
-    QString failure;
-    try {
-        step();
-    } catch (const DbError &e) {
-        failure = e.message();
-    }
+    const QString failure = failureOf(step, {});
     if (!failure.isNull()) {
         m_failed = true;
         Messages::error(failure, window);

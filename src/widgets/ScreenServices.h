@@ -49,9 +49,12 @@ private:
 // How a window words a failed action; the default shows the database's message as it is.
 using FailureText = std::function<QString(const DbError &)>;
 
-// Runs one action of a window: the busy window (when given) around it, and a DbError shown
-// once in the window's wording after the busy window has gone. Returns true when the action
-// finished without an error.
+// The text of a failure that carries none (an exception of no standard type).
+inline const QString UnknownFailure = QStringLiteral("Unknown error");
+
+// Runs one action of a window: the busy window (when given) around it, and whatever the action
+// throws (a DbError, any other exception) shown once in the window's wording after the busy
+// window has gone. Returns true when the action finished without an error.
 bool runWindowAction(QWidget *window, SandGlass *busy, const std::function<void()> &action,
                      const FailureText &failureText = {});
 
@@ -61,7 +64,8 @@ class ActivationGuard
 {
 public:
     // Runs the step unless it is running already (a message box it shows re-activates the
-    // window) or failed before in this opening. Returns true when the step succeeded.
+    // window) or failed before in this opening; whatever it throws is shown. Returns true when
+    // the step succeeded.
     bool run(QWidget *window, const std::function<void()> &step);
     bool failed() const { return m_failed; }
 
