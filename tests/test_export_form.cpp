@@ -14,6 +14,7 @@
 #include <QApplication>
 #include <QDir>
 #include <QFile>
+#include <QFileDialog>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
@@ -41,6 +42,7 @@ class TestExportForm : public QObject
 
 private:
     QTemporaryDir m_dir;
+    QStringList m_notices;
     std::optional<MessageRecording> m_recording;
     std::unique_ptr<TestDb::Fresh> m_db;
     std::unique_ptr<Query> m_query;
@@ -73,8 +75,11 @@ private slots:
     void init()
     {
         m_recording.emplace();
+        m_notices.clear();
+        Messages::setNoticeRecorder([this](const QString &text) { m_notices << text; });
         forgetLastRequest();
     }
+    void cleanup() { Messages::setNoticeRecorder({}); }
     void cleanupTestCase() { m_recording.reset(); }
 
     void savesUnderTheChosenNameWithTheDialogsSettings()
@@ -90,8 +95,9 @@ private slots:
         QCOMPARE(asked.fileName, QStringLiteral("List Of Employees.xls"));
         QCOMPARE(asked.filter, QStringLiteral("Excel 97-2003 Workbook (*.xls);;Excel Workbook (*.xlsx)"));
         QCOMPARE(asked.defaultSuffix, QStringLiteral("xls"));
-        QCOMPARE(asked.confirmOverwrite, false);
+        QCOMPARE(asked.confirmOverwrite, true);
         QVERIFY(m_recording->texts.isEmpty());
+        QCOMPARE(m_notices, QStringList{QStringLiteral("3 rows saved to %1").arg(QDir::toNativeSeparators(file))});
 
         const QJsonObject book = XlrdDump::read(file);
         const QJsonObject s = XlrdDump::sheet(book);
@@ -115,7 +121,7 @@ private slots:
         QVERIFY(m_recording->texts.isEmpty());
     }
 
-    void theChosenFilterDecidesFormatAndSuffix_data()
+    void theTypedSuffixElseTheFilterDecidesFormat_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<QString>("filter"); // empty: the first, as offered
@@ -125,10 +131,11 @@ private slots:
         QTest::newRow("a name without extension gets .xls") << "typed" << QString() << "typed.xls";
         QTest::newRow("a name without extension gets .xlsx") << "typed" << xlsx << "typed.xlsx";
         QTest::newRow("the proposed .xls becomes .xlsx") << "Invoice Details.xls" << xlsx << "Invoice Details.xlsx";
-        QTest::newRow(".xlsx typed with the .xls filter becomes .xls") << "list.XLSX" << xls << "list.xls";
+        QTest::newRow("a typed .xlsx wins over the .xls type") << "list.xlsx" << xls << "list.xlsx";
+        QTest::newRow("a typed .xls wins over the .xlsx type") << "dispute.xls" << xlsx << "dispute.xls";
         QTest::newRow("another suffix stays part of the name") << "report.2024" << xlsx << "report.2024.xlsx";
     }
-    void theChosenFilterDecidesFormatAndSuffix()
+    void theTypedSuffixElseTheFilterDecidesFormat()
     {
         QFETCH(QString, typed);
         QFETCH(QString, filter);
@@ -156,6 +163,44 @@ private slots:
         QFile::remove(file);
     }
 
+    // The real dialog: it opens where the last file went (the documents folder at first), asks
+    // before replacing a file, and a name typed without suffix takes the chosen type's.
+    void theDialogRemembersItsFolderAndAsksBeforeReplacing()
+    {
+        Query &q = dataset(2);
+        QTemporaryDir elsewhere;
+        FileDialog::setNextFileName(elsewhere.filePath(QStringLiteral("before.xls")));
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
+        const QString first = FileDialog::startFolder();
+        QCOMPARE(first, elsewhere.path());
+        const QString file = path(QStringLiteral("remembered.xls"));
+        QStringList folders;
+        QList<bool> asksFirst;
+        QStringList suffixes;
+        Dialogs::setAnswerer([&](QWidget &w) {
+            auto *dialog = qobject_cast<QFileDialog *>(&w);
+            if (!dialog)
+                return int(QDialog::Rejected);
+            folders << QDir(dialog->directory()).absolutePath();
+            asksFirst << !dialog->testOption(QFileDialog::DontConfirmOverwrite);
+            QMetaObject::invokeMethod(dialog, "filterSelected", Q_ARG(QString, ExportAction::XlsxFilter));
+            suffixes << dialog->defaultSuffix();
+            QMetaObject::invokeMethod(dialog, "filterSelected", Q_ARG(QString, ExportAction::XlsFilter));
+            dialog->selectFile(file);
+            return int(QDialog::Accepted);
+        });
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
+        ExportAction::ExportToExcel(q, QStringLiteral("Dispute Case"), nullptr);
+        Dialogs::setAnswerer({});
+        QCOMPARE(folders, (QStringList{QDir(first).absolutePath(), QDir(m_dir.path()).absolutePath()}));
+        QCOMPARE(asksFirst, (QList<bool>{true, true}));
+        QCOMPARE(suffixes, (QStringList{"xlsx", "xlsx"}));
+        QCOMPARE(FileDialog::startFolder(), m_dir.path());
+        QVERIFY(QFileInfo::exists(file));
+        QVERIFY(m_recording->texts.isEmpty());
+    }
+
+    // A pre-answered name bypasses the dialog and its question: the file is replaced.
     void anExistingFileIsReplacedWithoutAQuestion()
     {
         const QString file = path(QStringLiteral("again.xls"));

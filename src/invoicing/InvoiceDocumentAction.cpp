@@ -5,9 +5,11 @@
 #include "InvoiceDocument.h"
 #include "InvoicePages.h"
 #include "Messages.h"
+
 #include "Roles.h"
 #include "ScreenServices.h"
 #include "Session.h"
+#include <QDir>
 
 #include <QAction>
 #include <QPrintPreviewDialog>
@@ -33,6 +35,7 @@ void saveAsPdf(QWidget *parent, const InvoiceDocument::Document &document)
         return;
     try {
         InvoicePages::savePdf(document, file);
+        Messages::notice(QStringLiteral("Invoice saved to %1").arg(QDir::toNativeSeparators(file)), parent);
     } catch (const InvoicePages::SaveError &e) {
         Messages::error(e.message(), parent);
     }

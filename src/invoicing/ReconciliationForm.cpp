@@ -12,6 +12,7 @@
 
 #include <QComboBox>
 #include <QCoreApplication>
+#include <QDir>
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
@@ -189,8 +190,10 @@ void TReconciliationForm::btn_ExportClick()
         return;
     try {
         SandGlassScope busy(m_sandGlass);
-        Reconcile::saveWorkbook(m_result, ExportAction::withSuffix(chosen, QStringLiteral("xlsx")), QLocale(),
+        const QString file = ExportAction::withSuffix(chosen, QStringLiteral("xlsx"));
+        Reconcile::saveWorkbook(m_result, file, QLocale(),
                                 [](qint64) { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+        Messages::notice(QStringLiteral("Reconciliation saved to %1").arg(QDir::toNativeSeparators(file)), this);
     } catch (const ExportError &e) {
         Messages::error(e.message(), this);
     }

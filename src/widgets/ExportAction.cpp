@@ -6,6 +6,7 @@
 
 #include <QCoreApplication>
 #include <QCursor>
+#include <QDir>
 #include <QFileInfo>
 #include <QGuiApplication>
 #include <memory>
@@ -34,7 +35,8 @@ FileDialog::Request saveDialog(const QString &fileName)
     r.fileName = fileName + QStringLiteral(".xls");
     r.filter = XlsFilter + QStringLiteral(";;") + XlsxFilter;
     r.defaultSuffix = QStringLiteral("xls");
-    r.confirmOverwrite = false;
+    // A replaced workbook cannot be brought back: the dialog asks first.
+    r.confirmOverwrite = true;
     return r;
 }
 
@@ -64,7 +66,9 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
         const QString chosen = FileDialog::getSaveFileName(parent, saveDialog(fileName), &filter);
         if (chosen.isEmpty())
             return;
-        const auto format = filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls;
+        // A typed .xls or .xlsx decides the format; the chosen file type only when none was typed.
+        const auto format = TSheetExporter::formatOf(chosen).value_or(
+            filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls);
         exporter.setFormat(format);
         WaitCursor hourglass;
         std::unique_ptr<PassProgress> progress;
@@ -78,7 +82,11 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
                     throw ExportCancelled();
             });
         }
-        exporter.SaveAs(withSuffix(chosen, TSheetExporter::suffix(format)));
+        const QString written = withSuffix(chosen, TSheetExporter::suffix(format));
+        exporter.SaveAs(written);
+        // Where it went, without a box to close.
+        Messages::notice(QStringLiteral("%1 rows saved to %2").arg(rows).arg(QDir::toNativeSeparators(written)),
+                         parent);
     } catch (const ExportCancelled &) {
         // The user's choice: nothing written, nothing to say.
     } catch (const ExportError &e) {

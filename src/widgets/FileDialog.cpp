@@ -3,8 +3,11 @@
 
 #include <QAbstractFileIconProvider>
 #include <QApplication>
+#include <QDir>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QRegularExpression>
+#include <QStandardPaths>
 #include <QStyle>
 #include <optional>
 
@@ -93,7 +96,39 @@ FileDialog::Request &last()
     static FileDialog::Request request;
     return request;
 }
+
+// The folder the last chosen file lay in, during this run; at first the user's documents folder
+// where there is one (not the program's folder, which may hold the database).
+QString &lastFolder()
+{
+    static QString folder = [] {
+        const QString docs = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        return !docs.isEmpty() && QDir(docs).exists() ? docs : QDir::homePath();
+    }();
+    return folder;
+}
+
+// A proposed bare name goes into the last folder used.
+QString proposedPath(const QString &fileName)
+{
+    if (fileName.isEmpty())
+        return lastFolder();
+    return QFileInfo(fileName).isAbsolute() ? fileName : QDir(lastFolder()).filePath(fileName);
+}
+
+// "Excel Workbook (*.xlsx)" -> "xlsx"; empty for a filter without one plain suffix.
+QString suffixOfFilter(const QString &filter)
+{
+    static const QRegularExpression one(QStringLiteral("\\(\\*\\.([A-Za-z0-9]+)\\)$"));
+    const QRegularExpressionMatch m = one.match(filter.trimmed());
+    return m.hasMatch() ? m.captured(1) : QString();
+}
 } // namespace
+
+QString FileDialog::startFolder()
+{
+    return lastFolder();
+}
 
 namespace {
 QString ask(QWidget *parent, const FileDialog::Request &request, QString *selectedFilter, QFileDialog::AcceptMode mode)
@@ -114,13 +149,21 @@ QString ask(QWidget *parent, const FileDialog::Request &request, QString *select
         if (mode == QFileDialog::AcceptSave) {
             dialog.setFileMode(QFileDialog::AnyFile);
             dialog.setDefaultSuffix(request.defaultSuffix);
+            // A name typed without a suffix takes the chosen type's, so that the replace question
+            // asks about the file that will be written.
+            if (!request.defaultSuffix.isEmpty())
+                QObject::connect(&dialog, &QFileDialog::filterSelected, &dialog, [&dialog](const QString &f) {
+                    const QString suffix = suffixOfFilter(f);
+                    if (!suffix.isEmpty())
+                        dialog.setDefaultSuffix(suffix);
+                });
             dialog.setOption(QFileDialog::DontConfirmOverwrite, !request.confirmOverwrite);
             dialog.setObjectName(QStringLiteral("SaveDialog"));
         } else {
             dialog.setFileMode(QFileDialog::ExistingFile);
             dialog.setObjectName(QStringLiteral("OpenDialog"));
         }
-        dialog.selectFile(request.fileName);
+        dialog.selectFile(proposedPath(request.fileName));
         // Through the dialog seam: tests drive this very dialog instead of a person.
         if (Dialogs::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
@@ -129,6 +172,8 @@ QString ask(QWidget *parent, const FileDialog::Request &request, QString *select
     }
     if (selectedFilter)
         *selectedFilter = chosen.isEmpty() ? QString() : filter;
+    if (!chosen.isEmpty() && QFileInfo(chosen).isAbsolute())
+        lastFolder() = QFileInfo(chosen).absolutePath();
     if (mode == QFileDialog::AcceptSave && !chosen.isEmpty() && !request.defaultSuffix.isEmpty() &&
         QFileInfo(chosen).suffix().isEmpty())
         chosen += QLatin1Char('.') + request.defaultSuffix;

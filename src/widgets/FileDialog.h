@@ -30,4 +30,6 @@ public:
     static void setNextFileName(const QString &fileName, const QString &selectedFilter = {});
     // What the last call asked for.
     static Request lastRequest();
+    // The folder a dialog opens in: the last one a file was chosen in during this run.
+    static QString startFolder();
 };

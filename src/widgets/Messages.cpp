@@ -2,7 +2,9 @@
 #include "Dialogs.h"
 
 #include <QApplication>
+#include <QCursor>
 #include <QMessageBox>
+#include <QToolTip>
 
 namespace Messages {
 namespace {
@@ -93,6 +95,30 @@ Choice askToSave(const QString &text, QWidget *parent)
     default:
         return Choice::Cancel;
     }
+}
+
+namespace {
+std::function<void(const QString &)> &noticeRecorder()
+{
+    static std::function<void(const QString &)> r;
+    return r;
+}
+} // namespace
+
+void notice(const QString &text, QWidget *parent)
+{
+    if (noticeRecorder()) {
+        noticeRecorder()(text);
+        return;
+    }
+    // Under the window's top-left corner for a few seconds, over whatever the window shows.
+    const QPoint at = parent ? parent->mapToGlobal(QPoint(12, 12)) : QCursor::pos();
+    QToolTip::showText(at, text, parent, QRect(), 8000);
+}
+
+void setNoticeRecorder(std::function<void(const QString &)> recorder)
+{
+    noticeRecorder() = std::move(recorder);
 }
 
 void setRecorder(Recorder r)

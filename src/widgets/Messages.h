@@ -22,6 +22,11 @@ bool confirm(const QString &text, QWidget *parent = nullptr);
 // Save/Discard/Cancel question about changes not yet written.
 Choice askToSave(const QString &text, QWidget *parent = nullptr);
 
+// A short note that closes by itself (where a file went); no box to close. Tests see it through
+// the notice recorder, not the message recorder.
+void notice(const QString &text, QWidget *parent = nullptr);
+void setNoticeRecorder(std::function<void(const QString &text)> recorder); // empty: shown again
+
 // A recorder sees (kind, text) instead of a real box; its result answers a confirmation.
 using Recorder = std::function<bool(Kind kind, const QString &text)>;
 void setRecorder(Recorder recorder); // empty: real boxes again
