@@ -4,6 +4,7 @@
 #include "AttendanceModule.h"
 #include "ClientAttendanceForm.h"
 #include "DataModule1.h"
+#include "Dialogs.h"
 #include "FileDialog.h"
 #include "InvoicingModule.h"
 #include "MessageRecording.h"
@@ -17,6 +18,7 @@
 #include <QComboBox>
 #include <QDateEdit>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -212,6 +214,53 @@ private slots:
         QVERIFY(day.isValid());
         QCOMPARE(shownDay, day);
         QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
+    }
+
+    // A difference fixed in the attendance window that the double-click opened leaves the list
+    // when that window closes, without "Refresh".
+    void aDifferenceFixedThroughTheDoubleClickLeavesTheList()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seed(db.connection());
+        Session session(db.dataModule());
+        // Opened as the module table opens it, but run through the Dialogs seam.
+        TReconciliationForm f(session, [](QWidget *parent, Session &s, const WindowTarget &t) {
+            TClientAttendanceForm form(s, parent);
+            form.openOn(t.project, t.employeeNo, t.day);
+            Dialogs::exec(form);
+        });
+        f.show();
+        activate(&f);
+        const QAbstractItemModel *diffs = f.dbg_Differences->model();
+        QCOMPARE(column(diffs, 1), (QStringList{QStringLiteral("E1"), QStringLiteral("E3")}));
+        const int billed = columnTitled(f.dbg_Summary->model(), QStringLiteral("Normal Hours Billed"));
+        QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("14"));
+
+        QDate shownDay;
+        bool answered = false;
+        Dialogs::setAnswerer([&](QWidget &w) {
+            auto *att = qobject_cast<TClientAttendanceForm *>(&w);
+            if (!att)
+                return 0;
+            answered = true;
+            shownDay = att->dtp_AttDate->date();
+            // The client's 6 hours of the second day become our 8.
+            att->edt_WH->setValue(8);
+            att->btn_Post->click();
+            return 0;
+        });
+        doubleClickRow(f.dbg_Differences, 0);
+        Dialogs::setAnswerer({});
+        QVERIFY(answered);
+        QCOMPARE(shownDay, day(2));
+        QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
+        QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets "
+                                                                "Where Employee_No = 'E1' And Client_WH = 8"))
+                     .toInt(),
+                 2);
+        QCOMPARE(column(diffs, 1), QStringList{QStringLiteral("E3")});
+        QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("16"));
+        QVERIFY(!f.dbg_Summary->model()->index(0, billed).data(Qt::BackgroundRole).isValid());
     }
 };
 

@@ -170,6 +170,16 @@ void TReconciliationForm::dbg_DifferencesDblClick()
                    {m_differencesModel->value(row, QStringLiteral("Assignment")).toString(),
                     m_differencesModel->value(row, QStringLiteral("Employee_No")).toString(),
                     m_differencesModel->value(row, QStringLiteral("Col_Date")).toDate()});
+    afterEmployeeWindowClosed();
+}
+
+void TReconciliationForm::afterEmployeeWindowClosed()
+{
+    // The attendance window runs modally: once it is closed, what was fixed there leaves the lists.
+    const int row = dbg_Differences->currentIndex().row();
+    btn_RefreshClick();
+    if (m_differencesModel->rowCount() > 0)
+        dbg_Differences->setCurrentIndex(m_differencesModel->index(qMin(row, m_differencesModel->rowCount() - 1), 0));
 }
 
 void TReconciliationForm::btn_ExportClick()
