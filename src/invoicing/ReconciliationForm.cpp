@@ -67,7 +67,8 @@ TReconciliationForm::TReconciliationForm(Session &session, WindowOpener openEmpl
     SummaryQ.setName(QStringLiteral("Summary"));
     DifferencesQ.setName(QStringLiteral("Differences"));
     buildControls();
-    resize(sizeHint().expandedTo(QSize(1180, 640)));
+    // Wide enough for every summary column on a 1366-pixel screen.
+    resize(sizeHint().expandedTo(QSize(1280, 660)));
 }
 
 TReconciliationForm::~TReconciliationForm()
