@@ -174,43 +174,6 @@ private slots:
         QCOMPARE(m_recording->texts.size(), 2);
     }
 
-    // The grids show short titles on two lines, with the full title as the tooltip and in copies;
-    // at the window's width for a 1366x768 screen, no column is left beyond the summary's edge.
-    void shortTitlesFitTheSummaryOnTheScreen()
-    {
-        TestDb::Fresh db(QStringLiteral("SQLite"));
-        seed(db.connection());
-        Session session(db.dataModule());
-        TReconciliationForm f(session, {});
-        f.resize(1366, 740);
-        f.show();
-        activate(&f);
-        const QHeaderView *h = f.dbg_Summary->horizontalHeader();
-        QVERIFY2(h->length() <= f.dbg_Summary->viewport()->width(),
-                 qPrintable(QStringLiteral("%1 > %2").arg(h->length()).arg(f.dbg_Summary->viewport()->width())));
-        const QAbstractItemModel *summary = f.dbg_Summary->model();
-        const int billed = columnTitled(summary, QStringLiteral("Normal Hours Billed"));
-        QVERIFY(billed > 0);
-        QCOMPARE(summary->headerData(billed, Qt::Horizontal).toString(), QStringLiteral("Normal\nBilled"));
-        QCOMPARE(summary->headerData(billed, Qt::Horizontal, Qt::ToolTipRole).toString(),
-                 QStringLiteral("Normal Hours Billed"));
-        const int priced = columnTitled(summary, QStringLiteral("Lines Priced At 0"));
-        QCOMPARE(priced, summary->columnCount() - 1);
-        QCOMPARE(summary->headerData(priced, Qt::Horizontal).toString(), QStringLiteral("Priced\nAt 0"));
-        const QAbstractItemModel *diffs = f.dbg_Differences->model();
-        const int clientWh = columnTitled(diffs, QStringLiteral("Client Normal Hours"));
-        QCOMPARE(diffs->headerData(clientWh, Qt::Horizontal).toString(), QStringLiteral("Client Normal\nHours"));
-
-        f.dbg_Summary->setCurrentIndex(summary->index(0, billed));
-        // A row copies under the full titles, each on the one title line.
-        const QStringList copied = GridCopy::selectionText(f.dbg_Summary).split(QLatin1Char('\n'));
-        const QStringList copiedTitles = copied.value(0).split(QLatin1Char('\t'));
-        QCOMPARE(copiedTitles.size(), summary->columnCount());
-        QCOMPARE(copiedTitles.value(billed), QStringLiteral("Normal Hours Billed"));
-        QCOMPARE(copiedTitles.value(priced), QStringLiteral("Lines Priced At 0"));
-        QCOMPARE(copied.value(1).split(QLatin1Char('\t')).value(billed), QStringLiteral("14"));
-    }
-
     // Through the module table, a double-click opens the real client attendance window on the
     // project and employee of the difference.
     void doubleClickOpensTheClientAttendanceWindow()
@@ -308,6 +271,43 @@ private slots:
         QCOMPARE(column(diffs, 1), QStringList{QStringLiteral("E3")});
         QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("16"));
         QVERIFY(!f.dbg_Summary->model()->index(0, billed).data(Qt::BackgroundRole).isValid());
+    }
+
+    // The grids show short titles on two lines, with the full title as the tooltip and in copies;
+    // at the window's width for a 1366x768 screen, no column is left beyond the summary's edge.
+    void shortTitlesFitTheSummaryOnTheScreen()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seed(db.connection());
+        Session session(db.dataModule());
+        TReconciliationForm f(session, {});
+        f.resize(1366, 740);
+        f.show();
+        activate(&f);
+        const QHeaderView *h = f.dbg_Summary->horizontalHeader();
+        QVERIFY2(h->length() <= f.dbg_Summary->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(h->length()).arg(f.dbg_Summary->viewport()->width())));
+        const QAbstractItemModel *summary = f.dbg_Summary->model();
+        const int billed = columnTitled(summary, QStringLiteral("Normal Hours Billed"));
+        QVERIFY(billed > 0);
+        QCOMPARE(summary->headerData(billed, Qt::Horizontal).toString(), QStringLiteral("Normal\nBilled"));
+        QCOMPARE(summary->headerData(billed, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Normal Hours Billed"));
+        const int priced = columnTitled(summary, QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(priced, summary->columnCount() - 1);
+        QCOMPARE(summary->headerData(priced, Qt::Horizontal).toString(), QStringLiteral("Priced\nAt 0"));
+        const QAbstractItemModel *diffs = f.dbg_Differences->model();
+        const int clientWh = columnTitled(diffs, QStringLiteral("Client Normal Hours"));
+        QCOMPARE(diffs->headerData(clientWh, Qt::Horizontal).toString(), QStringLiteral("Client Normal\nHours"));
+
+        f.dbg_Summary->setCurrentIndex(summary->index(0, billed));
+        // A row copies under the full titles, each on the one title line.
+        const QStringList copied = GridCopy::selectionText(f.dbg_Summary).split(QLatin1Char('\n'));
+        const QStringList copiedTitles = copied.value(0).split(QLatin1Char('\t'));
+        QCOMPARE(copiedTitles.size(), summary->columnCount());
+        QCOMPARE(copiedTitles.value(billed), QStringLiteral("Normal Hours Billed"));
+        QCOMPARE(copiedTitles.value(priced), QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(copied.value(1).split(QLatin1Char('\t')).value(billed), QStringLiteral("14"));
     }
 };
 
