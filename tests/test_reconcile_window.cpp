@@ -269,6 +269,7 @@ private slots:
                      .toInt(),
                  2);
         QCOMPARE(column(diffs, 1), QStringList{QStringLiteral("E3")});
+        QCOMPARE(f.dbg_Differences->currentIndex().row(), 0); // the next difference, ready for its own fix
         QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("16"));
         QVERIFY(!f.dbg_Summary->model()->index(0, billed).data(Qt::BackgroundRole).isValid());
     }

@@ -210,8 +210,10 @@ void TReconciliationForm::afterEmployeeWindowClosed()
     // The attendance window runs modally: once it is closed, what was fixed there leaves the lists.
     const int row = dbg_Differences->currentIndex().row();
     btn_RefreshClick();
-    if (m_differencesModel->rowCount() > 0)
-        dbg_Differences->setCurrentIndex(m_differencesModel->index(qMin(row, m_differencesModel->rowCount() - 1), 0));
+    // The cursor stays about where it was, on the row that took the fixed one's place.
+    const QAbstractItemModel *grid = dbg_Differences->model();
+    if (row >= 0 && grid->rowCount() > 0)
+        dbg_Differences->setCurrentIndex(grid->index(qMin(row, grid->rowCount() - 1), 0));
 }
 
 void TReconciliationForm::btn_ExportClick()
