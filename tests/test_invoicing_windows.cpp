@@ -12,6 +12,7 @@
 #include "ModuleTable.h"
 #include "OpenpyxlReader.h"
 #include "Session.h"
+#include "TotalsGrid.h"
 #include "XlrdReader.h"
 
 #include "DataModule1.h"
@@ -128,6 +129,8 @@ private slots:
         QVERIFY(!frozen->isColumnHidden(2));
         QVERIFY(frozen->isColumnHidden(3));
 
+        QCOMPARE(f.lbl_InvoiceDetailsFor->text(), QStringLiteral("Not loaded"));
+        QCOMPARE(f.lbl_UnCheckedFor->text(), QStringLiteral("Not loaded"));
         f.btn_InvoiceDetails->click();
         f.btn_FindUnChecked->click();
         QVERIFY(m_recording->texts.isEmpty());
@@ -137,13 +140,18 @@ private slots:
         QVERIFY2(f.lbl_InvoiceTotals->text().contains(QStringLiteral("Total: 1,460.00")),
                  qPrintable(f.lbl_InvoiceTotals->text()));
 
-        // The lists stay as loaded when the project changes; the export writes the loaded lines.
+        // The lists stay as loaded when the project changes, and say whose they are: the captions
+        // and the proposed file names keep naming the loaded project; the export writes its lines.
         f.cb_Project->setCurrentText(Other);
+        QCOMPARE(f.cb_Project->currentText(), Other);
         QCOMPARE(grid->rowCount(), 2);
+        const QString loadedFor = QStringLiteral("Loaded for %1 - 03/2026").arg(Project);
+        QCOMPARE(f.lbl_InvoiceDetailsFor->text(), loadedFor);
+        QCOMPARE(f.lbl_UnCheckedFor->text(), loadedFor);
         const QString file = m_dir.filePath(QStringLiteral("invoice-details.xls"));
         FileDialog::setNextFileName(file);
         f.btn_ExportToExcel->click();
-        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("Invoice Details.xls"));
+        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("Invoice Details - MARINA - 03-2026.xls"));
         const QJsonObject s = XlrdDump::sheet(XlrdDump::read(file));
         QCOMPARE(s.value("name").toString(), QStringLiteral("InvoiceQ"));
         QCOMPARE(s.value("nrows").toInt(), 3);
@@ -154,7 +162,7 @@ private slots:
         const QString unchecked = m_dir.filePath(QStringLiteral("unchecked.xls"));
         FileDialog::setNextFileName(unchecked);
         f.btn_ExportUnChecked->click();
-        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("List Of Employees.xls"));
+        QCOMPARE(FileDialog::lastRequest().fileName, QStringLiteral("List Of Employees - MARINA - 03-2026.xls"));
         const QJsonObject u = XlrdDump::sheet(XlrdDump::read(unchecked));
         QCOMPARE(u.value("nrows").toInt(), 2);
         QCOMPARE(XlrdDump::value(u, 1, 1).toString(), QStringLiteral("older"));
@@ -397,6 +405,51 @@ private slots:
         QCOMPARE(m->index(0, amountCol).data().toString(), amount);
     }
 
+    // Each total is one label "caption: value", so no wrap can part them; every column title is
+    // shown whole.
+    void totalsKeepEachCaptionWithItsFigureAndTitlesShowWhole()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        invoices(db.connection());
+        Session session(db.dataModule());
+        TInvoicesDetForm f(session);
+        f.show();
+        f.FormActivate();
+        f.btn_InvoiceDetails->click();
+        const QList<QLabel *> labels = f.lbl_InvoiceTotals->labels();
+        QCOMPARE(labels.size(), 8);
+        QStringList captions;
+        for (QLabel *l : labels) {
+            QVERIFY(!l->wordWrap());
+            captions << l->text().section(QStringLiteral(": "), 0, 0);
+        }
+        QCOMPARE(captions, QStringList({"Lines", "Normal Hours", "Overtime Hours", "Holiday Hours", "Total",
+                                        "Normal Amount", "Overtime Amount", "Holiday Amount"}));
+        QCOMPARE(labels[4]->text(), QStringLiteral("Total: 1,460.00"));
+
+        QHeaderView *h = f.DBGrid2->horizontalHeader();
+        for (int c = 0; c < h->count(); ++c)
+            QVERIFY2(h->sectionSize(c) >= h->sectionSizeHint(c),
+                     qPrintable(f.DBGrid2->model()->headerData(c, Qt::Horizontal).toString()));
+    }
+
+    void theProposedNameNamesTheProjectAndCycle_data()
+    {
+        QTest::addColumn<QString>("project");
+        QTest::addColumn<QString>("name");
+        QTest::newRow("a loaded project and its cycle follow the base")
+            << QStringLiteral("MARINA TOWER") << QStringLiteral("Invoice Details - MARINA TOWER - 11-2026");
+        QTest::newRow("characters no file name may hold are replaced")
+            << QStringLiteral("A/B: C*?") << QStringLiteral("Invoice Details - A_B_ C__ - 11-2026");
+        QTest::newRow("a list not loaded keeps the base alone") << QString() << QStringLiteral("Invoice Details");
+    }
+    void theProposedNameNamesTheProjectAndCycle()
+    {
+        QFETCH(QString, project);
+        QFETCH(QString, name);
+        QCOMPARE(TInvoicesDetForm::exportName(QStringLiteral("Invoice Details"), project, 2026, 11), name);
+    }
+
     void aLoadFailureIsShownOnceAndTheWindowGoesOn()
     {
         TestDb::Fresh db(QStringLiteral("SQLite"));
@@ -410,6 +463,8 @@ private slots:
         f.btn_InvoiceDetails->click();
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(f.DBGrid2->model()->rowCount(), 0);
+        // Nothing was loaded: no project is named for the list.
+        QCOMPARE(f.lbl_InvoiceDetailsFor->text(), QStringLiteral("Not loaded"));
         f.btn_FindUnChecked->click();
         QCOMPARE(m_recording->texts.size(), 1);
         QCOMPARE(f.DBGrid1->model()->rowCount(), 1);

@@ -4,7 +4,10 @@
 #include "AttendanceModule.h"
 #include "ClientAttendanceForm.h"
 #include "DataModule1.h"
+#include "Dialogs.h"
 #include "FileDialog.h"
+#include "GridCopy.h"
+#include "GridTitles.h"
 #include "InvoicingModule.h"
 #include "MessageRecording.h"
 #include "ModuleTable.h"
@@ -16,7 +19,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QDateEdit>
+#include <QHeaderView>
 #include <QPushButton>
+#include <QSpinBox>
 #include <QTableView>
 #include <QTemporaryDir>
 #include <QTest>
@@ -35,10 +40,11 @@ QStringList column(const QAbstractItemModel *m, int col)
     return out;
 }
 
+// By the full title, which the window may show shortened.
 int columnTitled(const QAbstractItemModel *m, const QString &title)
 {
     for (int c = 0; c < m->columnCount(); ++c)
-        if (m->headerData(c, Qt::Horizontal).toString() == title)
+        if (m->headerData(c, Qt::Horizontal, GridTitles::FullTitleRole).toString() == title)
             return c;
     return -1;
 }
@@ -158,6 +164,12 @@ private slots:
         const QJsonObject book = OpenpyxlDump::read(file);
         QCOMPARE(book.value(QStringLiteral("sheets")).toArray().size(), 5);
         QCOMPARE(OpenpyxlDump::sheet(book, 1).value(QStringLiteral("nrows")).toInt(), 3);
+        // The workbook keeps the full titles that the window shortens.
+        const QJsonObject summarySheet = OpenpyxlDump::sheet(book, 0);
+        QCOMPARE(OpenpyxlDump::value(summarySheet, 0, billed).toString(), QStringLiteral("Normal Hours Billed"));
+        const int pricedAtZero = columnTitled(summary, QStringLiteral("Lines Priced At 0"));
+        QVERIFY(pricedAtZero > 0);
+        QCOMPARE(OpenpyxlDump::value(summarySheet, 0, pricedAtZero).toString(), QStringLiteral("Lines Priced At 0"));
 
         // An earlier cycle without attendance: said once, lists emptied, nothing to export.
         f.dtp_Cycle->setDate(QDate(Year, Month - 1, 1));
@@ -259,6 +271,91 @@ private slots:
         QVERIFY(day.isValid());
         QCOMPARE(shownDay, day);
         QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
+    }
+
+    // A difference fixed in the attendance window that the double-click opened leaves the list
+    // when that window closes, without "Refresh".
+    void aDifferenceFixedThroughTheDoubleClickLeavesTheList()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seed(db.connection());
+        Session session(db.dataModule());
+        // Opened as the module table opens it, but run through the Dialogs seam.
+        TReconciliationForm f(session, [](QWidget *parent, Session &s, const WindowTarget &t) {
+            TClientAttendanceForm form(s, parent);
+            form.openOn(t.project, t.employeeNo, t.day);
+            Dialogs::exec(form);
+        });
+        f.show();
+        activate(&f);
+        const QAbstractItemModel *diffs = f.dbg_Differences->model();
+        QCOMPARE(column(diffs, 1), (QStringList{QStringLiteral("E1"), QStringLiteral("E3")}));
+        const int billed = columnTitled(f.dbg_Summary->model(), QStringLiteral("Normal Hours Billed"));
+        QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("14"));
+
+        QDate shownDay;
+        bool answered = false;
+        Dialogs::setAnswerer([&](QWidget &w) {
+            auto *att = qobject_cast<TClientAttendanceForm *>(&w);
+            if (!att)
+                return 0;
+            answered = true;
+            shownDay = att->dtp_AttDate->date();
+            // The client's 6 hours of the second day become our 8.
+            att->edt_WH->setValue(8);
+            att->btn_Post->click();
+            return 0;
+        });
+        doubleClickRow(f.dbg_Differences, 0);
+        Dialogs::setAnswerer({});
+        QVERIFY(answered);
+        QCOMPARE(shownDay, day(2));
+        QVERIFY2(m_recording->texts.isEmpty(), qPrintable(m_recording->texts.join(QLatin1Char('\n'))));
+        QCOMPARE(TestDb::scalar(db.connection(), QStringLiteral("Select Count(*) From ClientTimeSheets "
+                                                                "Where Employee_No = 'E1' And Client_WH = 8"))
+                     .toInt(),
+                 2);
+        QCOMPARE(column(diffs, 1), QStringList{QStringLiteral("E3")});
+        QCOMPARE(f.dbg_Differences->currentIndex().row(), 0); // the next difference, ready for its own fix
+        QCOMPARE(f.dbg_Summary->model()->index(0, billed).data().toString(), QStringLiteral("16"));
+        QVERIFY(!f.dbg_Summary->model()->index(0, billed).data(Qt::BackgroundRole).isValid());
+    }
+
+    // The grids show short titles on two lines, with the full title as the tooltip and in copies;
+    // at the window's width for a 1366x768 screen, no column is left beyond the summary's edge.
+    void shortTitlesFitTheSummaryOnTheScreen()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        seed(db.connection());
+        Session session(db.dataModule());
+        TReconciliationForm f(session, {});
+        f.resize(1366, 740);
+        f.show();
+        activate(&f);
+        const QHeaderView *h = f.dbg_Summary->horizontalHeader();
+        QVERIFY2(h->length() <= f.dbg_Summary->viewport()->width(),
+                 qPrintable(QStringLiteral("%1 > %2").arg(h->length()).arg(f.dbg_Summary->viewport()->width())));
+        const QAbstractItemModel *summary = f.dbg_Summary->model();
+        const int billed = columnTitled(summary, QStringLiteral("Normal Hours Billed"));
+        QVERIFY(billed > 0);
+        QCOMPARE(summary->headerData(billed, Qt::Horizontal).toString(), QStringLiteral("Normal\nBilled"));
+        QCOMPARE(summary->headerData(billed, Qt::Horizontal, Qt::ToolTipRole).toString(),
+                 QStringLiteral("Normal Hours Billed"));
+        const int priced = columnTitled(summary, QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(priced, summary->columnCount() - 1);
+        QCOMPARE(summary->headerData(priced, Qt::Horizontal).toString(), QStringLiteral("Priced\nAt 0"));
+        const QAbstractItemModel *diffs = f.dbg_Differences->model();
+        const int clientWh = columnTitled(diffs, QStringLiteral("Client Normal Hours"));
+        QCOMPARE(diffs->headerData(clientWh, Qt::Horizontal).toString(), QStringLiteral("Client Normal\nHours"));
+
+        f.dbg_Summary->setCurrentIndex(summary->index(0, billed));
+        // A row copies under the full titles, each on the one title line.
+        const QStringList copied = GridCopy::selectionText(f.dbg_Summary).split(QLatin1Char('\n'));
+        const QStringList copiedTitles = copied.value(0).split(QLatin1Char('\t'));
+        QCOMPARE(copiedTitles.size(), summary->columnCount());
+        QCOMPARE(copiedTitles.value(billed), QStringLiteral("Normal Hours Billed"));
+        QCOMPARE(copiedTitles.value(priced), QStringLiteral("Lines Priced At 0"));
+        QCOMPARE(copied.value(1).split(QLatin1Char('\t')).value(billed), QStringLiteral("14"));
     }
 };
 

@@ -12,6 +12,7 @@
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
+#include "TotalsGrid.h"
 #include "WindowParts.h"
 
 #include <QComboBox>
@@ -22,6 +23,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPushButton>
+#include <QRegularExpression>
 #include <QTableView>
 #include <QVBoxLayout>
 
@@ -112,12 +114,19 @@ void TInvoicesDetForm::buildControls()
     }
     DBGrid2->horizontalHeader()->setFixedHeight(20);
     DBGrid2->setModel(m_invoiceModel);
-    lbl_InvoiceTotals = new QLabel(this);
+    // Every title shown whole: a column is at least as wide as its title.
+    for (int c = 0; c < m_invoiceModel->columnCount(); ++c)
+        DBGrid2->setColumnWidth(c, qMax(DBGrid2->columnWidth(c), DBGrid2->horizontalHeader()->sectionSizeHint(c)));
+    // Four pairs a row: fits the window at its smallest without widening it beyond the screen.
+    lbl_InvoiceTotals = new TotalsGrid(4, this);
     lbl_InvoiceTotals->setObjectName(QStringLiteral("lbl_InvoiceTotals"));
-    lbl_InvoiceTotals->setTextInteractionFlags(Qt::TextSelectableByMouse);
-    // Wraps rather than widening the window beyond the screen.
-    lbl_InvoiceTotals->setWordWrap(true);
     updateTotals();
+    lbl_UnCheckedFor = new QLabel(this);
+    lbl_UnCheckedFor->setObjectName(QStringLiteral("lbl_UnCheckedFor"));
+    lbl_InvoiceDetailsFor = new QLabel(this);
+    lbl_InvoiceDetailsFor->setObjectName(QStringLiteral("lbl_InvoiceDetailsFor"));
+    showLoadedFor(lbl_UnCheckedFor, {});
+    showLoadedFor(lbl_InvoiceDetailsFor, {});
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Cycle"), this));
@@ -133,6 +142,7 @@ void TInvoicesDetForm::buildControls()
     leftButtons->addWidget(btn_FindUnChecked);
     leftButtons->addWidget(btn_ExportUnChecked);
     left->addLayout(leftButtons);
+    left->addWidget(lbl_UnCheckedFor);
     left->addWidget(DBGrid1, 1);
 
     auto *right = new QVBoxLayout;
@@ -142,6 +152,7 @@ void TInvoicesDetForm::buildControls()
     rightButtons->addWidget(btn_InvoiceDocument);
     rightButtons->addStretch();
     right->addLayout(rightButtons);
+    right->addWidget(lbl_InvoiceDetailsFor);
     right->addWidget(DBGrid2, 1);
     right->addWidget(lbl_InvoiceTotals);
 
@@ -195,15 +206,21 @@ void TInvoicesDetForm::FormActivate()
 
 void TInvoicesDetForm::btn_FindUnCheckedClick()
 {
-    runWindowAction(this, &m_sandGlass,
-                    [this] { InvoiceLists::open(NotCheckedQ, m_year, m_month, cb_Project->currentText()); });
+    const QString project = cb_Project->currentText();
+    const bool ok =
+        runWindowAction(this, &m_sandGlass, [&] { InvoiceLists::open(NotCheckedQ, m_year, m_month, project); });
+    m_unCheckedProject = ok ? project : QString();
+    showLoadedFor(lbl_UnCheckedFor, m_unCheckedProject);
     m_notCheckedModel->reload();
 }
 
 void TInvoicesDetForm::btn_InvoiceDetailsClick()
 {
     submitEdit();
-    runWindowAction(this, &m_sandGlass, [this] { m_lines.open(m_year, m_month, cb_Project->currentText()); });
+    const QString project = cb_Project->currentText();
+    const bool ok = runWindowAction(this, &m_sandGlass, [&] { m_lines.open(m_year, m_month, project); });
+    m_invoiceProject = ok ? project : QString();
+    showLoadedFor(lbl_InvoiceDetailsFor, m_invoiceProject);
     m_invoiceModel->reload();
     // Names are the one column whose width the data decides; the rest keep theirs.
     const int name = m_invoiceModel->gridColumn(QStringLiteral("Employee_Name"));
@@ -214,14 +231,16 @@ void TInvoicesDetForm::btn_InvoiceDetailsClick()
 
 void TInvoicesDetForm::btn_ExportUnCheckedClick()
 {
-    ExportAction::ExportToExcel(NotCheckedQ, QStringLiteral("List Of Employees"), this);
+    ExportAction::ExportToExcel(
+        NotCheckedQ, exportName(QStringLiteral("List Of Employees"), m_unCheckedProject, m_year, m_month), this);
 }
 
 void TInvoicesDetForm::btn_ExportToExcelClick()
 {
     // The file holds the lines as stored: an edit still open is written first.
     submitEdit();
-    ExportAction::ExportToExcel(m_lines.InvoiceQ, QStringLiteral("Invoice Details"), this);
+    ExportAction::ExportToExcel(m_lines.InvoiceQ,
+                                exportName(QStringLiteral("Invoice Details"), m_invoiceProject, m_year, m_month), this);
 }
 
 void TInvoicesDetForm::btn_InvoiceDocumentClick()
@@ -296,15 +315,38 @@ void TInvoicesDetForm::done(int result)
     QDialog::done(result);
 }
 
-QString TInvoicesDetForm::totalsText(const InvoiceEdit::Totals &t)
+QList<QPair<QString, QString>> TInvoicesDetForm::totalsPairs(const InvoiceEdit::Totals &t)
 {
-    return QStringLiteral("Lines: %1    Normal Hours: %2    Overtime Hours: %3    Holiday Hours: %4    "
-                          "Normal Amount: %5    Overtime Amount: %6    Holiday Amount: %7    Total: %8")
-        .arg(hours(t.lines), hours(t.whHours), hours(t.otHours), hours(t.htHours), money(t.whAmount), money(t.otAmount),
-             money(t.htAmount), money(t.total));
+    // Two rows of four: the hours above the amounts they price.
+    return {{QStringLiteral("Lines"), hours(t.lines)},
+            {QStringLiteral("Normal Hours"), hours(t.whHours)},
+            {QStringLiteral("Overtime Hours"), hours(t.otHours)},
+            {QStringLiteral("Holiday Hours"), hours(t.htHours)},
+            {QStringLiteral("Total"), money(t.total)},
+            {QStringLiteral("Normal Amount"), money(t.whAmount)},
+            {QStringLiteral("Overtime Amount"), money(t.otAmount)},
+            {QStringLiteral("Holiday Amount"), money(t.htAmount)}};
 }
 
 void TInvoicesDetForm::updateTotals()
 {
-    lbl_InvoiceTotals->setText(totalsText(m_lines.totals()));
+    lbl_InvoiceTotals->setPairs(totalsPairs(m_lines.totals()));
+}
+
+void TInvoicesDetForm::showLoadedFor(QLabel *caption, const QString &project)
+{
+    caption->setText(
+        project.isEmpty()
+            ? QStringLiteral("Not loaded")
+            : QStringLiteral("Loaded for %1 - %2/%3").arg(project).arg(m_month, 2, 10, QLatin1Char('0')).arg(m_year));
+}
+
+QString TInvoicesDetForm::exportName(const QString &base, const QString &project, int year, int month)
+{
+    if (project.isEmpty())
+        return base;
+    // A project name may hold characters that no file name can.
+    QString name = project;
+    name.replace(QRegularExpression(QStringLiteral("[\\\\/:*?\"<>|]")), QStringLiteral("_"));
+    return QStringLiteral("%1 - %2 - %3-%4").arg(base, name.trimmed()).arg(month, 2, 10, QLatin1Char('0')).arg(year);
 }

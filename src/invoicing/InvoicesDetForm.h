@@ -11,6 +11,7 @@ class QLabel;
 class QPushButton;
 class QTableView;
 class FrozenTableView;
+class TotalsGrid;
 class InvoiceGridModel;
 class QueryTableModel;
 class Session;
@@ -34,7 +35,10 @@ public:
     QPushButton *btn_ExportToExcel;
     QPushButton *btn_InvoiceDocument;
     FrozenTableView *DBGrid2;
-    QLabel *lbl_InvoiceTotals;
+    TotalsGrid *lbl_InvoiceTotals;
+    // Whose each list is: the project and cycle it was loaded for.
+    QLabel *lbl_UnCheckedFor;
+    QLabel *lbl_InvoiceDetailsFor;
 
     Query NotCheckedQ;
     InvoiceEdit::InvoiceLines &lines() { return m_lines; }
@@ -42,8 +46,10 @@ public:
     int cycleYear() const { return m_year; }
     int cycleMonth() const { return m_month; }
 
-    // The text of the totals line for these sums.
-    static QString totalsText(const InvoiceEdit::Totals &t);
+    // The totals line for these sums, as caption and value pairs.
+    static QList<QPair<QString, QString>> totalsPairs(const InvoiceEdit::Totals &t);
+    // "Base - PROJECT - MM-yyyy", or the base alone for a list not loaded.
+    static QString exportName(const QString &base, const QString &project, int year, int month);
 
 public slots:
     void FormActivate();
@@ -65,6 +71,7 @@ private:
     void buildControls();
     void updateTotals();
     void discardEdit();
+    void showLoadedFor(QLabel *caption, const QString &project);
 
     Session &m_session;
     ActivationGuard m_activation;
@@ -75,4 +82,7 @@ private:
     bool m_created = false;
     int m_year = 0;
     int m_month = 0;
+    // The project each list was last loaded for; empty while a list holds nothing loaded.
+    QString m_unCheckedProject;
+    QString m_invoiceProject;
 };

@@ -5,6 +5,7 @@
 #include "ExportAction.h"
 #include "ExportError.h"
 #include "FileDialog.h"
+#include "GridTitles.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
@@ -16,6 +17,7 @@
 #include <QEvent>
 #include <QGroupBox>
 #include <QHBoxLayout>
+#include <QHeaderView>
 #include <QLabel>
 #include <QPushButton>
 #include <QSignalBlocker>
@@ -25,6 +27,34 @@
 namespace {
 
 const QColor Highlight(255, 255, 0);
+
+// The grids' titles as the window shows them: short, on two lines, so that every column fits
+// a 1366-pixel screen. The workbook keeps the full titles (its readers rely on them), and so do
+// the tooltips and copies.
+QHash<QString, QString> shortTitles()
+{
+    return {{QStringLiteral("Workers Deployed"), QStringLiteral("Workers\nDeployed")},
+            {QStringLiteral("Workers With Client Rows"), QStringLiteral("With Client\nRows")},
+            {QStringLiteral("Not Moved"), QStringLiteral("Not\nMoved")},
+            {QStringLiteral("Normal Hours Deployed"), QStringLiteral("Normal\nDeployed")},
+            {QStringLiteral("Normal Hours Billed"), QStringLiteral("Normal\nBilled")},
+            {QStringLiteral("Overtime Hours Deployed"), QStringLiteral("Overtime\nDeployed")},
+            {QStringLiteral("Overtime Hours Billed"), QStringLiteral("Overtime\nBilled")},
+            {QStringLiteral("Holiday Hours Deployed"), QStringLiteral("Holiday\nDeployed")},
+            {QStringLiteral("Holiday Hours Billed"), QStringLiteral("Holiday\nBilled")},
+            {QStringLiteral("Invoice Lines"), QStringLiteral("Invoice\nLines")},
+            {QStringLiteral("Invoice Total"), QStringLiteral("Invoice\nTotal")},
+            {QStringLiteral("Lines Priced At 0"), QStringLiteral("Priced\nAt 0")},
+            {QStringLiteral("Employee No."), QStringLiteral("Employee\nNo.")},
+            {QStringLiteral("Our Code"), QStringLiteral("Our\nCode")},
+            {QStringLiteral("Our Normal Hours"), QStringLiteral("Our Normal\nHours")},
+            {QStringLiteral("Our Overtime Hours"), QStringLiteral("Our Overtime\nHours")},
+            {QStringLiteral("Our Holiday Hours"), QStringLiteral("Our Holiday\nHours")},
+            {QStringLiteral("Client Code"), QStringLiteral("Client\nCode")},
+            {QStringLiteral("Client Normal Hours"), QStringLiteral("Client Normal\nHours")},
+            {QStringLiteral("Client Overtime Hours"), QStringLiteral("Client Overtime\nHours")},
+            {QStringLiteral("Client Holiday Hours"), QStringLiteral("Client Holiday\nHours")}};
+}
 
 } // namespace
 
@@ -38,7 +68,8 @@ TReconciliationForm::TReconciliationForm(Session &session, WindowOpener openEmpl
     SummaryQ.setName(QStringLiteral("Summary"));
     DifferencesQ.setName(QStringLiteral("Differences"));
     buildControls();
-    resize(sizeHint().expandedTo(QSize(1180, 640)));
+    // Wide enough for every summary column on a 1366-pixel screen.
+    resize(sizeHint().expandedTo(QSize(1280, 660)));
 }
 
 TReconciliationForm::~TReconciliationForm()
@@ -64,8 +95,9 @@ void TReconciliationForm::buildControls()
         [this](const Query &, int row, int field) { return m_summary.marked(row, field) ? Highlight : QColor(); });
     m_differencesModel->setCellColour(
         [this](const Query &, int row, int field) { return m_differences.marked(row, field) ? Highlight : QColor(); });
-    dbg_Summary = listGrid(this, "dbg_Summary", m_summaryModel);
-    dbg_Differences = listGrid(this, "dbg_Differences", m_differencesModel);
+    dbg_Summary = listGrid(this, "dbg_Summary", new GridTitles(m_summaryModel, shortTitles(), this));
+    dbg_Summary->verticalHeader()->hide(); // the project names say which row is which
+    dbg_Differences = listGrid(this, "dbg_Differences", new GridTitles(m_differencesModel, shortTitles(), this));
 
     auto *top = new QHBoxLayout;
     top->addWidget(new QLabel(QStringLiteral("Cycle"), this));
@@ -171,6 +203,18 @@ void TReconciliationForm::dbg_DifferencesDblClick()
                    {m_differencesModel->value(row, QStringLiteral("Assignment")).toString(),
                     m_differencesModel->value(row, QStringLiteral("Employee_No")).toString(),
                     m_differencesModel->value(row, QStringLiteral("Col_Date")).toDate()});
+    afterEmployeeWindowClosed();
+}
+
+void TReconciliationForm::afterEmployeeWindowClosed()
+{
+    // The attendance window runs modally: once it is closed, what was fixed there leaves the lists.
+    const int row = dbg_Differences->currentIndex().row();
+    btn_RefreshClick();
+    // The cursor stays about where it was, on the row that took the fixed one's place.
+    const QAbstractItemModel *grid = dbg_Differences->model();
+    if (row >= 0 && grid->rowCount() > 0)
+        dbg_Differences->setCurrentIndex(grid->index(qMin(row, grid->rowCount() - 1), 0));
 }
 
 void TReconciliationForm::btn_ExportClick()

@@ -17,8 +17,8 @@ class Session;
 
 // "Reconciliation": where the client's attendance of a cycle differs from ours, per project
 // (the summary) and per worker and day (the differences, of the chosen project or of all). A
-// double-click on a difference opens the client attendance window on that employee; "Export To
-// Excel" saves the five-sheet workbook.
+// double-click on a difference opens the client attendance window on that employee (the lists are
+// read again when it closes); "Export To Excel" saves the five-sheet workbook.
 class TReconciliationForm : public QDialog
 {
     Q_OBJECT
@@ -55,6 +55,7 @@ protected:
 private:
     void buildControls();
     void showDifferences();
+    void afterEmployeeWindowClosed();
 
     Session &m_session;
     WindowOpener m_openEmployee;

@@ -1,4 +1,5 @@
 #include "GridCopy.h"
+#include "GridTitles.h"
 #include "QueryTableModel.h"
 
 #include <QAbstractItemView>
@@ -58,8 +59,11 @@ QString selectionText(const QAbstractItemView *view)
     }
     QStringList lines;
     QStringList titles;
-    for (int c : columns)
-        titles << model->headerData(c, Qt::Horizontal, Qt::DisplayRole).toString();
+    for (int c : columns) {
+        // A title shortened for the window is copied whole.
+        const QVariant full = model->headerData(c, Qt::Horizontal, GridTitles::FullTitleRole);
+        titles << (full.isValid() ? full : model->headerData(c, Qt::Horizontal, Qt::DisplayRole)).toString();
+    }
     lines << titles.join(QLatin1Char('\t'));
     for (const auto &[row, byColumn] : rows) {
         QStringList fields;
