@@ -66,9 +66,11 @@ void ExportToExcel(Query &dataSet, const QString &fileName, QWidget *parent)
         const QString chosen = FileDialog::getSaveFileName(parent, saveDialog(fileName), &filter);
         if (chosen.isEmpty())
             return;
-        // A typed .xls or .xlsx decides the format; the chosen file type only when none was typed.
-        const auto format = TSheetExporter::formatOf(chosen).value_or(
-            filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls);
+        // A typed .xls or .xlsx decides the format; the chosen file type when none was typed, or
+        // when the proposed name was kept as it was.
+        const auto byType = filter == XlsxFilter ? TSheetExporter::Format::Xlsx : TSheetExporter::Format::Xls;
+        const bool proposedKept = QFileInfo(chosen).fileName() == saveDialog(fileName).fileName;
+        const auto format = proposedKept ? byType : TSheetExporter::formatOf(chosen).value_or(byType);
         exporter.setFormat(format);
         WaitCursor hourglass;
         std::unique_ptr<PassProgress> progress;

@@ -174,9 +174,12 @@ QString ask(QWidget *parent, const FileDialog::Request &request, QString *select
         *selectedFilter = chosen.isEmpty() ? QString() : filter;
     if (!chosen.isEmpty() && QFileInfo(chosen).isAbsolute())
         lastFolder() = QFileInfo(chosen).absolutePath();
+    // A name without suffix takes the chosen type's (the default suffix when the type has none).
     if (mode == QFileDialog::AcceptSave && !chosen.isEmpty() && !request.defaultSuffix.isEmpty() &&
-        QFileInfo(chosen).suffix().isEmpty())
-        chosen += QLatin1Char('.') + request.defaultSuffix;
+        QFileInfo(chosen).suffix().isEmpty()) {
+        const QString typeSuffix = suffixOfFilter(filter);
+        chosen += QLatin1Char('.') + (typeSuffix.isEmpty() ? request.defaultSuffix : typeSuffix);
+    }
     return chosen;
 }
 } // namespace
