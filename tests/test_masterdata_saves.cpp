@@ -45,7 +45,7 @@ private slots:
             Answering a([](QDialog &d) {
                 auto &f = static_cast<TClientsDetForm &>(d);
                 f.edt_Client_Name->setText(QStringLiteral("  BRAVO "));
-                f.cb_Client_Kind->setCurrentIndex(0);
+                f.cb_Client_Kind->setCurrentIndex(1); // the longest kind, "Sister Company"
                 f.cb_Client_Size->setCurrentIndex(0);
                 f.cb_PaymentTerms->setCurrentIndex(0);
                 f.btn_Confirm->click();
@@ -54,6 +54,8 @@ private slots:
             w->btn_AddNew->click();
         }
         QCOMPARE(w->ClientsQ.asString(QStringLiteral("Client_Name")), QStringLiteral("BRAVO"));
+        // The kind column is as wide as its texts: none is cut.
+        QVERIFY(w->DBGrid1->columnWidth(2) >= static_cast<QAbstractItemView *>(w->DBGrid1)->sizeHintForColumn(2));
 
         // Modify renames and stays on the same Rec_ID, now first in name order.
         QVERIFY(w->ClientsQ.locate(QStringLiteral("Rec_ID"), charlie));

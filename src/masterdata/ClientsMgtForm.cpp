@@ -82,6 +82,8 @@ void TClientsMgtForm::buildUi()
     DBGrid1->verticalHeader()->hide();
     // The name takes the room; the other columns are short.
     DBGrid1->horizontalHeader()->setSectionResizeMode(1, QHeaderView::Stretch);
+    // The kind takes the width of its longest text ("Sister Company" was cut).
+    DBGrid1->horizontalHeader()->setSectionResizeMode(2, QHeaderView::ResizeToContents);
     connect(DBGrid1->selectionModel(), &QItemSelectionModel::currentRowChanged, this,
             [this](const QModelIndex &current) { currentRowChanged(current.row()); });
 
