@@ -288,6 +288,62 @@ private slots:
         QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), 320.0);
     }
 
+    // Which rate row prices the line: the project's first one (by Rec_ID) for the last row's job,
+    // a row without a job taking the rate row of the empty site job.
+    void rateRowThatPricesTheLine_data()
+    {
+        QTest::addColumn<QString>("engine");
+        QTest::addColumn<QString>("lastJob"); // a null text: the row has no job
+        QTest::addColumn<QStringList>("rateJobs");
+        QTest::addColumn<double>("whRate");
+        QTest::addColumn<bool>("noRate");
+        for (const QString &e : TestDb::engines()) {
+            QTest::newRow(qPrintable(e + QStringLiteral(": of two rate rows for the job the first prices")))
+                << e << QStringLiteral("Welder") << QStringList{"Mason", "Welder", "Welder"} << 20.0 << false;
+            QTest::newRow(qPrintable(e + QStringLiteral(": a row without a job takes the empty site job's rate")))
+                << e << QString() << QStringList{"Mason", ""} << 20.0 << false;
+            QTest::newRow(qPrintable(e + QStringLiteral(": an empty job takes the empty site job's rate")))
+                << e << QStringLiteral("") << QStringList{"", "Mason"} << 10.0 << false;
+            QTest::newRow(qPrintable(e + QStringLiteral(": a row without a job and no empty site job is unpriced")))
+                << e << QString() << QStringList{"Mason"} << 0.0 << true;
+            QTest::newRow(qPrintable(e + QStringLiteral(": the earlier rows' job does not price the line")))
+                << e << QStringLiteral("Welder") << QStringList{"Mason"} << 0.0 << true;
+        }
+    }
+    void rateRowThatPricesTheLine()
+    {
+        QFETCH(QString, engine);
+        QFETCH(QString, lastJob);
+        QFETCH(QStringList, rateJobs);
+        QFETCH(double, whRate);
+        QFETCH(bool, noRate);
+        TestDb::Fresh db(engine);
+        Fx fx{db.connection()};
+        fx.worker(7, QStringLiteral("E1"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 2), QStringLiteral("P"), 8, 0, 0, QStringLiteral("Mason"));
+        fx.client(7, QStringLiteral("E1"), QDate(2026, 1, 3), QStringLiteral("P"), 8, 0, 0, lastJob);
+        // Rates 10, 20, 30... in the order listed; another project's rate row for every job too.
+        double r = 0;
+        for (const QString &job : rateJobs)
+            fx.rate(job, r += 10, 1, 1);
+        fx.project = QStringLiteral("TOWER");
+        for (const QString &job : rateJobs)
+            fx.rate(job, 99, 99, 99);
+        fx.project = Project;
+        QCOMPARE(
+            fx.count(QStringLiteral("Select COUNT(*) From ClientTimeSheets Where ClientJob Is Null And Col_Day = :v"),
+                     {3}),
+            lastJob.isNull() ? 1 : 0);
+        InvoiceCheck check(db.connection());
+        const CheckOutcome o = check.checkWorker({Project, 2026, 1}, QStringLiteral("E1"), QStringLiteral("clerk"));
+        QCOMPARE(o.status, CheckOutcome::Status::Checked);
+        QCOMPARE(o.noRate, noRate);
+        auto l = fx.line(7, 2026, 1);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_WH_Rate")), whRate);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_OT_Rate")), noRate ? 0.0 : 1.0);
+        QCOMPARE(l->asDouble(QStringLiteral("Earned_Total")), whRate * 16);
+    }
+
     void refusedWorkersAreNotChecked_data()
     {
         QTest::addColumn<QString>("engine");

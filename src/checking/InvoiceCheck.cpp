@@ -193,24 +193,26 @@ const QString MarkRowsSql =
     QStringLiteral("Update ClientTimeSheets SET Checked = 1, Checked_By = :UserName, Checked_Date = :Checked_Date "
                    "Where Employee_No = :Employee_No "
                    "And Assignment = :Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
+// Each row comes with the project's first rate row (by Rec_ID) for its job, a row without a job
+// taking the rate row of the empty site job: the last row's job prices the line, and reading
+// the rates with the rows saves the check a round trip per worker.
 const QString ClientRowsSql = QStringLiteral(
-    "Select Rec_ID, Ref_No, Col_Date, ClientJob, ClientAtt_Code, Client_WH, Client_OT, Client_HT, Dispute From "
-    "ClientTimeSheets "
-    "Where Employee_No = :Employee_No And Assignment = :Assignment And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Col_Date, Rec_ID");
+    "Select c.Rec_ID, c.Ref_No, c.Col_Date, c.ClientJob, c.ClientAtt_Code, c.Client_WH, c.Client_OT, c.Client_HT, "
+    "c.Dispute, r.Rec_ID As Rate_Rec_ID, r.WH_Rate, r.OT_Rate, r.HT_Rate From ClientTimeSheets c "
+    "Left Join AssignmentsRates r On r.Rec_ID = (Select Min(x.Rec_ID) From AssignmentsRates x "
+    "Where x.Assignment = :Rate_Assignment And x.Site_Job = COALESCE(c.ClientJob, '')) "
+    "Where c.Employee_No = :Employee_No And c.Assignment = :Assignment And c.Col_Year = :Col_Year "
+    "And c.Col_Month = :Col_Month Order By c.Col_Date, c.Rec_ID");
 // What the worker's line of the month bills now.
 const QString ExistingLineSql = QStringLiteral(
     "Select Days_Present, Earned_WH_Hours, Earned_OT_Hours, Earned_HT_Hours, Earned_Total From Invoices "
     "Where Assignment = :Assignment And Ref_No = :Ref_No And Col_Year = :Col_Year And Col_Month = :Col_Month");
-const QString RatesSql = QStringLiteral(
-    "Select WH_Rate, OT_Rate, HT_Rate From AssignmentsRates Where Assignment = :Assignment And Site_Job = :Our_Job "
-    "Order By Rec_ID");
 } // namespace
 
 InvoiceCheck::InvoiceCheck(Connection &c, const Clock &clock)
     : m_conn(c), m_clock(clock), WorkerQ(c, WorkerSql), ComUpdate_TimeSheet(c, MarkRowsSql),
-      ClientRowsQ(c, ClientRowsSql), ClientJobsQ(c, RatesSql), ExistingLineQ(c, ExistingLineSql),
-      ComUpdate_Invoice(c, InvoiceUpdateSql), ComInsert_Invoice(c, InvoiceInsertSql)
+      ClientRowsQ(c, ClientRowsSql), ExistingLineQ(c, ExistingLineSql), ComUpdate_Invoice(c, InvoiceUpdateSql),
+      ComInsert_Invoice(c, InvoiceInsertSql)
 {
 }
 
@@ -297,6 +299,7 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
     ClientRowsQ.close();
     ClientRowsQ.setParam(QStringLiteral("Employee_No"), employeeNo);
     ClientRowsQ.setParam(QStringLiteral("Assignment"), t.project);
+    ClientRowsQ.setParam(QStringLiteral("Rate_Assignment"), t.project);
     ClientRowsQ.setParam(QStringLiteral("Col_Year"), t.year);
     ClientRowsQ.setParam(QStringLiteral("Col_Month"), t.month);
     ClientRowsQ.open();
@@ -358,18 +361,18 @@ CheckOutcome InvoiceCheck::run(const CheckTarget &t, const QString &employeeNo, 
 
     // A month without client rows bills nothing: its rates stay 0 even when a rate row has an
     // empty site job.
-    ClientJobsQ.close();
     if (!ClientRowsQ.isEmpty()) {
-        ClientJobsQ.setParam(QStringLiteral("Assignment"), t.project);
-        ClientJobsQ.setParam(QStringLiteral("Our_Job"), Query::text(o.line.clientJob));
-        ClientJobsQ.open();
-        o.noRate = ClientJobsQ.isEmpty();
-    }
-    if (ClientJobsQ.isActive() && !ClientJobsQ.isEmpty()) {
-        ClientJobsQ.first();
-        o.line.whRate = ClientJobsQ.asDouble(QStringLiteral("WH_Rate"));
-        o.line.otRate = ClientJobsQ.asDouble(QStringLiteral("OT_Rate"));
-        o.line.htRate = ClientJobsQ.asDouble(QStringLiteral("HT_Rate"));
+        const int last = ClientRowsQ.recordCount() - 1;
+        auto rate = [&](const char *column) {
+            const QVariant v = ClientRowsQ.valueAt(last, ClientRowsQ.fieldIndex(QLatin1String(column)));
+            return v.isNull() ? 0.0 : v.toDouble();
+        };
+        o.noRate = ClientRowsQ.valueAt(last, ClientRowsQ.fieldIndex(QStringLiteral("Rate_Rec_ID"))).isNull();
+        if (!o.noRate) {
+            o.line.whRate = rate("WH_Rate");
+            o.line.otRate = rate("OT_Rate");
+            o.line.htRate = rate("HT_Rate");
+        }
     }
 
     // One line per key without relying on a unique index: the transaction is serializable, so of

@@ -101,7 +101,6 @@ private:
     Query WorkerQ;
     Query ComUpdate_TimeSheet;
     Query ClientRowsQ;
-    Query ClientJobsQ;
     Query ExistingLineQ;
     Query ComUpdate_Invoice;
     Query ComInsert_Invoice;
