@@ -4,6 +4,7 @@
 #include "FileDialog.h"
 #include "FrozenTableView.h"
 #include "GridCopy.h"
+#include "GridTitles.h"
 #include "InvoiceGridModel.h"
 #include "InvoicesDetForm.h"
 #include "InvoicingFixture.h"
@@ -42,11 +43,14 @@ QStringList column(const QAbstractItemModel *m, int col)
     return out;
 }
 
+// The full titles (a grid may show them shortened).
 QStringList titles(const QAbstractItemModel *m)
 {
     QStringList out;
-    for (int c = 0; c < m->columnCount(); ++c)
-        out << m->headerData(c, Qt::Horizontal).toString();
+    for (int c = 0; c < m->columnCount(); ++c) {
+        const QVariant full = m->headerData(c, Qt::Horizontal, GridTitles::FullTitleRole);
+        out << (full.isValid() ? full : m->headerData(c, Qt::Horizontal)).toString();
+    }
     return out;
 }
 
@@ -510,6 +514,13 @@ private slots:
                               "Client Att. Desc", "Client WH", "Client OT", "Client HT"}));
         QCOMPARE(titles(f.DBGrid1->model()),
                  QStringList({"Our Att. Code", "Our Att. Desc", "Our WH", "Our OT", "Our HT"}));
+        // Both sides fit the window: no column behind a scroll bar.
+        for (QTableView *g : {f.dbg_Client, f.DBGrid1}) {
+            int width = g->verticalHeader()->isVisible() ? g->verticalHeader()->width() : 0;
+            for (int c = 0; c < g->model()->columnCount(); ++c)
+                width += g->columnWidth(c);
+            QVERIFY2(width <= g->viewport()->width(), qPrintable(g->objectName()));
+        }
         QCOMPARE(column(f.dbg_Client->model(), 0).at(1), QStringLiteral("05/03/2026"));
         QCOMPARE(column(f.DBGrid1->model(), 2), QStringList({"", "8", "2", "8", ""}));
 

@@ -6,6 +6,7 @@
 #include "Disputes.h"
 #include "ExportAction.h"
 #include "GridCopy.h"
+#include "GridTitles.h"
 #include "Messages.h"
 #include "QueryTableModel.h"
 #include "Session.h"
@@ -92,8 +93,21 @@ void TDisputeMgtForm::buildControls()
                             this);
     m_ourModel =
         new QueryTableModel(DisputeQ, columns({"OurAtt_Code", "OurAtt_Desc", "Our_WH", "Our_OT", "Our_HT"}), this);
-    dbg_Client = listGrid(this, "dbg_Client", m_clientModel);
-    DBGrid1 = listGrid(this, "DBGrid1", m_ourModel);
+    // Titles on two lines (the full one as tooltip), so that both sides fit the window.
+    const QHash<QString, QString> shortTitles{{QStringLiteral("Employee No."), QStringLiteral("Employee\nNo.")},
+                                              {QStringLiteral("Employee Name"), QStringLiteral("Employee\nName")},
+                                              {QStringLiteral("Client Att. Code"), QStringLiteral("Client\nCode")},
+                                              {QStringLiteral("Client Att. Desc"), QStringLiteral("Client\nDesc")},
+                                              {QStringLiteral("Client WH"), QStringLiteral("Client\nWH")},
+                                              {QStringLiteral("Client OT"), QStringLiteral("Client\nOT")},
+                                              {QStringLiteral("Client HT"), QStringLiteral("Client\nHT")},
+                                              {QStringLiteral("Our Att. Code"), QStringLiteral("Our\nCode")},
+                                              {QStringLiteral("Our Att. Desc"), QStringLiteral("Our\nDesc")},
+                                              {QStringLiteral("Our WH"), QStringLiteral("Our\nWH")},
+                                              {QStringLiteral("Our OT"), QStringLiteral("Our\nOT")},
+                                              {QStringLiteral("Our HT"), QStringLiteral("Our\nHT")}};
+    dbg_Client = listGrid(this, "dbg_Client", new GridTitles(m_clientModel, shortTitles, this));
+    DBGrid1 = listGrid(this, "DBGrid1", new GridTitles(m_ourModel, shortTitles, this));
     DBGrid1->verticalHeader()->hide();
 
     PopupMenu1 = new QMenu(dbg_Client);

@@ -257,9 +257,9 @@ CREATE INDEX IX_TimeSheets_RefMonth ON TimeSheets (Ref_No, Col_Year, Col_Month)
 CREATE INDEX IX_TimeSheets_Date ON TimeSheets (Col_Date)
 ;
 
--- The client side's month also carries the dashboard's day sums (codes and hours), and a
--- worker's day is found by reference first: the move writes a worker's rows together, and
--- an index ordered by date would take a page of every day into each worker's commit.
+-- A worker's day is found by reference first: the move writes a worker's rows together, and
+-- an index ordered by date takes a page of every day into each worker's commit (only the
+-- dashboard's index keeps that order).
 CREATE INDEX IX_ClientTimeSheets_Month ON ClientTimeSheets (Col_Year, Col_Month, Assignment, Ref_No, Col_Date, ClientAtt_Code, Client_WH, Client_OT, Client_HT)
 ;
 
@@ -275,8 +275,11 @@ CREATE INDEX IX_TimeSheets_Employee ON TimeSheets (Employee_No, Assignment, Col_
 CREATE INDEX IX_ClientTimeSheets_Employee ON ClientTimeSheets (Employee_No, Assignment, Col_Year, Col_Month, Col_Date)
 ;
 
--- Covering index for the dashboard's month sums per day of the own rows.
+-- Covering indexes for the dashboard's month sums per day (read in day order, no sort).
 CREATE INDEX IX_TimeSheets_Dashboard ON TimeSheets (Col_Year, Col_Month, Col_Date, OurAtt_Code, Our_WH, Our_OT, Our_HT)
+;
+
+CREATE INDEX IX_ClientTimeSheets_Dashboard ON ClientTimeSheets (Col_Year, Col_Month, Col_Date, ClientAtt_Code, Client_WH, Client_OT, Client_HT)
 ;
 
 CREATE UNIQUE INDEX UX_Invoices_Line ON Invoices (Assignment, Ref_No, Col_Year, Col_Month)
