@@ -15,9 +15,9 @@
 #include "TestDb.h"
 
 #include <QApplication>
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
 #include <QDateEdit>
@@ -59,8 +59,13 @@ QStringList enabledButtons(const TMainForm &form)
 QStringList categoriesOf(QBarSeries *series)
 {
     for (QAbstractAxis *a : series->attachedAxes())
-        if (auto *x = qobject_cast<QBarCategoryAxis *>(a))
-            return x->categories();
+        if (auto *x = qobject_cast<QCategoryAxis *>(a)) {
+            QStringList shown;
+            for (const QString &l : x->categoriesLabels())
+                if (!l.trimmed().isEmpty())
+                    shown << l;
+            return shown;
+        }
     return {};
 }
 
@@ -507,6 +512,35 @@ private slots:
         QVERIFY(categoriesOf(form.Series_HoursDeployed).isEmpty());
         QVERIFY(valuesOf(form.Series_HoursBilled).isEmpty());
         QCOMPARE(form.lbl_DeployedHours_Value->text(), QStringLiteral("0"));
+    }
+
+    // A narrow window thins the day labels (every n-th day, n odd) instead of cutting each to
+    // "..."; a wide one shows every day.
+    void dayLabelsThinWhenTheBarsAreNarrow()
+    {
+        TestDb::Fresh db(QStringLiteral("SQLite"));
+        ShellFixtures::grant(db.connection(), QStringLiteral("u1"), {QStringLiteral("Login_Tallimar")});
+        QStringList rows;
+        for (int d = 1; d <= 31; ++d)
+            rows << QStringLiteral("own 2024-03-%1 P 8 0 0").arg(d, 2, 10, QLatin1Char('0'));
+        ShellFixtures::addRows(db.connection(), rows);
+        Shell shell(db.dataModule(), {QStringLiteral("u1")});
+        TMainForm &form = shell.form;
+        form.resize(1400, 800);
+        QVERIFY(showAndLogin(form));
+        QTRY_COMPARE(categoriesOf(form.Series_HoursDeployed).size(), 31);
+        form.resize(640, 600);
+        QTRY_VERIFY(categoriesOf(form.Series_HoursDeployed).size() < 31);
+        const QStringList shown = categoriesOf(form.Series_HoursDeployed);
+        QVERIFY(shown.size() >= 3);
+        // Evenly spaced days, each under its own bar: 31 / n labels of every n-th day.
+        const int first = shown[0].left(2).toInt(), step = shown[1].left(2).toInt() - first;
+        QVERIFY(step % 2 == 1 && step > 1);
+        QCOMPARE(first, (step - 1) / 2 + 1);
+        for (int i = 0; i < shown.size(); ++i)
+            QCOMPARE(shown[i], QDate(2024, 3, first + i * step).toString(QStringLiteral("dd/MM/yyyy")));
+        form.resize(1400, 800);
+        QTRY_COMPARE(categoriesOf(form.Series_HoursDeployed).size(), 31);
     }
 
     void barColour_data()

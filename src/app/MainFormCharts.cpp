@@ -2,11 +2,12 @@
 #include "Dashboard.h"
 #include "MainForm.h"
 
-#include <QBarCategoryAxis>
 #include <QBarSeries>
 #include <QBarSet>
+#include <QCategoryAxis>
 #include <QChart>
 #include <QChartView>
+#include <QFontMetricsF>
 #include <QHBoxLayout>
 #include <QLabel>
 #include <QRandomGenerator>
@@ -50,12 +51,15 @@ void setAxes(QChart *chart, QBarSeries *series, const QStringList &categories, q
         chart->removeAxis(a);
         delete a;
     }
-    auto *x = new QBarCategoryAxis(chart);
+    auto *x = new QCategoryAxis(chart);
     x->setLabelsAngle(-90);
+    x->setLabelsPosition(QCategoryAxis::AxisLabelsPositionCenter);
     QFont font = x->labelsFont();
     font.setPointSizeF(font.pointSizeF() * 0.85);
     x->setLabelsFont(font);
-    x->append(categories);
+    // Bar i stands at i: one range of width 1 around each bar (labelled by DayLabels).
+    x->setRange(-0.5, qMax<qsizetype>(1, categories.size()) - 0.5);
+    x->setStartValue(-0.5);
     auto *y = new QValueAxis(chart);
     y->setLabelFormat(QStringLiteral("%i"));
     y->setLabelsFont(font);
@@ -67,6 +71,59 @@ void setAxes(QChart *chart, QBarSeries *series, const QStringList &categories, q
     series->attachAxis(x);
     series->attachAxis(y);
 }
+
+// The day labels under a chart's bars. A label gets the width of its range, and Qt cuts one
+// narrower than the text's line height to "..."; when the bars are that narrow the labels are
+// thinned to every n-th day (n odd, so that each label stays under its own bar) and each label's
+// range spans its n days.
+class DayLabels : public QObject
+{
+public:
+    explicit DayLabels(QChartView *view) : QObject(view), m_view(view)
+    {
+        connect(view->chart(), &QChart::plotAreaChanged, this, [this] { relabel(false); });
+    }
+    void setDays(const QStringList &days)
+    {
+        m_days = days;
+        relabel(true);
+    }
+
+private:
+    void relabel(bool force)
+    {
+        QCategoryAxis *x = nullptr;
+        for (QAbstractAxis *a : m_view->chart()->axes(Qt::Horizontal))
+            if ((x = qobject_cast<QCategoryAxis *>(a)))
+                break;
+        if (!x)
+            return;
+        const qsizetype n = m_days.size();
+        const qreal plot =
+            m_view->chart()->plotArea().width() > 0 ? m_view->chart()->plotArea().width() : m_view->width() * 0.85;
+        const qreal perDay = n > 0 ? plot / n : plot;
+        const qreal need = QFontMetricsF(x->labelsFont()).height() + 4;
+        int step = 1;
+        while (step * perDay < need && step < n)
+            step += 2;
+        if (!force && step == m_step)
+            return;
+        m_step = step;
+        for (const QString &label : x->categoriesLabels())
+            x->remove(label);
+        for (qsizetype first = 0; first < n; first += step) {
+            const qsizetype last = qMin<qsizetype>(first + step, n);
+            const qsizetype labelled = first + (step - 1) / 2;
+            // A short last group has no bar at its centre: it stays unlabelled (a blank label,
+            // as labels must differ from each other).
+            x->append(labelled < last && last - first == step ? m_days.at(labelled) : QStringLiteral(" "), last - 0.5);
+        }
+    }
+
+    QChartView *m_view;
+    QStringList m_days;
+    int m_step = 0;
+};
 
 } // namespace
 
@@ -117,6 +174,7 @@ QWidget *TMainForm::buildChartPanel(const QString &panelName, QLabel *&title, co
     view->setRenderHint(QPainter::Antialiasing);
     view->setFrameShape(QFrame::StyledPanel);
     view->setMinimumHeight(180);
+    new DayLabels(view);
 
     auto *head = new QHBoxLayout;
     head->setSpacing(14);
@@ -164,4 +222,7 @@ void TMainForm::fillChart(QChartView *view, QBarSeries *series, const DashboardS
     }
     series->append(set);
     setAxes(view->chart(), series, categories, top);
+    for (QObject *o : view->children())
+        if (auto *labels = dynamic_cast<DayLabels *>(o))
+            labels->setDays(categories);
 }
