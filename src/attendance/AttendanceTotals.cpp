@@ -58,6 +58,9 @@ QString AttendanceTotals::totalHoursText() const
 }
 
 namespace MonthHistory {
+const QString EmployeesSql = QStringLiteral(
+    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
+    "And Col_Month = :Col_Month Order By Employee_No");
 const QString OursSql = QStringLiteral(
     "Select * From TimeSheets Where Employee_No = :Employee_No And Assignment = :Assignemnt And Col_Year = :Col_Year "
     "And Col_Month = :Col_Month Order By Col_Date");

@@ -42,10 +42,12 @@ inline bool hoursAgree(const AttendanceTotals &ours, const AttendanceTotals &cli
     return ours.totalHours() == client.totalHours();
 }
 
-// An employee's own and client rows of one project and month, in date order: the rows that the
-// attendance and checker windows list and total (parameters Employee_No, Assignemnt, Col_Year,
-// Col_Month).
+// The month of a project as the attendance and checker windows list it. EmployeesSql: the
+// employees with own rows in the project and month, in employee-number order (parameters
+// Assignment, Col_Year, Col_Month). OursSql and ClientSql: one employee's own and client rows, in
+// date order (parameters Employee_No, Assignemnt, Col_Year, Col_Month).
 namespace MonthHistory {
+extern const QString EmployeesSql;
 extern const QString OursSql;
 extern const QString ClientSql;
 } // namespace MonthHistory

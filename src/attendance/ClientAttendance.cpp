@@ -59,9 +59,6 @@ QStringList ClientAttendance::projectNames()
 }
 
 namespace {
-const QString WorkersSql = QStringLiteral(
-    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Employee_No");
 const QString ClientJobsSql = QStringLiteral(
     "Select Distinct(Site_Job) As ClientJob From AssignmentsRates Where Assignment = :Assignment Order By Site_Job");
 } // namespace
@@ -358,7 +355,7 @@ void ClientAttendance::deleteRow(qint64 recId)
 
 // Every statement is defined beside the operation that runs it, above.
 ClientAttendance::ClientAttendance(Connection &c, const Clock &clock)
-    : WorkersInOurAttQ(c, WorkersSql), ClientJobsQ(c, ClientJobsSql), WorkerQ(c, WorkerSql),
+    : WorkersInOurAttQ(c, MonthHistory::EmployeesSql), ClientJobsQ(c, ClientJobsSql), WorkerQ(c, WorkerSql),
       OurAttHistory(c, MonthHistory::OursSql), ClientAttHistory(c, MonthHistory::ClientSql), m_conn(c), m_clock(clock),
       ComMoveUpdate(c, AttendanceSql::MoveUpdateSql), ComMoveInsert(c, AttendanceSql::MoveInsertSql),
       ComClientRowsCount(c, AttendanceSql::ClientRowsCountSql), ProjectOwnRowsQ(c, AttendanceSql::ProjectOwnRowsSql),

@@ -1,6 +1,7 @@
 // Importing a client's sheet: the preview against the database, and the one transaction that
 // writes it.
 #include "ClientSheetImport.h"
+#include "AttendanceTotals.h"
 #include "ClientAttendance.h"
 #include "ClientAttendanceSql.h"
 
@@ -27,9 +28,6 @@ const QString DayOverwriteSql = QStringLiteral(
     "ClientAtt_Desc = :ClientAtt_Desc, Client_WH = :Client_WH, Client_OT = :Client_OT, Client_HT = :Client_HT, "
     "Entered_By = :Entered_By, Entered_Date = :Entered_Date, Checked = 0 Where Col_Date = :The_Date AND Ref_No = "
     ":The_Ref_No");
-// The project's employee list, as the client attendance window lists it.
-const QString DeployedSql = QStringLiteral("Select Distinct(Employee_No) From TimeSheets Where Assignment = "
-                                           ":Assignment And Col_Year = :Col_Year And Col_Month = :Col_Month");
 const QString RatedJobsSql =
     QStringLiteral("Select Distinct(Site_Job) As ClientJob From AssignmentsRates Where Assignment = :Assignment");
 // Every client day of the cycle, whatever its project: a day is one row per worker and date,
@@ -147,7 +145,8 @@ public:
                     m_workers.insert(w.employeeNo, w);
             }
         }
-        Query deployed(c, DeployedSql);
+        // The project's employee list, as the client attendance window lists it.
+        Query deployed(c, MonthHistory::EmployeesSql);
         deployed.setParams({{QStringLiteral("Assignment"), Query::text(o.project)},
                             {QStringLiteral("Col_Year"), o.year},
                             {QStringLiteral("Col_Month"), o.month}});

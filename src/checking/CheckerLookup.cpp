@@ -45,16 +45,13 @@ QString monthGridSql(Engine engine, MonthSide side)
 }
 
 namespace {
-const QString WorkersSql = QStringLiteral(
-    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Employee_No");
 const QString WorkerSql = QStringLiteral(
     "Select Rec_ID, Employee_No, FirstName,  LastName, Assignment, OurJob From Workers Where Employee_No = :Emp_No "
     "Order By Rec_ID");
 } // namespace
 
 CheckerLookup::CheckerLookup(Connection &c)
-    : WorkersInOurAttQ(c, WorkersSql), WorkerQ(c, WorkerSql), OurAttHistory(c, MonthHistory::OursSql),
+    : WorkersInOurAttQ(c, MonthHistory::EmployeesSql), WorkerQ(c, WorkerSql), OurAttHistory(c, MonthHistory::OursSql),
       OurSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Ours)), ClientAttHistory(c, MonthHistory::ClientSql),
       ClientSpreadSheetQ(c, monthGridSql(c.engine(), MonthSide::Client))
 {

@@ -1,4 +1,5 @@
 #include "InvoiceCheck.h"
+#include "AttendanceTotals.h"
 
 #include "DbError.h"
 #include "Transaction.h"
@@ -442,14 +443,11 @@ CheckAllSummary checkEmployees(InvoiceCheck &check, const CheckTarget &target, c
 }
 
 namespace {
-const QString WorkersOfProjectSql = QStringLiteral(
-    "Select Distinct(Employee_No) From TimeSheets Where Assignment = :Assignment And Col_Year = :Col_Year "
-    "And Col_Month = :Col_Month Order By Employee_No");
 } // namespace
 
 QStringList workersOfProject(Connection &c, const CheckTarget &t)
 {
-    Query q(c, WorkersOfProjectSql);
+    Query q(c, MonthHistory::EmployeesSql);
     q.setParam(QStringLiteral("Assignment"), t.project);
     q.setParam(QStringLiteral("Col_Year"), t.year);
     q.setParam(QStringLiteral("Col_Month"), t.month);

@@ -1,6 +1,7 @@
 #include "Schema.h"
 #include "Connection.h"
 #include "DbError.h"
+#include "SchemaCheck.h"
 #include "Transaction.h"
 
 #include <QRegularExpression>
@@ -29,16 +30,12 @@ QStringList statements(Engine engine)
 
 const QStringList &tableNames()
 {
-    static const QStringList names = {QStringLiteral("Assignments"),
-                                      QStringLiteral("AssignmentsRates"),
-                                      QStringLiteral("Clients"),
-                                      QStringLiteral("TimeSheets"),
-                                      QStringLiteral("ClientTimeSheets"),
-                                      QStringLiteral("Invoices"),
-                                      QStringLiteral("PayrollActiveCycle"),
-                                      QStringLiteral("SiteJobs"),
-                                      QStringLiteral("UsersRoles"),
-                                      QStringLiteral("Workers")};
+    static const QStringList names = [] {
+        QStringList n;
+        for (const SchemaCheck::Table &t : SchemaCheck::requiredTables())
+            n << t.name;
+        return n;
+    }();
     return names;
 }
 

@@ -146,9 +146,8 @@ ConnectionParams TDataModule1::ADOConnection1BeforeConnect()
 
 void TDataModule1::ADOConnection1AfterConnect()
 {
-    // A database of another program, or an empty one, is named as such rather than by the first
-    // statement that trips over it.
-    // A missing column is named here too, once, rather than inside whichever window reads it.
+    // A database of another program, an empty one or one without a column the program reads is
+    // named as such, once, rather than by the first statement that trips over it.
     const QList<SchemaCheck::Finding> missing =
         SchemaCheck::missingObjects(SchemaCheck::readCatalog(ADOConnection1, false));
     if (!missing.isEmpty())
