@@ -197,6 +197,18 @@ private slots:
         QCOMPARE(suffixes, (QStringList{"xlsx", "xlsx"}));
         QCOMPARE(FileDialog::startFolder(), m_dir.path());
         QVERIFY(QFileInfo::exists(file));
+        // An open dialog without a proposed name opens in that folder, not on it in its parent.
+        QString openedIn;
+        Dialogs::setAnswerer([&](QWidget &w) {
+            if (auto *dialog = qobject_cast<QFileDialog *>(&w))
+                openedIn = QDir(dialog->directory()).absolutePath();
+            return int(QDialog::Rejected);
+        });
+        FileDialog::Request open;
+        open.caption = QStringLiteral("Import Client Sheet");
+        QVERIFY(FileDialog::getOpenFileName(nullptr, open).isEmpty());
+        Dialogs::setAnswerer({});
+        QCOMPARE(openedIn, QDir(m_dir.path()).absolutePath());
         QVERIFY(m_recording->texts.isEmpty());
     }
 

@@ -30,6 +30,7 @@ const char *const Columns[] = {
     "Code",         "Normal",      "Overtime",    "Holiday",       "Job",  "Old Project",     "Old Code", "Old Normal",
     "Old Overtime", "Old Holiday", "Old Job",     "Loses Check"};
 constexpr int ColumnCount = int(std::size(Columns));
+constexpr int ReasonColumn = 7;
 } // namespace
 
 void ClientSheetPreviewModel::setPreview(const Preview *preview)
@@ -164,11 +165,35 @@ TClientSheetImportForm::TClientSheetImportForm(Session &session, const QString &
     dbg_Preview->verticalHeader()->hide();
     dbg_Preview->verticalHeader()->setDefaultSectionSize(22);
     dbg_Preview->horizontalHeader()->setDefaultSectionSize(70);
-    // Widths for the texts each column holds, set once: measuring 300,000 rows would not do.
-    const int widths[ColumnCount] = {60, 55, 90,  160, 80, 110, 75, 300, 45,  55,
-                                     65, 55, 110, 110, 65, 75,  85, 75,  110, 85};
+    // Widths for the widest text each column holds, measured in the grid's font once: measuring
+    // 300,000 rows would not do. The reason and the names take what is left.
+    const char *const widest[ColumnCount] = {"000000",
+                                             "",
+                                             "E0000000",
+                                             "MOHAMMED ABRAHAM HUSSAIN",
+                                             "00/00/0000",
+                                             "00/00/0000",
+                                             "Unchanged",
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             "Scaffolder Helper",
+                                             "AIRPORT EXPANSION",
+                                             "",
+                                             "",
+                                             "",
+                                             "",
+                                             "Scaffolder Helper",
+                                             ""};
+    const QFontMetrics fm(dbg_Preview->font());
+    const QFontMetrics header(dbg_Preview->horizontalHeader()->font());
     for (int c = 0; c < ColumnCount; ++c)
-        dbg_Preview->setColumnWidth(c, widths[c]);
+        dbg_Preview->setColumnWidth(c, c == ReasonColumn ? 300
+                                                         : qMax(header.horizontalAdvance(QLatin1String(Columns[c])),
+                                                                fm.horizontalAdvance(QLatin1String(widest[c]))) +
+                                                               18);
 
     btn_SavePreview = new QPushButton(QStringLiteral("Save Preview..."), this);
     btn_SavePreview->setObjectName(QStringLiteral("btn_SavePreview"));

@@ -163,7 +163,12 @@ QString ask(QWidget *parent, const FileDialog::Request &request, QString *select
             dialog.setFileMode(QFileDialog::ExistingFile);
             dialog.setObjectName(QStringLiteral("OpenDialog"));
         }
-        dialog.selectFile(proposedPath(request.fileName));
+        // A proposed folder is opened; a proposed file is selected in its folder.
+        const QString proposed = proposedPath(request.fileName);
+        if (QFileInfo(proposed).isDir())
+            dialog.setDirectory(proposed);
+        else
+            dialog.selectFile(proposed);
         // Through the dialog seam: tests drive this very dialog instead of a person.
         if (Dialogs::exec(dialog) != QDialog::Accepted || dialog.selectedFiles().isEmpty())
             return {};
